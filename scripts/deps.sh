@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build needs, where they are missing.
+set -euo pipefail
+need=()
+for pkg in g++ cmake make pkg-config libgtest-dev liblua5.4-dev; do
+  dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
+done
+if ((${#need[@]})); then
+  if [ "$(id -u)" != 0 ]; then echo "missing packages: ${need[*]} (run as root)" >&2; exit 1; fi
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}" >/dev/null
+fi

@@ -1,0 +1,37 @@
+// Conversion of one input value into one fixed-width output field.
+#pragma once
+#include <cstddef>
+
+#include "convert/mapentry.h"
+
+namespace zeko {
+
+class FieldTable;
+
+// Room a caller leaves behind a field's start: the row's length, a date
+// layout's full width (rows narrower than their layout still get it all) and
+// the terminating zero byte.
+inline std::size_t FieldRoom(const MapEntry& row) {
+  return (row.length > 10 ? row.length : 10) + 1;
+}
+
+// Writes the field of `row` for `value` at `out` (FieldRoom(row) bytes free)
+// and a zero byte after it. value may be nullptr (empty). Date layouts turn
+// the blanks of value into zeros in place. Code 30 reads field 196 of fields.
+// An invalid type code ends the run with "Fehler in Typenkonvertierung".
+void ConvertField(char* out, const MapEntry& row, char* value, const FieldTable& fields);
+
+// Writes date layout `layout` (10..16, 18, 24, 25) for `date` at `out`.
+void ConvertDate(int layout, char* out, char* date);
+
+// Number following the first tag letter in the upper-cased text, else 0.
+int ReadTaggedInt(const char* text, char tag);
+double ReadTaggedReal(const char* text);  // tag "P"
+
+// printf("%*.*f") with rounding to nearest, halves away from zero, independent
+// of the C library and locale. Writes into out (room for the result and a
+// zero byte; width + 360 characters suffice for decimals up to 40) and
+// returns the length written.
+std::size_t FormatFixed(char* out, double x, int width, int decimals);
+
+}  // namespace zeko

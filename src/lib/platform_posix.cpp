@@ -1,0 +1,181 @@
+// POSIX side of the platform layer.
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <dirent.h>
+#include <spawn.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "lib/platform.h"
+
+extern char** environ;
+
+namespace zeko {
+
+std::string QVTTempPath() {
+  const char* dir = std::getenv("TMPDIR");
+  std::string path = (dir && *dir) ? dir : "/tmp";
+  if (!IsPathSep(path.back())) path += kPathSep;
+  return path;
+}
+
+namespace {
+
+bool Exists(const std::string& path) {
+  struct stat st {};
+  return lstat(path.c_str(), &st) == 0;
+}
+
+// The entry of dir whose name matches name case-insensitively, if any.
+bool FindCaseless(const std::string& dir, const std::string& name, std::string& found) {
+  DIR* d = opendir(dir.empty() ? "." : dir.c_str());
+  if (!d) return false;
+  bool ok = false;
+  while (dirent* e = readdir(d)) {
+    if (strcasecmp(e->d_name, name.c_str()) == 0) {
+      found = e->d_name;
+      ok = true;
+      break;
+    }
+  }
+  closedir(d);
+  return ok;
+}
+
+}  // namespace
+
+std::string ResolvePath(const std::string& path) {
+  std::string result;
+  std::size_t i = 0;
+  if (!path.empty() && IsPathSep(path[0])) {
+    result = "/";
+    while (i < path.size() && IsPathSep(path[i])) ++i;
+  }
+  bool searching = true;  // once a component is missing, nothing below it exists
+  while (i < path.size()) {
+    std::size_t j = i;
+    while (j < path.size() && !IsPathSep(path[j])) ++j;
+    std::string comp = path.substr(i, j - i);
+    std::string dir = result;
+    std::string candidate = result + comp;
+    if (searching && comp != "." && comp != ".." && !Exists(candidate)) {
+      std::string found;
+      if (FindCaseless(dir, comp, found)) {
+        candidate = result + found;
+      } else {
+        searching = false;
+      }
+    }
+    result = candidate;
+    while (j < path.size() && IsPathSep(path[j])) ++j;
+    if (j > i + comp.size() || (j == path.size() && j > 0 && IsPathSep(path[j - 1])))
+      result += '/';
+    i = j;
+  }
+  return result;
+}
+
+std::int64_t GetSysTime() { return static_cast<std::int64_t>(std::time(nullptr)); }
+
+std::string StringTime(std::int64_t time, const char* format) {
+  std::time_t t = static_cast<std::time_t>(time);
+  std::tm tm {};
+  localtime_r(&t, &tm);
+  char buf[128];
+  std::size_t n = std::strftime(buf, sizeof buf, format, &tm);
+  return std::string(buf, n);
+}
+
+int SplitCommandLine(const std::string& commandLine, std::vector<std::string>& words,
+                     int maxWords) {
+  words.assign(static_cast<std::size_t>(maxWords), std::string());
+  int count = 0;
+  std::size_t i = 0;
+  while (count < maxWords) {
+    while (i < commandLine.size() && (commandLine[i] == ' ' || commandLine[i] == '\t')) ++i;
+    if (i >= commandLine.size()) break;
+    std::string word;
+    bool quoted = false;
+    while (i < commandLine.size()) {
+      char c = commandLine[i];
+      if (c == '"') {
+        quoted = !quoted;
+      } else if (!quoted && (c == ' ' || c == '\t')) {
+        break;
+      } else {
+        word += c;
+      }
+      ++i;
+    }
+    words[static_cast<std::size_t>(count++)] = word;
+  }
+  return count;
+}
+
+std::vector<std::string> SplitShellWords(const std::string& command) {
+  std::vector<std::string> words;
+  std::string word;
+  bool inWord = false;
+  std::size_t i = 0;
+  const std::size_t n = command.size();
+  while (i < n) {
+    char c = command[i];
+    if (c == ' ' || c == '\t' || c == '\n') {
+      if (inWord) words.push_back(word);
+      word.clear();
+      inWord = false;
+      ++i;
+    } else if (c == '\'') {
+      inWord = true;
+      ++i;
+      while (i < n && command[i] != '\'') word += command[i++];
+      ++i;
+    } else if (c == '"') {
+      inWord = true;
+      ++i;
+      while (i < n && command[i] != '"') {
+        if (command[i] == '\\' && i + 1 < n &&
+            std::strchr("\"\\$`", command[i + 1]) != nullptr)
+          ++i;
+        word += command[i++];
+      }
+      ++i;
+    } else if (c == '\\' && i + 1 < n) {
+      inWord = true;
+      word += command[i + 1];
+      i += 2;
+    } else {
+      inWord = true;
+      word += c;
+      ++i;
+    }
+  }
+  if (inWord) words.push_back(word);
+  return words;
+}
+
+bool ExecCmd(const char* commandLine) {
+  std::vector<std::string> words = SplitShellWords(commandLine ? commandLine : "");
+  if (words.empty()) return false;
+  bool hasDir = words[0].find_first_of("/\\") != std::string::npos;
+  if (hasDir) words[0] = ResolvePath(words[0]);
+  std::vector<char*> argv;
+  for (std::string& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  int rc = hasDir ? posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ)
+                  : posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ);
+  if (rc != 0) errno = rc;
+  return rc == 0;
+}
+
+std::string LastSystemErrorText() {
+  int e = errno;
+  if (e == 0) return std::string();
+  return std::strerror(e);
+}
+
+}  // namespace zeko

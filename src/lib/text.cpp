@@ -1,0 +1,106 @@
+#include "lib/text.h"
+
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+#include <locale.h>
+
+namespace zeko {
+
+void UpperAscii(char* text) {
+  for (; *text; ++text) *text = UpperAsciiChar(*text);
+}
+
+void UpperAscii(std::string& text) {
+  for (char& c : text) c = UpperAsciiChar(c);
+}
+
+std::string UpperAsciiCopy(std::string_view text) {
+  std::string s(text);
+  UpperAscii(s);
+  return s;
+}
+
+void rtrim(char* target, const char* source) {
+  std::size_t n = std::strlen(source);
+  while (n > 0 && source[n - 1] == ' ') --n;
+  std::memmove(target, source, n);
+  target[n] = '\0';
+}
+
+void rightbound(char* target, const char* source, int width) {
+  if (width <= 0) {
+    if (width == 0) target[0] = '\0';
+    return;
+  }
+  std::size_t w = static_cast<std::size_t>(width);
+  std::size_t n = std::strlen(source);
+  if (n >= w) {
+    std::memmove(target, source, w);
+  } else {
+    std::memmove(target + (w - n), source, n);
+    std::memset(target, ' ', w - n);
+  }
+  target[w] = '\0';
+}
+
+void leftbound(char* target, const char* source, int width) {
+  if (width <= 0) {
+    if (width == 0) target[0] = '\0';
+    return;
+  }
+  std::size_t w = static_cast<std::size_t>(width);
+  std::size_t n = std::strlen(source);
+  if (n > w) n = w;
+  std::memmove(target, source, n);
+  std::memset(target + n, ' ', w - n);
+  target[w] = '\0';
+}
+
+void fillnull(char* text) {
+  for (; *text; ++text)
+    if (*text == ' ') *text = '0';
+}
+
+bool empty(const char* text) {
+  if (!text) return true;
+  for (; *text; ++text) {
+    unsigned char c = static_cast<unsigned char>(*text);
+    if (!(c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f')) return false;
+  }
+  return true;
+}
+
+const char* right(const char* text, std::size_t n) {
+  std::size_t len = std::strlen(text);
+  return len <= n ? text : text + (len - n);
+}
+
+std::string hkpad(std::string_view text) {
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
+  if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
+    text.remove_prefix(1);
+    text.remove_suffix(1);
+  }
+  return std::string(text);
+}
+
+namespace {
+// The "C" locale, so that numbers read the same whatever the process locale.
+locale_t CLocale() {
+  static locale_t loc = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+  return loc;
+}
+}  // namespace
+
+int AtoI(const char* text) {
+  if (!text) return 0;
+  return static_cast<int>(std::strtol(text, nullptr, 10));
+}
+
+double AtoF(const char* text) {
+  if (!text) return 0.0;
+  return strtod_l(text, nullptr, CLocale());
+}
+
+}  // namespace zeko

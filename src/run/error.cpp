@@ -1,0 +1,49 @@
+#include "run/error.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace zeko {
+
+namespace {
+void (*g_fatalHook)() = nullptr;  // the dialog's terminal restore; set once at start-up
+}
+
+void SetFatalHook(void (*hook)()) { g_fatalHook = hook; }
+
+// The whole message is shown: a path in it is never cut, so no character
+// can be split in the middle.
+void ErrorExitText(const std::string& message) {
+  if (void (*hook)() = g_fatalHook) {
+    g_fatalHook = nullptr;
+    hook();
+  }
+  std::fflush(stdout);
+  std::fputs(message.c_str(), stderr);
+  std::fputc('\n', stderr);
+  std::fflush(stderr);
+  std::exit(1);
+}
+
+void ErrorExit(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  va_list copy;
+  va_copy(copy, args);
+  int n = std::vsnprintf(nullptr, 0, format, copy);
+  va_end(copy);
+  std::vector<char> buf(static_cast<std::size_t>(n > 0 ? n : 0) + 1);
+  std::vsnprintf(buf.data(), buf.size(), format, args);
+  va_end(args);
+  ErrorExitText(std::string(buf.data()));
+}
+
+void MessageBoxText(const std::string& message) {
+  std::fputs(message.c_str(), stderr);
+  std::fputc('\n', stderr);
+  std::fflush(stderr);
+}
+
+}  // namespace zeko

@@ -1,0 +1,90 @@
+#include "run/files.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "lib/platform.h"
+#include "run/error.h"
+
+namespace zeko {
+
+int e_write(int fd, const void* buffer, std::size_t count) {
+  const char* p = static_cast<const char*>(buffer);
+  std::size_t left = count;
+  while (left > 0) {
+    ssize_t n = ::write(fd, p, left);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) ErrorExit("Fehler in e_write");
+    p += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  return static_cast<int>(count);
+}
+
+int OpenAppendFile(const std::string& path) {
+  int fd = ::open(ResolvePath(path).c_str(), O_RDWR | O_CREAT, 0600);
+  if (fd < 0 || ::lseek(fd, 0, SEEK_END) < 0) ErrorExit("Fehler beim öffnen Outputdatei %s", path.c_str());
+  return fd;
+}
+
+int CreateOutputFile(const std::string& path) {
+  int fd = ::open(ResolvePath(path).c_str(), O_RDWR | O_CREAT | O_TRUNC, 0600);
+  if (fd < 0) ErrorExit("ZEKO : Fehler Anlegen Outputdatei %s", path.c_str());
+  return fd;
+}
+
+void CloseOutputFile(int fd) {
+  if (fd >= 0 && ::close(fd) != 0 && errno != EINTR) ErrorExit("Fehler in e_write");
+}
+
+OutputStream::~OutputStream() {
+  // An explicit Close reports errors; a stream dropped without one (a fatal
+  // exit elsewhere) is simply closed.
+  if (file_) std::fclose(file_);
+}
+
+void OutputStream::WriteRaw(const char* data, std::size_t length) {
+  if (length && std::fwrite(data, 1, length, file_) != length) ErrorExit("Fehler in e_write");
+}
+
+void OutputStream::Write(const char* data, std::size_t length) {
+  while (length > 0) {
+    const void* nl = std::memchr(data, '\n', length);
+    if (!nl) {
+      WriteRaw(data, length);
+      return;
+    }
+    std::size_t n = static_cast<std::size_t>(static_cast<const char*>(nl) - data);
+    WriteRaw(data, n);
+    WriteRaw("\r\n", 2);
+    data += n + 1;
+    length -= n + 1;
+  }
+}
+
+void OutputStream::Puts(const char* text) { Write(text, std::strlen(text)); }
+
+void OutputStream::Flush() {
+  if (file_ && std::fflush(file_) != 0) ErrorExit("Fehler in e_write");
+}
+
+void OutputStream::Close() {
+  if (!file_) return;
+  std::FILE* f = file_;
+  file_ = nullptr;
+  bool bad = std::ferror(f) != 0;
+  if (std::fclose(f) != 0 || bad) ErrorExit("Fehler in e_write");
+}
+
+std::unique_ptr<OutputStream> OpenOutputStream(const std::string& path, bool append) {
+  std::FILE* f = std::fopen(ResolvePath(path).c_str(), append ? "ab" : "wb");
+  if (!f) ErrorExit("Fehler beim öffnen Outputdatei %s", path.c_str());
+  std::setvbuf(f, nullptr, _IOFBF, 1 << 16);
+  return std::make_unique<OutputStream>(f);
+}
+
+bool RemoveFile(const std::string& path) { return ::unlink(ResolvePath(path).c_str()) == 0; }
+
+}  // namespace zeko

@@ -1,0 +1,50 @@
+// File routines shared by the writers. Every failure is fatal.
+#pragma once
+#include <cstddef>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace zeko {
+
+// Writes all bytes or ends the run with "Fehler in e_write".
+int e_write(int fd, const void* buffer, std::size_t count);
+// Read/write, binary, created when missing (owner rw), positioned at the end.
+int OpenAppendFile(const std::string& path);
+// Read/write, binary, created or truncated (owner rw).
+int CreateOutputFile(const std::string& path);
+// Closes a descriptor; a failing close (delayed write error) is fatal too.
+void CloseOutputFile(int fd);
+
+// A Windows text-mode output stream: every "\n" written becomes CR LF.
+// Write errors end the run with "Fehler in e_write".
+class OutputStream {
+ public:
+  explicit OutputStream(std::FILE* file) : file_(file) {}
+  ~OutputStream();
+  OutputStream(const OutputStream&) = delete;
+  OutputStream& operator=(const OutputStream&) = delete;
+
+  void Write(const char* data, std::size_t length);
+  void Write(std::string_view text) { Write(text.data(), text.size()); }
+  void Puts(const char* text);
+  void Putc(char c) { Write(&c, 1); }
+  // Bytes as they are, without line-end translation.
+  void WriteRaw(const char* data, std::size_t length);
+  void Flush();
+  void Close();
+  std::FILE* file() const { return file_; }
+
+ private:
+  std::FILE* file_;
+};
+
+// Appends when append is true, else replaces the file.
+// Failure: "Fehler beim öffnen Outputdatei %s".
+std::unique_ptr<OutputStream> OpenOutputStream(const std::string& path, bool append);
+
+// Removes a file; false when it could not be removed.
+bool RemoveFile(const std::string& path);
+
+}  // namespace zeko

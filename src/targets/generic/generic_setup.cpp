@@ -1,0 +1,8 @@
+// Placeholder until the writer lands: no entry points bound.
+#include "targets/setups.h"
+
+namespace zeko {
+
+std::unique_ptr<OutputWriter> GenericSetup(RunContext&) { return nullptr; }
+
+}  // namespace zeko

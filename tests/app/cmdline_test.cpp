@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include "app/run.h"
+#include "run/context.h"
+
+namespace zeko {
+namespace {
+
+TEST(ParseCommandLine, Rules) {
+  struct Case {
+    std::vector<std::string> words;
+    std::string config, dir, temp;
+    bool deleteInput;
+  } cases[] = {
+      {{"/config:c:\\qvt\\fibconf", "/temp:abc"}, "C:\\QVT\\FIBCONF", "C:\\QVT\\", "ABC", true},
+      {{"/CONFIG:/home/a/fibconf", "/TEMP:X", "/NDX"}, "/HOME/A/FIBCONF", "/HOME/A/", "X", false},
+      {{"/CONFIG:FIB", "/TEMP:X"}, "FIB", "FIB", "X", true},  // no separator: the whole path
+      {{"/CONFIG:A"}, "", "", "", true},                        // one word sets nothing
+      {{"/CONFIG:A", "WORD", "/TEMP:X"}, "A", "A", "", true},   // a plain word ends the scan
+      {{"/UNKNOWN", "/TEMP:Y", "/nd"}, "", "", "Y", false},
+      {{"/TEMP:A", "/TEMP:B"}, "", "", "B", true},
+  };
+  for (const Case& c : cases) {
+    RunContext ctx;
+    ctx.deleteInput = false;
+    ParseCommandLine(ctx, c.words);
+    EXPECT_EQ(ctx.configPath, c.config);
+    EXPECT_EQ(ctx.configDir, c.dir);
+    EXPECT_EQ(ctx.tempName, c.temp);
+    EXPECT_EQ(ctx.deleteInput, c.deleteInput) << c.words[0];
+  }
+}
+
+TEST(BuildOutputPaths, PlaceholdersAndSecondName) {
+  struct Case {
+    std::string path, name, field105, want, want2;
+  } cases[] = {
+      {"C:\\OUT", "UMS_MM_JJ.TXT", "04.12.2026", "C:\\OUT/UMS_12_26.TXT", ""},
+      {"OUT/", "A.TXT,B.TXT", "", "OUT/A.TXT", "OUT/B.TXT"},
+      {"", "A.TXT", "", "A.TXT", ""},
+      {"", "UMS_MM.TXT", "04.1", "UMS_1", ""},
+      {"", "UMS_MM.TXT", "04.", "UMS_", ""},
+      {"", "X_JJ.TXT", "04.12.202", "X_2", ""},
+      {"", "A,AVERYLONGSECONDNAMEKEPTWHOLE.TXT", "", "A", "AVERYLONGSECONDNAMEKEPTWHOLE.TXT"},
+  };
+  for (const Case& c : cases) {
+    RunContext ctx;
+    ctx.dataType = 1;
+    ctx.settings.path = c.path;
+    ctx.settings.names[1] = c.name;
+    ctx.fields[105].value = c.field105;
+    BuildOutputPaths(ctx);
+    EXPECT_EQ(ctx.outputPath, c.want) << c.name;
+    EXPECT_EQ(ctx.outputPath2, c.want2) << c.name;
+  }
+}
+
+TEST(BuildOutputPaths, DataTypeWithoutName) {
+  RunContext ctx;
+  ctx.dataType = 7;
+  ctx.settings.path = "D";
+  ctx.settings.names[1] = "A.TXT";
+  BuildOutputPaths(ctx);
+  EXPECT_EQ(ctx.outputPath, "D/");
+}
+
+}  // namespace
+}  // namespace zeko

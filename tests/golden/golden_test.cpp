@@ -1,0 +1,121 @@
+// Whole runs of the converter, one folder per case under tests/golden/<target>/:
+//   fibconf    the configuration file
+//   input      the input records in readable form (see support/harness.h)
+//   args       the command line words (default "/CONFIG:fibconf /TEMP:INPUT")
+//   before/    files placed in the work directory before the run
+//   expected/  files that must exist afterwards with exactly these bytes
+//              ({TODAY} and {TODAY6} stand for today's date)
+//   absent     names that must not exist afterwards, one per line
+//   result     exit code on the first line, the exact stderr text after it
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+
+#include "support/harness.h"
+
+namespace zeko::test {
+namespace {
+
+const fs::path kGoldenRoot = fs::path(ZEKO_SOURCE_DIR) / "tests" / "golden";
+
+std::vector<fs::path> Cases() {
+  std::vector<fs::path> cases;
+  for (const auto& target : fs::directory_iterator(kGoldenRoot)) {
+    if (!target.is_directory()) continue;
+    for (const auto& c : fs::directory_iterator(target.path()))
+      if (c.is_directory() && fs::exists(c.path() / "fibconf")) cases.push_back(c.path());
+  }
+  std::sort(cases.begin(), cases.end());
+  return cases;
+}
+
+std::string Replace(std::string s, const std::string& from, const std::string& to) {
+  for (std::size_t at = 0; (at = s.find(from, at)) != std::string::npos; at += to.size())
+    s.replace(at, from.size(), to);
+  return s;
+}
+
+std::vector<std::string> Words(const std::string& text) {
+  std::istringstream in(text);
+  std::vector<std::string> words;
+  for (std::string w; in >> w;) words.push_back(w);
+  return words;
+}
+
+// Shows where two byte strings part, with a little context.
+std::string Difference(const std::string& want, const std::string& got) {
+  std::size_t i = 0;
+  while (i < want.size() && i < got.size() && want[i] == got[i]) ++i;
+  auto around = [&](const std::string& s) {
+    std::size_t from = i > 40 ? i - 40 : 0;
+    std::string part = s.substr(from, 80);
+    for (char& c : part) {
+      if (c == '\r') c = '~';
+      else if (c == '\n') c = '|';
+    }
+    return part;
+  };
+  std::ostringstream m;
+  m << "sizes " << want.size() << " (expected) and " << got.size() << " (actual), first difference at byte "
+    << i << "\n  expected: " << around(want) << "\n  actual:   " << around(got);
+  return m.str();
+}
+
+class Golden : public ::testing::TestWithParam<fs::path> {};
+
+TEST_P(Golden, Run) {
+  const fs::path& c = GetParam();
+  TempDir work;
+  fs::copy_file(c / "fibconf", work / "fibconf");
+  if (fs::exists(c / "before"))
+    fs::copy(c / "before", work.path(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+  if (fs::exists(c / "input")) WriteFile(work / "INPUT.$TM", EncodeRecords(ReadFile(c / "input")));
+
+  std::vector<std::string> args = {"/CONFIG:fibconf", "/TEMP:INPUT"};
+  if (fs::exists(c / "args")) args = Words(ReadFile(c / "args"));
+
+  int wantCode = 0;
+  std::string wantErr;
+  if (fs::exists(c / "result")) {
+    std::string r = ReadFile(c / "result");
+    std::size_t nl = r.find('\n');
+    wantCode = std::atoi(r.substr(0, nl).c_str());
+    wantErr = nl == std::string::npos ? "" : r.substr(nl + 1);
+  }
+
+  RunResult got = RunZeko(work.path(), args);
+  EXPECT_EQ(got.exitCode, wantCode) << got.err;
+  EXPECT_EQ(got.err, wantErr);
+  EXPECT_EQ(got.out, "");
+
+  if (fs::exists(c / "expected")) {
+    for (const auto& e : fs::recursive_directory_iterator(c / "expected")) {
+      if (!e.is_regular_file()) continue;
+      fs::path rel = fs::relative(e.path(), c / "expected");
+      std::string want = ReadFile(e.path());
+      want = Replace(Replace(want, "{TODAY}", TodayLong()), "{TODAY6}", TodayShort());
+      ASSERT_TRUE(fs::exists(work / rel.string())) << rel << " was not written";
+      std::string actual = ReadFile(work / rel.string());
+      EXPECT_TRUE(want == actual) << rel << ": " << Difference(want, actual);
+    }
+  }
+  if (fs::exists(c / "absent")) {
+    for (const std::string& name : Words(ReadFile(c / "absent"))) {
+      EXPECT_FALSE(fs::exists(work / name)) << name << " should not exist";
+    }
+  }
+}
+
+std::string CaseName(const ::testing::TestParamInfo<fs::path>& info) {
+  std::string name = info.param.parent_path().filename().string() + "_" + info.param.filename().string();
+  for (char& ch : name)
+    if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+  return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Golden, Golden, ::testing::ValuesIn(Cases()), CaseName);
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(Golden);
+
+}  // namespace
+}  // namespace zeko::test

@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "lib/filehandle.h"
+#include "lib/platform.h"
+#include "lib/text.h"
+#include "support/harness.h"
+
+namespace zeko {
+namespace {
+
+using test::TempDir;
+using test::WriteFile;
+
+std::vector<std::string> Lines(const std::string& bytes, std::int64_t* finalPos = nullptr) {
+  TempDir dir;
+  WriteFile(dir / "f", bytes);
+  FileHandle f;
+  f.Open((dir / "f").string());
+  f.SetDelimiter("\r\n");
+  std::vector<std::string> lines;
+  std::string line;
+  while (!f.FEof()) {
+    if (!f.Get(line)) break;
+    lines.push_back(line);
+  }
+  EXPECT_EQ(f.FileSize(), static_cast<std::int64_t>(bytes.size()));
+  if (finalPos) *finalPos = f.FilePos();
+  return lines;
+}
+
+TEST(FileHandle, Lines) {
+  using V = std::vector<std::string>;
+  EXPECT_EQ(Lines(""), V{});
+  EXPECT_EQ(Lines("a\r\nb\r\n"), (V{"a", "b"}));  // no extra empty line at the end
+  EXPECT_EQ(Lines("a\r\nb"), (V{"a", "b"}));
+  EXPECT_EQ(Lines("\r\n\r\n"), (V{"", ""}));
+  EXPECT_EQ(Lines("a\nb\r\n"), (V{"a\nb"}));  // a lone LF is part of the line
+  EXPECT_EQ(Lines("a\r"), (V{"a\r"}));
+  std::string big(3 << 20, 'x');
+  std::int64_t pos = 0;
+  EXPECT_EQ(Lines(big + "\r\ny\r\n", &pos), (V{big, "y"}));
+  EXPECT_EQ(pos, static_cast<std::int64_t>(big.size() + 5));
+}
+
+TEST(FileHandle, RewindAndLimit) {
+  TempDir dir;
+  WriteFile(dir / "f", "first\r\n0123456789\r\nlast\r\n");
+  FileHandle f;
+  f.Open((dir / "f").string());
+  std::string line;
+  ASSERT_TRUE(f.Get(line));
+  EXPECT_EQ(f.FilePos(), 7);
+  ASSERT_TRUE(f.Get(line, 4));
+  EXPECT_EQ(line, "01234");  // cut to limit + 1 so the caller can reject it
+  ASSERT_TRUE(f.Get(line));
+  EXPECT_EQ(line, "last");
+  EXPECT_TRUE(f.FEof());
+  f.Rewind();
+  EXPECT_FALSE(f.FEof());
+  ASSERT_TRUE(f.Get(line));
+  EXPECT_EQ(line, "first");
+}
+
+TEST(FileHandle, MissingFileThrows) {
+  FileHandle f;
+  EXPECT_THROW(f.Open("/nonexistent/file"), QVTError);
+}
+
+TEST(ResolvePath, CaseInsensitiveComponents) {
+  TempDir dir;
+  std::filesystem::create_directories(dir / "Sub" / "Deeper");
+  WriteFile(dir / "Sub" / "Deeper" / "fibconf", "x");
+  const std::string base = dir.path().string();
+  EXPECT_EQ(ResolvePath(base + "/SUB/DEEPER/FIBCONF"), base + "/Sub/Deeper/fibconf");
+  EXPECT_EQ(ResolvePath(base + "\\sub\\deeper\\FibConf"), base + "/Sub/Deeper/fibconf");
+  EXPECT_EQ(ResolvePath(base + "/SUB/NEW.TXT"), base + "/Sub/NEW.TXT");
+  EXPECT_EQ(ResolvePath(base + "/NOPE/X"), base + "/NOPE/X");
+  EXPECT_EQ(ResolvePath(base + "/SUB/"), base + "/Sub/");
+}
+
+TEST(Text, Helpers) {
+  char buf[32];
+  rightbound(buf, "ab", 5);
+  EXPECT_STREQ(buf, "   ab");
+  rightbound(buf, "abcdef", 3);
+  EXPECT_STREQ(buf, "abc");
+  leftbound(buf, "ab", 4);
+  EXPECT_STREQ(buf, "ab  ");
+  leftbound(buf, "abcdef", 4);
+  EXPECT_STREQ(buf, "abcd");
+  std::strcpy(buf, "  -5 ");
+  fillnull(buf);
+  EXPECT_STREQ(buf, "00-50");
+  rtrim(buf, "a b  ");
+  EXPECT_STREQ(buf, "a b");
+  EXPECT_TRUE(empty(""));
+  EXPECT_TRUE(empty(" \t\n"));
+  EXPECT_FALSE(empty(" x"));
+  EXPECT_STREQ(right("abcdef", 2), "ef");
+  EXPECT_STREQ(right("ab", 5), "ab");
+  EXPECT_EQ(hkpad("\"Konto \"\r\n"), "Konto ");
+  EXPECT_EQ(hkpad(" text\n"), " text");
+  EXPECT_EQ(hkpad("\""), "\"");
+  EXPECT_EQ(UpperAsciiCopy("abc\xe4z"), "ABC\xe4Z");
+  EXPECT_EQ(AtoI(" 42x"), 42);
+  EXPECT_DOUBLE_EQ(AtoF(" -1.5e1x"), -15.0);
+  EXPECT_DOUBLE_EQ(AtoF("x"), 0.0);
+}
+
+TEST(Platform, ShellWords) {
+  using V = std::vector<std::string>;
+  EXPECT_EQ(SplitShellWords("prog a  b"), (V{"prog", "a", "b"}));
+  EXPECT_EQ(SplitShellWords("prog \"a b\" 'c d' e\\ f"), (V{"prog", "a b", "c d", "e f"}));
+  EXPECT_EQ(SplitShellWords("  "), V{});
+  std::vector<std::string> words;
+  EXPECT_EQ(SplitCommandLine("zeko /CONFIG:\"a b\" /ND", words), 3);
+  EXPECT_EQ(words[1], "/CONFIG:a b");
+  EXPECT_EQ(words.size(), 20u);
+}
+
+TEST(Platform, AnsiToOem) {
+  char text[] = "\xc4\xd6\xdc\xe4\xf6\xfc\xdf AZ";  // Windows-1252 umlauts
+  AnsiToOem(text);
+  EXPECT_STREQ(text, "\x8e\x99\x9a\x84\x94\x81\xe1 AZ");
+}
+
+TEST(Platform, TempPathEndsInSeparator) {
+  std::string t = QVTTempPath();
+  ASSERT_FALSE(t.empty());
+  EXPECT_TRUE(IsPathSep(t.back()));
+}
+
+}  // namespace
+}  // namespace zeko
