@@ -51,7 +51,7 @@ std::string ResolvePath(const std::string& path) {
   std::string result;
   std::size_t i = 0;
   if (!path.empty() && IsPathSep(path[0])) {
-    result = "/";
+    result.assign(1, '/');
     while (i < path.size() && IsPathSep(path[i])) ++i;
   }
   bool searching = true;  // once a component is missing, nothing below it exists
@@ -157,17 +157,43 @@ std::vector<std::string> SplitShellWords(const std::string& command) {
   return words;
 }
 
+namespace {
+
+// A bare program name is looked up along PATH like every other path: the
+// configuration arrives upper-cased, so "NOTIFY" finds /usr/bin/notify.
+std::string FindProgram(const std::string& name) {
+  const char* path = std::getenv("PATH");
+  std::string dirs = path ? path : "/usr/bin:/bin";
+  std::size_t start = 0;
+  for (;;) {
+    std::size_t end = dirs.find(':', start);
+    std::string dir = dirs.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    if (dir.empty()) dir.assign(1, '.');
+    std::string candidate = ResolvePath(dir + "/" + name);
+    struct stat st {};
+    if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(candidate.c_str(), X_OK) == 0)
+      return candidate;
+    if (end == std::string::npos) return std::string();
+    start = end + 1;
+  }
+}
+
+}  // namespace
+
 bool ExecCmd(const char* commandLine) {
   std::vector<std::string> words = SplitShellWords(commandLine ? commandLine : "");
   if (words.empty()) return false;
-  bool hasDir = words[0].find_first_of("/\\") != std::string::npos;
-  if (hasDir) words[0] = ResolvePath(words[0]);
+  std::string program = words[0].find_first_of("/\\") != std::string::npos ? ResolvePath(words[0])
+                                                                           : FindProgram(words[0]);
+  if (program.empty()) {
+    errno = ENOENT;
+    return false;
+  }
   std::vector<char*> argv;
   for (std::string& w : words) argv.push_back(w.data());
   argv.push_back(nullptr);
   pid_t pid = 0;
-  int rc = hasDir ? posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ)
-                  : posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ);
+  int rc = posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ);
   if (rc != 0) errno = rc;
   return rc == 0;
 }
