@@ -1,0 +1,54 @@
+// Assembly of one fixed-width line from a layout table.
+#pragma once
+#include <cstddef>
+#include <cstring>
+#include <span>
+
+#include "convert/convert.h"
+#include "convert/mapentry.h"
+#include "run/fields.h"
+
+namespace zeko {
+
+// Room of a line buffer and of the value buffer of line assembly. A line of
+// these writers is at most 495 characters; a value has at most 999.
+inline constexpr std::size_t kLineRoom = 2048;
+inline constexpr std::size_t kValueRoom = 1024;
+
+// True when a line of the layout fits a line buffer of kLineRoom bytes with
+// the room ConvertField needs behind its last field (a date layout's full
+// width of at most 10 characters and the terminating zero).
+constexpr bool FitsLineRoom(MapTable layout) { return RecordLength(layout) + 11 <= kLineRoom; }
+
+// Replaces the value being adjusted by text (which may lie inside it), cut
+// to the value buffer's room.
+inline void ReplaceValue(char* value, std::size_t room, const char* text) {
+  const std::size_t length = strnlen(text, room - 1);
+  std::memmove(value, text, length);
+  value[length] = '\0';
+}
+
+// Walks the rows of `layout`: the value of each row's field is copied into
+// `value`, `adjust(fieldNumber, value, room)` may rewrite it in place or
+// return true to stop the line, and the converted field is placed at the
+// row's position in `out`. Returns true when adjust stopped the line; the
+// line is then incomplete and must not be used. Callers check their tables
+// with FitsLineRoom.
+template <class Adjust>
+bool BuildLine(MapTable layout, const FieldTable& fields, std::span<char, kLineRoom> out,
+               std::span<char, kValueRoom> value, Adjust&& adjust) {
+  char* pos = out.data();
+  *pos = '\0';
+  for (const MapEntry& row : layout) {
+    const char* text = fields.Value(static_cast<int>(row.field));
+    const std::size_t length = strnlen(text, kValueRoom - 1);
+    std::memcpy(value.data(), text, length);
+    value[length] = '\0';
+    if (adjust(row.field, value.data(), kValueRoom)) return true;
+    ConvertField(pos, row, value.data(), fields);
+    pos += row.length;
+  }
+  return false;
+}
+
+}  // namespace zeko

@@ -1,0 +1,195 @@
+// LEDAX: fixed-width lines for the LEDA-X bookkeeping system; bookings give a
+// booking line for the first file and a supplement line for the second.
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+#include "convert/convert.h"
+#include "lib/platform.h"
+#include "run/context.h"
+#include "targets/common/collecting_file.h"
+#include "targets/common/consolidation.h"
+#include "targets/common/line_builder.h"
+#include "targets/ledax/ledax_layouts.h"
+#include "targets/setups.h"
+
+namespace zeko {
+
+namespace {
+
+static_assert(FitsLineRoom(kLedaxBooking));
+static_assert(FitsLineRoom(kLedaxSupplement));
+static_assert(FitsLineRoom(kLedaxDebtor));
+static_assert(FitsLineRoom(kLedaxCreditor));
+
+constexpr int kFieldMandant = 112;
+constexpr int kFieldAmount = 115;
+constexpr int kFieldTaxKey = 191;
+constexpr int kFieldPostcode = 217;
+constexpr int kFieldCity = 220;
+
+constexpr const char* kOpenFailed = "Fehler öffnen Ausgabedatei LEDA-X";
+
+class LedaxWriter final : public OutputWriter {
+ public:
+  LedaxWriter(RunContext& ctx, MapTable address)
+      : ctx_(ctx), address_(address), groups_(ctx.consolidationMode != 0) {}
+
+  int Open() override {
+    const bool append = ctx_.settings.append != 0;
+    RemoveUnlessAppending(ctx_.outputPath, append);
+    RemoveUnlessAppending(ctx_.outputPath2, append);
+    out_ = OpenCollectingFile(ctx_.outputPath, append, kOpenFailed);
+    ctx_.outputCount = 0;
+    if (!ctx_.outputPath2.empty()) out2_ = OpenCollectingFile(ctx_.outputPath2, append, kOpenFailed);
+    return 0;
+  }
+
+  int Process() override {
+    if (IsBooking()) {
+      ProcessBooking();
+    } else if (ctx_.dataType == 2 || ctx_.dataType == 4) {
+      ProcessAddress();
+    }
+    return 0;
+  }
+
+  int Close() override {
+    // Both held lines belong to the same bookings, so they are current
+    // together; for address data the second slot never holds a line.
+    const bool flush = groups_.TakeHeldAtClose();
+    if (flush) WriteHeld(*out_, 0);
+    out_->Close();
+    if (out2_) {
+      if (flush && IsBooking()) WriteHeld(*out2_, 1);
+      out2_->Close();
+    }
+    return 0;
+  }
+
+ private:
+  void ProcessBooking() {
+    if (groups_.BeginRecord(ctx_.fields)) {
+      WriteHeld(*out_, 0);
+      if (out2_) WriteHeld(*out2_, 1);
+    }
+    if (BuildBooking()) {
+      groups_.DropRecord();
+      return;
+    }
+    if (groups_.on()) {
+      groups_.Keep(0, line_.data());
+      if (out2_) groups_.Keep(1, line2_.data());
+      groups_.HoldRecord();
+    } else {
+      WriteOut(*out_, line_.data());
+      if (out2_) WriteOut(*out2_, line2_.data());
+      groups_.RecordWritten();
+    }
+    ++ctx_.outputCount;
+  }
+
+  // Address data has no groups: in consolidation mode every line replaces
+  // the held one and only the last reaches the file, at Close. Nothing is
+  // built for the second file, so it receives no lines.
+  void ProcessAddress() {
+    Build(address_, line_);
+    if (groups_.on()) {
+      groups_.Keep(0, line_.data());
+      groups_.HoldRecord();
+    } else {
+      WriteOut(*out_, line_.data());
+    }
+    ++ctx_.outputCount;
+  }
+
+  bool IsBooking() const {
+    return ctx_.dataType == 1 || ctx_.dataType == 3 || ctx_.dataType == 5;
+  }
+
+  // True when the running amount is zero (no lines).
+  bool BuildBooking() {
+    if (Build(kLedaxBooking, line_)) return true;
+    return Build(kLedaxSupplement, line2_);
+  }
+
+  // True when the line was stopped by a zero running amount.
+  bool Build(MapTable layout, std::array<char, kLineRoom>& line) {
+    return BuildLine(layout, ctx_.fields, line, value_,
+                     [this](std::uint32_t field, char* value, std::size_t room) {
+                       return AdjustField(field, value, room);
+                     });
+  }
+
+  bool AdjustField(std::uint32_t field, char* value, std::size_t room) {
+    switch (field) {
+      case kFieldMandant:
+        ReplaceValue(value, room, ctx_.settings.mandant.c_str());
+        return false;
+      case kFieldAmount: {
+        // The amount row shows the group's running total, without sign.
+        const double total = std::fabs(groups_.AddAmount(value));
+        FormatFixed(value, total, 0, 6);
+        return total == 0.0;
+      }
+      case kFieldTaxKey: {
+        const char* start = value;
+        while (*start == ' ') ++start;
+        ReplaceValue(value, room, start);
+        return false;
+      }
+      case kFieldCity: {
+        postcode_[0] = '\0';
+        const char* blank = std::strchr(value, ' ');
+        if (blank != nullptr && value[0] >= '0' && value[0] <= '9') {
+          const std::size_t length = static_cast<std::size_t>(blank - value);
+          std::memcpy(postcode_.data(), value, length);
+          postcode_[length] = '\0';
+          ReplaceValue(value, room, blank + 1);
+        }
+        return false;
+      }
+      case kFieldPostcode:
+        ReplaceValue(value, room, postcode_.data());
+        return false;
+      default:
+        return false;
+    }
+  }
+
+  void WriteHeld(OutputStream& out, int slot) {
+    std::string& held = groups_.Held(slot);
+    if (ctx_.settings.oemCharset) AnsiToOem(held.data(), held.size());
+    WriteLine(out, held.data(), held.size());
+  }
+
+  void WriteOut(OutputStream& out, char* line) {
+    const std::size_t length = std::strlen(line);
+    if (ctx_.settings.oemCharset) AnsiToOem(line, length);
+    WriteLine(out, line, length);
+  }
+
+  RunContext& ctx_;
+  MapTable address_;
+  Consolidation groups_;
+  std::unique_ptr<OutputStream> out_;
+  std::unique_ptr<OutputStream> out2_;
+  std::array<char, kLineRoom> line_{};
+  std::array<char, kLineRoom> line2_{};
+  std::array<char, kValueRoom> value_{};
+  // Carries the postcode from row 220 to row 217 of the same record; kept
+  // whole, as long as the host gives it.
+  std::array<char, kValueRoom> postcode_{};
+};
+
+}  // namespace
+
+std::unique_ptr<OutputWriter> LedaxSetup(RunContext& ctx) {
+  MapTable address;
+  if (ctx.dataType == 2) address = kLedaxDebtor;
+  if (ctx.dataType == 4) address = kLedaxCreditor;
+  return std::make_unique<LedaxWriter>(ctx, address);
+}
+
+}  // namespace zeko

@@ -1,0 +1,145 @@
+// PCREWE: fixed-width lines for the REWE-FIBU bookkeeping system.
+#include <array>
+#include <cstring>
+#include <memory>
+
+#include "convert/convert.h"
+#include "lib/platform.h"
+#include "run/context.h"
+#include "targets/common/collecting_file.h"
+#include "targets/common/consolidation.h"
+#include "targets/common/line_builder.h"
+#include "targets/pcrewe/pcrewe_layouts.h"
+#include "targets/setups.h"
+
+namespace zeko {
+
+namespace {
+
+static_assert(FitsLineRoom(kPcreweBooking));
+static_assert(FitsLineRoom(kPcreweBookingRelease2));
+static_assert(FitsLineRoom(kPcreweAddress));
+
+constexpr int kFieldAmount = 115;
+constexpr int kFieldPostcode = 217;
+constexpr int kFieldCity = 220;
+// The postcode is split off field 217 only when a blank follows it within
+// the first nine characters; a longer first word is a city name.
+constexpr std::size_t kLastPostcodeBlank = 8;
+
+class PcreweWriter final : public OutputWriter {
+ public:
+  PcreweWriter(RunContext& ctx, MapTable layout)
+      : ctx_(ctx), layout_(layout), groups_(ctx.consolidationMode != 0) {}
+
+  int Open() override {
+    const bool append = ctx_.settings.append != 0;
+    RemoveUnlessAppending(ctx_.outputPath, append);
+    out_ = OpenCollectingFile(ctx_.outputPath, append, "Fehler öffnen Ausgabedatei REWE-FIBU");
+    ctx_.outputCount = 0;
+    return 0;
+  }
+
+  int Process() override {
+    if (ctx_.dataType < 1 || ctx_.dataType > 5) return 0;
+    if (groups_.BeginRecord(ctx_.fields)) WriteHeld();
+    if (BuildRecord()) {
+      groups_.DropRecord();
+      return 0;
+    }
+    if (groups_.on()) {
+      groups_.Keep(0, line_.data());
+      groups_.HoldRecord();
+    } else {
+      WriteOut(line_.data(), std::strlen(line_.data()));
+      groups_.RecordWritten();
+    }
+    ++ctx_.outputCount;
+    return 0;
+  }
+
+  int Close() override {
+    if (groups_.TakeHeldAtClose()) WriteHeld();
+    out_->Close();
+    return 0;
+  }
+
+ private:
+  // True when the record's running amount is zero (no line).
+  bool BuildRecord() {
+    return BuildLine(layout_, ctx_.fields, line_, value_,
+                     [this](std::uint32_t field, char* value, std::size_t room) {
+                       return AdjustField(field, value, room);
+                     });
+  }
+
+  bool AdjustField(std::uint32_t field, char* value, std::size_t room) {
+    switch (field) {
+      case kFieldAmount: {
+        // The amount row shows the running total, printed as "%lf" does.
+        const double total = groups_.AddAmount(value);
+        FormatFixed(value, total, 0, 6);
+        return total == 0.0;
+      }
+      case kFieldPostcode: {
+        // The whole text is the city unless a postcode is split off; the
+        // texts are kept whole, however long.
+        char* blank = std::strchr(value, ' ');
+        if (blank != nullptr && static_cast<std::size_t>(blank - value) <= kLastPostcodeBlank) {
+          ReplaceValue(city_.data(), city_.size(), blank + 1);
+          *blank = '\0';
+        } else {
+          ReplaceValue(city_.data(), city_.size(), value);
+        }
+        return false;
+      }
+      case kFieldCity:
+        ReplaceValue(value, room, city_.data());
+        return false;
+      default:
+        return false;
+    }
+  }
+
+  void WriteHeld() {
+    std::string& held = groups_.Held(0);
+    WriteOut(held.data(), held.size());
+  }
+
+  void WriteOut(char* line, std::size_t length) {
+    if (ctx_.settings.oemCharset) AnsiToOem(line, length);
+    WriteLine(*out_, line, length);
+  }
+
+  RunContext& ctx_;
+  MapTable layout_;
+  Consolidation groups_;
+  std::unique_ptr<OutputStream> out_;
+  std::array<char, kLineRoom> line_{};
+  std::array<char, kValueRoom> value_{};
+  // Carries the city from row 217 to row 220 of the same record.
+  std::array<char, kValueRoom> city_{};
+};
+
+}  // namespace
+
+std::unique_ptr<OutputWriter> PcreweSetup(RunContext& ctx) {
+  MapTable layout;
+  switch (ctx.dataType) {
+    case 1:
+    case 3:
+    case 5:
+      layout = ctx.settings.release == 2 ? MapTable(kPcreweBookingRelease2)
+                                         : MapTable(kPcreweBooking);
+      break;
+    case 2:
+    case 4:
+      layout = kPcreweAddress;
+      break;
+    default:
+      break;  // nothing to write for other data types
+  }
+  return std::make_unique<PcreweWriter>(ctx, layout);
+}
+
+}  // namespace zeko
