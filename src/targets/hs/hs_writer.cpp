@@ -1,0 +1,274 @@
+// HS writer: fixed-width booking or address lines in a file that the target
+// system collects over many runs. The file ends in an end line beginning
+// with "E"; each run puts its lines where that end line stood and closes
+// with a new end line and a 0x1A byte.
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "convert/convert.h"
+#include "lib/platform.h"
+#include "run/error.h"
+#include "targets/hs/accumulated_file.h"
+#include "targets/hs/hs_fields.h"
+#include "targets/hs/hs_layout.h"
+#include "targets/setups.h"
+
+namespace zeko {
+namespace {
+
+using hs::kHeldRoom;
+using hs::kValueRoom;
+
+// Longest line (156) plus the room the last field's conversion may use.
+constexpr std::size_t kLineRoom = 512;
+static_assert(RecordLength(hs::kAddressLayout) + 11 <= kLineRoom);
+static_assert(RecordLength(hs::kBookingLayout) + 11 <= kLineRoom);
+
+// The target system reads the file as a text file whose lines hold at most
+// 254 characters: a longer line counts as several, each of which may be
+// taken for the end line. Reading stops at a 0x1A byte, and CR LF is one
+// line end. Returns the byte offset of the first line that begins with "E",
+// or -1 when there is none.
+std::int64_t FindEndLine(std::FILE* file) {
+  constexpr int kMaxLine = 254;
+  std::rewind(file);
+  std::int64_t offset = 0;
+  for (;;) {
+    std::int64_t start = offset;
+    int count = 0;
+    int first = EOF;
+    bool atEnd = false;
+    while (count < kMaxLine) {
+      int c = std::getc(file);
+      if (c == EOF || c == 0x1A) {
+        atEnd = true;
+        break;
+      }
+      ++offset;
+      if (c == '\r') {
+        int next = std::getc(file);
+        if (next == '\n') {
+          ++offset;
+          c = '\n';
+        } else if (next != EOF) {
+          std::ungetc(next, file);
+        }
+      }
+      if (count++ == 0) first = c;
+      if (c == '\n') break;
+    }
+    if (count > 0 && first == 'E') return start;
+    if (atEnd) return -1;
+  }
+}
+
+class HsWriter final : public OutputWriter {
+ public:
+  explicit HsWriter(RunContext& ctx);
+  int Open() override;
+  int Process() override;
+  int Close() override;
+
+ private:
+  void BuildRecord();
+  void AdjustField(std::uint32_t field, char* value);
+  void WriteLine(char* text);
+
+  RunContext& ctx_;
+  const bool consolidate_;
+  // Empty for a DataType this target does not serve: nothing is written then.
+  MapTable table_;
+  int endWidth_ = 0;
+  char recordKind_[2] = " ";
+  char newFileMark_[2] = "A";
+
+  AccumulatedFile file_;
+  OutputStream* out_ = nullptr;
+  std::string endLine_;
+
+  // Per-record values handed from one row to a later one.
+  std::array<char, kValueRoom> terms_{};     // field 140
+  std::array<char, kValueRoom> splitOff_{};  // leading number of field 220
+
+  // Consolidation of consecutive bookings with equal accounts.
+  std::string key120_, key110_;
+  double running_ = 0;
+  bool negative_ = false;
+  bool groupStarted_ = false;
+
+  std::array<char, kValueRoom> work_{};
+  std::array<char, kLineRoom> line_{};
+  std::array<char, kHeldRoom> held_{};
+};
+
+HsWriter::HsWriter(RunContext& ctx) : ctx_(ctx), consolidate_(ctx.consolidationMode != 0) {
+  switch (ctx.dataType) {
+    case 1:
+    case 3:
+    case 5:
+      recordKind_[0] = 'A';
+      table_ = hs::kBookingLayout;
+      endWidth_ = hs::kBookingEndWidth;
+      break;
+    case 2:
+    case 4:
+      recordKind_[0] = ctx.dataType == 2 ? 'K' : 'L';
+      table_ = hs::kAddressLayout;
+      endWidth_ = hs::kAddressEndWidth;
+      break;
+    default:
+      break;
+  }
+  key120_.reserve(kValueRoom);
+  key110_.reserve(kValueRoom);
+}
+
+int HsWriter::Open() {
+  if (table_.empty()) return 0;
+  endLine_.assign(std::size_t(endWidth_) + 2, ' ');
+  endLine_.front() = 'E';
+  endLine_.back() = '\n';
+  const std::string path = ResolvePath(ctx_.outputPath);
+  if (file_.OpenExisting(path, "Fehler beim öffnen Ausgabedatei HS-FIBU",
+                         "Fehler beim öffnen Outputdatei " + ctx_.outputPath)) {
+    newFileMark_[0] = ' ';
+    std::int64_t endLine = FindEndLine(file_.existing());
+    if (endLine < 0) ErrorExitText("Keine Endekennung in HS-FIBU Ausgabedatei");
+    // Everything from the old end line on is written over.
+    out_ = &file_.Begin(endLine);
+  } else {
+    // A new file starts with its end line; this run's lines take its place
+    // at once, so the new content simply starts empty.
+    out_ = &file_.Begin(0);
+  }
+  ctx_.outputCount = 0;
+  return 0;
+}
+
+int HsWriter::Process() {
+  if (table_.empty()) return 0;
+  if (consolidate_) {
+    const char* account120 = ctx_.fields.Value(120);
+    const char* account110 = ctx_.fields.Value(110);
+    if (key120_ != account120 || key110_ != account110) {
+      key120_.assign(account120);
+      key110_.assign(account110);
+      running_ = 0;
+      if (groupStarted_) WriteLine(held_.data());
+    }
+    groupStarted_ = true;
+  }
+  BuildRecord();
+  hs::CopyText(held_.data(), line_.data(), held_.size());
+  if (!consolidate_) {
+    WriteLine(line_.data());
+    running_ = 0;
+  }
+  ++ctx_.outputCount;
+  return 0;
+}
+
+int HsWriter::Close() {
+  if (table_.empty()) return 0;
+  if (consolidate_) WriteLine(held_.data());
+  out_->Write(endLine_);
+  out_->Putc('\x1A');
+  file_.Commit();
+  out_ = nullptr;
+  return 0;
+}
+
+void HsWriter::BuildRecord() {
+  char* at = line_.data();
+  for (const MapEntry& row : table_) {
+    hs::CopyText(work_.data(), ctx_.fields.Value(int(row.field)));
+    AdjustField(row.field, work_.data());
+    ConvertField(at, row, work_.data(), ctx_.fields);
+    at += row.length;
+  }
+}
+
+void HsWriter::AdjustField(std::uint32_t field, char* value) {
+  switch (field) {
+    case 110:
+      if (ctx_.dataType == 3) hs::CopyText(value, ctx_.fields.Value(120));
+      break;
+    case 120:
+      if (ctx_.dataType == 3) hs::CopyText(value, ctx_.fields.Value(110));
+      break;
+    case 112:
+      hs::CopyText(value, ctx_.settings.mandant.c_str());
+      break;
+    case 115:
+      running_ += AtoF(value);
+      negative_ = running_ < 0;
+      FormatFixed(value, std::fabs(running_), 0, 6);  // "%lf"
+      break;
+    case 125:
+      hs::FormatTaxCode(value, ctx_.dataType);
+      break;
+    case 140:
+      hs::CopyText(terms_.data(), value);
+      break;
+    case 141:
+      FormatFixed(value, hs::TermsPair(terms_.data(), 2) / 10.0, 0, 6);  // "%lf"
+      break;
+    case 142:
+      // Discount days given in the input win over the terms code.
+      if (value[0] == '\0') std::snprintf(value, kValueRoom, "%d", hs::TermsPair(terms_.data(), 0));
+      break;
+    case 143:
+      std::snprintf(value, kValueRoom, "%d", hs::TermsPair(terms_.data(), 4));
+      break;
+    case 145:
+    case 230:
+      hs::FormatTwoDigits(value);
+      break;
+    case 146:
+    case 147:
+      if (value[0] == '\0') hs::CopyText(value, "00.00.00");
+      break;
+    case 166:
+      hs::CopyText(value, newFileMark_);
+      newFileMark_[0] = ' ';
+      break;
+    case 187:
+      hs::CopyText(value, recordKind_);
+      break;
+    case 220: {
+      // "12345 Town": the postal code goes to its own field.
+      splitOff_[0] = '\0';
+      const char* blank = std::strchr(value, ' ');
+      if (blank != nullptr && value[0] >= '0' && value[0] <= '9') {
+        std::size_t n = std::size_t(blank - value);
+        std::memcpy(splitOff_.data(), value, n);
+        splitOff_[n] = '\0';
+        std::memmove(value, blank + 1, std::strlen(blank + 1) + 1);
+      }
+      break;
+    }
+    case 217:
+      hs::CopyText(value, splitOff_.data());
+      break;
+    case 900:
+      hs::CopyText(value, negative_ ? "-" : "+");
+      break;
+    default:
+      break;
+  }
+}
+
+void HsWriter::WriteLine(char* text) {
+  if (ctx_.settings.oemCharset) AnsiToOem(text);
+  out_->Write(text, std::strlen(text));
+  out_->Write("\n", 1);
+}
+
+}  // namespace
+
+std::unique_ptr<OutputWriter> HsSetup(RunContext& ctx) { return std::make_unique<HsWriter>(ctx); }
+
+}  // namespace zeko

@@ -1,0 +1,326 @@
+// HS3 writer: booking and address lines in a file that the target system
+// collects over many runs. A new file starts with a header line naming the
+// kind of data; every run appends its lines at the very end of the file
+// (behind the earlier runs' trailer and 0x1A byte) and closes with a trailer
+// line and a 0x1A byte of its own.
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "convert/convert.h"
+#include "lib/platform.h"
+#include "run/error.h"
+#include "targets/hs/accumulated_file.h"
+#include "targets/hs/hs_fields.h"
+#include "targets/hs3/hs3_layout.h"
+#include "targets/setups.h"
+
+namespace zeko {
+namespace {
+
+using hs::kHeldRoom;
+using hs::kValueRoom;
+
+// Longest line (245) plus the room the last field's conversion may use.
+constexpr std::size_t kLineRoom = 512;
+static_assert(RecordLength(hs3::kAddressLine1) + 11 <= kLineRoom);
+static_assert(RecordLength(hs3::kBookingLayout38) + 11 <= kLineRoom);
+
+// Terms values come from the input itself from this release on.
+constexpr int kTermsFromInputRelease = 41;
+// The booking layout with the second amount and the currency code.
+constexpr int kCurrencyLayoutRelease = 38;
+
+const char* const kOpenError = "Fehler öffnen Ausgabedatei HS-FIBU";
+
+class Hs3Writer final : public OutputWriter {
+ public:
+  explicit Hs3Writer(RunContext& ctx);
+  int Open() override;
+  int Process() override;
+  int Close() override;
+
+ private:
+  void ProcessBooking();
+  void ProcessAddress();
+  // Builds the line of `layout` into line_; false when a field skips it.
+  bool BuildRecord(MapTable layout);
+  // True when the line is to be skipped.
+  bool AdjustField(std::uint32_t field, char* value);
+  bool AdjustAmount(double& running, char* value);
+  // Builds and writes one address line; true when it was written.
+  bool WriteAddressLine(MapTable layout);
+  void WriteLine(char* text);
+  std::string HeaderLine(char digit) const;
+
+  RunContext& ctx_;
+  const bool consolidate_;
+  const bool termsFromInput_;
+  bool bookings_ = false;
+  bool addresses_ = false;
+  MapTable bookingLayout_;
+  char recordKind_[2] = " ";
+  char newFileMark_[2] = "A";
+
+  AccumulatedFile file_;
+  OutputStream* out_ = nullptr;
+
+  // Per-record values handed from one row to a later one.
+  std::array<char, kValueRoom> terms_{};     // field 140
+  std::array<char, kValueRoom> rest220_{};   // field 220 after the split in row 217
+
+  // Consolidation of consecutive bookings with equal accounts.
+  std::string key120_, key110_;
+  double running1_ = 0;  // field 115
+  double running2_ = 0;  // field 116
+  bool negative_ = false;
+  bool groupStarted_ = false;
+  int groupLines_ = 0;
+
+  std::array<char, kValueRoom> work_{};
+  std::array<char, kLineRoom> line_{};
+  std::array<char, kHeldRoom> held_{};
+};
+
+Hs3Writer::Hs3Writer(RunContext& ctx)
+    : ctx_(ctx),
+      consolidate_(ctx.consolidationMode != 0),
+      termsFromInput_(ctx.settings.release >= kTermsFromInputRelease) {
+  switch (ctx.dataType) {
+    case 1:
+    case 3:
+    case 5:
+      recordKind_[0] = 'A';
+      bookings_ = true;
+      if (ctx.settings.release >= kCurrencyLayoutRelease) {
+        bookingLayout_ = hs3::kBookingLayout38;
+      } else {
+        bookingLayout_ = hs3::kBookingLayout;
+      }
+      break;
+    case 2:
+    case 4:
+      recordKind_[0] = ctx.dataType == 2 ? 'K' : 'L';
+      addresses_ = true;
+      break;
+    default:
+      break;
+  }
+  key120_.reserve(kValueRoom);
+  key110_.reserve(kValueRoom);
+}
+
+std::string Hs3Writer::HeaderLine(char digit) const {
+  std::string line(5 + hs3::kHeaderBlanks + 1, ' ');
+  line.replace(0, 4, "I  $");
+  line[4] = digit;
+  line.back() = '\n';
+  return line;
+}
+
+int Hs3Writer::Open() {
+  if (!bookings_ && !addresses_) return 0;
+  const std::string path = ResolvePath(ctx_.outputPath);
+  if (file_.OpenExisting(path, kOpenError, "Fehler beim öffnen Outputdatei " + ctx_.outputPath)) {
+    newFileMark_[0] = ' ';
+    out_ = &file_.Begin(file_.existingSize());
+  } else {
+    out_ = &file_.Begin(0);
+    out_->Write(HeaderLine(bookings_ ? '3' : '2'));
+  }
+  ctx_.outputCount = 0;
+  return 0;
+}
+
+int Hs3Writer::Process() {
+  if (bookings_) ProcessBooking();
+  if (addresses_) ProcessAddress();
+  return 0;
+}
+
+void Hs3Writer::ProcessBooking() {
+  if (consolidate_) {
+    const char* account120 = ctx_.fields.Value(120);
+    const char* account110 = ctx_.fields.Value(110);
+    if (key120_ != account120 || key110_ != account110) {
+      key120_.assign(account120);
+      key110_.assign(account110);
+      // A group whose amounts cancel out is not written at all.
+      if (groupStarted_ && !(running1_ == 0 && running2_ == 0)) WriteLine(held_.data());
+      groupStarted_ = true;
+      running1_ = 0;
+      running2_ = 0;
+      groupLines_ = 0;
+    }
+  }
+  if (!BuildRecord(bookingLayout_)) return;
+  hs::CopyText(held_.data(), line_.data(), held_.size());
+  ++groupLines_;
+  if (!consolidate_) {
+    WriteLine(line_.data());
+    running1_ = 0;
+    running2_ = 0;
+  }
+  ++ctx_.outputCount;
+}
+
+void Hs3Writer::ProcessAddress() {
+  if (WriteAddressLine(hs3::kAddressLine1)) ++ctx_.outputCount;
+  WriteAddressLine(hs3::kAddressLine2);
+  WriteAddressLine(hs3::kAddressLine7);
+  WriteAddressLine(hs3::kAddressLine8);
+  if (ctx_.field295Seen) WriteAddressLine(hs3::kAddressLine3);
+  if (ctx_.field296Seen) WriteAddressLine(hs3::kAddressLine4);
+}
+
+bool Hs3Writer::WriteAddressLine(MapTable layout) {
+  if (!BuildRecord(layout)) return false;
+  WriteLine(line_.data());
+  return true;
+}
+
+int Hs3Writer::Close() {
+  if (!bookings_ && !addresses_) return 0;
+  if (consolidate_ && groupLines_ > 0 && !(running1_ == 0 && running2_ == 0)) {
+    WriteLine(held_.data());
+  }
+  out_->Write(HeaderLine(' '));
+  out_->Putc('\x1A');
+  file_.Commit();
+  out_ = nullptr;
+  return 0;
+}
+
+bool Hs3Writer::BuildRecord(MapTable layout) {
+  char* at = line_.data();
+  for (const MapEntry& row : layout) {
+    // Row 217 cuts its value off field 220.
+    int source = row.field == 217 ? 220 : int(row.field);
+    hs::CopyText(work_.data(), ctx_.fields.Value(source));
+    if (AdjustField(row.field, work_.data())) return false;
+    ConvertField(at, row, work_.data(), ctx_.fields);
+    at += row.length;
+  }
+  return true;
+}
+
+bool Hs3Writer::AdjustAmount(double& running, char* value) {
+  running += AtoF(value);
+  if (!consolidate_ && running == 0) return true;
+  negative_ = running < 0;
+  FormatFixed(value, std::fabs(running), 0, 6);  // "%lf"
+  return false;
+}
+
+bool Hs3Writer::AdjustField(std::uint32_t field, char* value) {
+  switch (field) {
+    case 110:
+      if (ctx_.dataType == 3) hs::CopyText(value, ctx_.fields.Value(120));
+      break;
+    case 120:
+      if (ctx_.dataType == 3) hs::CopyText(value, ctx_.fields.Value(110));
+      break;
+    case 112:
+      hs::CopyText(value, ctx_.settings.mandant.c_str());
+      break;
+    case 115:
+      return AdjustAmount(running1_, value);
+    case 116:
+      return AdjustAmount(running2_, value);
+    case 125:
+      hs::FormatTaxCode(value, ctx_.dataType);
+      break;
+    case 140:
+      hs::CopyText(terms_.data(), value);
+      break;
+    case 141:
+      if (!termsFromInput_) FormatFixed(value, hs::TermsPair(terms_.data(), 2) / 10.0, 0, 6);
+      break;
+    case 142:
+      if (!termsFromInput_ && value[0] == '\0') {
+        std::snprintf(value, kValueRoom, "%d", hs::TermsPair(terms_.data(), 0));
+      }
+      break;
+    case 143:
+      if (!termsFromInput_) std::snprintf(value, kValueRoom, "%d", hs::TermsPair(terms_.data(), 4));
+      break;
+    case 145:
+    case 230:
+      hs::FormatTwoDigits(value);
+      break;
+    case 146:
+    case 147:
+      if (value[0] == '\0') hs::CopyText(value, "00.00.00");
+      break;
+    case 166:
+      hs::CopyText(value, newFileMark_);
+      newFileMark_[0] = ' ';
+      break;
+    case 187:
+      hs::CopyText(value, recordKind_);
+      break;
+    case 191: {
+      const char* number = ctx_.fields.Value(190);
+      if (number[0] != '\0') {
+        int n = AtoI(number);
+        if (n >= 0 && n <= 9 && !ctx_.settings.currency[n].empty()) {
+          hs::CopyText(value, ctx_.settings.currency[n].c_str());
+        }
+      }
+      break;
+    }
+    case 217: {
+      // "12345 Town": a blank among the first nine characters separates the
+      // postal code from the town; otherwise both fields show the whole text.
+      hs::CopyText(rest220_.data(), value);
+      const char* blank = static_cast<const char*>(std::memchr(value, ' ', strnlen(value, 9)));
+      if (blank != nullptr) {
+        std::size_t n = std::size_t(blank - value);
+        hs::CopyText(rest220_.data(), blank + 1);
+        value[n] = '\0';
+      }
+      break;
+    }
+    case 220:
+      hs::CopyText(value, rest220_.data());
+      break;
+    case 235:
+      if (value[0] != '\0') {
+        int n = AtoI(value);
+        if (n == 0) hs::CopyText(value, "N");
+        if (n == 1) hs::CopyText(value, "J");
+      }
+      break;
+    case 290:
+      if ((ctx_.dataType == 2 || ctx_.dataType == 4) && empty(value)) return true;
+      break;
+    case 294:
+      if (value[0] != '\0') {
+        int n = AtoI(value);
+        if (n == 0) hs::CopyText(value, "K");
+        if (n == 1) hs::CopyText(value, "E");
+        if (n == 2) hs::CopyText(value, "A");
+      }
+      break;
+    case 900:
+      hs::CopyText(value, negative_ ? "-" : "+");
+      break;
+    default:
+      break;
+  }
+  return false;
+}
+
+void Hs3Writer::WriteLine(char* text) {
+  if (ctx_.settings.oemCharset) AnsiToOem(text);
+  out_->Write(text, std::strlen(text));
+  out_->Write("\n", 1);
+}
+
+}  // namespace
+
+std::unique_ptr<OutputWriter> Hs3Setup(RunContext& ctx) { return std::make_unique<Hs3Writer>(ctx); }
+
+}  // namespace zeko
