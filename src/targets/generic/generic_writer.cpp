@@ -1,0 +1,522 @@
+#include "targets/generic/generic_writer.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+
+#include "convert/convert.h"
+#include "lib/platform.h"
+#include "lib/text.h"
+#include "run/error.h"
+#include "run/files.h"
+
+namespace zeko {
+
+namespace {
+
+// A GENERIC row's type code: the low six bits choose the conversion, the bits
+// above are option flags. These codes are this writer's own; they are not
+// the codes of ConvertField.
+constexpr std::uint32_t kGenericBaseMask = 0x3F;
+
+// Option flags of the number conversions (base codes 0 to 4).
+enum GenericNumberFlag : std::uint32_t {
+  kNumZeroFill = 0x40,      // blanks and signs become "0", "-" up front when negative
+  kNumScale = 0x80,         // times 10^base, printed without decimals
+  kNumDecimalComma = 0x100, // the first "." becomes ","
+  kNumLeadingSign = 0x200,  // first character "-" or "+"
+  kNumDebitMark = 0x400,    // "-" becomes "0", "S" appended
+  kNumCreditMark = 0x800,   // "-" becomes "0", "H" appended (not with the debit mark)
+  kNumAbsolute = 0x1000,    // a negative value loses its minus sign
+};
+
+// Option flags of the text conversion (base code 8); they act on the part
+// after the row's prefix `a`.
+enum GenericTextFlag : std::uint32_t {
+  kTextUpper = 0x40,
+  kTextTrim = 0x80,         // trailing blanks removed, "," becomes a blank
+  kTextZeroBlanks = 0x100,  // blanks become "0"
+  kTextSkipLeading = 0x200, // leading blanks of the value are not copied
+};
+
+// The kind of a row picks its start and end texts.
+enum class GenericKind { kNumber, kText, kDate };
+
+constexpr const char* kConversionError = "Fehler in Typenkonvertierung";
+
+// A row wider than this is a broken layout, not a record anyone can import;
+// refusing it keeps the record buffer within reason.
+constexpr std::uint32_t kMaxFieldLength = 65535;
+
+constexpr std::uint32_t kBinaryBase = 21;
+constexpr std::uint32_t kTextBase = 8;
+
+// Fields with a fixed meaning for this writer.
+constexpr std::uint32_t kFieldLayout = 11;
+constexpr std::uint32_t kFieldKey110 = 110;
+constexpr std::uint32_t kFieldMandant = 112;
+constexpr std::uint32_t kFieldAnwender = 113;
+constexpr std::uint32_t kFieldAmount115 = 115;
+constexpr std::uint32_t kFieldAmount116 = 116;
+constexpr std::uint32_t kFieldKey120 = 120;
+constexpr std::uint32_t kFieldDiscountM = 125;
+constexpr std::uint32_t kFieldDiscountFlag = 126;
+constexpr std::uint32_t kFieldDiscountAlt = 127;
+constexpr std::uint32_t kFieldTerms = 139;
+constexpr std::uint32_t kFieldTermsCode = 140;
+constexpr std::uint32_t kFieldTermsPercent = 141;
+constexpr std::uint32_t kFieldTermsDays = 142;
+constexpr std::uint32_t kFieldTermsNet = 143;
+constexpr std::uint32_t kFieldKeyBase = 161;
+constexpr std::uint32_t kFieldCurrencyNumber = 190;
+constexpr std::uint32_t kFieldCurrency = 191;
+constexpr std::uint32_t kFieldDebitCredit = 199;
+constexpr std::uint32_t kFieldSplit = 217;
+constexpr std::uint32_t kFieldSplitRest = 220;
+constexpr std::uint32_t kFieldDigits1 = 801;
+constexpr std::uint32_t kFieldDigits2 = 802;
+constexpr std::uint32_t kFieldKeyNumber = 803;
+constexpr std::uint32_t kFieldLineEnd = 992;
+
+// Field 217 is split at a blank only when it stands among its first nine
+// characters; a longer first word stays whole.
+constexpr std::size_t kSplitReach = 9;
+
+// Room for FormatFixed's text of a number field of width w.
+std::size_t ScratchRoom(std::uint32_t width) { return std::size_t{width} + 401; }
+// Room a field needs at its output position: its width, a date's layout or
+// a binary number's four bytes, the debit or credit mark and a zero byte.
+std::size_t FieldRoomAt(std::uint32_t width) { return (width > 10 ? width : 10) + 2; }
+
+constexpr double kScale[5] = {1.0, 10.0, 100.0, 1000.0, 10000.0};
+
+std::size_t ConvertNumber(char* out, std::uint32_t base, std::uint32_t flags, std::size_t w,
+                          const char* a, const char* value, bool compact, char* scratch,
+                          bool* marked) {
+  double x = AtoF(value);
+  if (flags & kNumScale) x *= kScale[base];
+  const bool negative = x < 0.0;
+  if (*a) x += AtoF(a);
+  if ((flags & kNumAbsolute) && negative) x = -x;
+  const int decimals = (flags & kNumScale) ? 0 : static_cast<int>(base);
+  std::size_t printed = FormatFixed(scratch, x, static_cast<int>(w), decimals);
+  if (flags & kNumDecimalComma) {
+    if (char* dot = std::strchr(scratch, '.')) *dot = ',';
+  }
+
+  std::size_t n;
+  if (compact && !(flags & (kNumZeroFill | kNumLeadingSign))) {
+    if (printed > w) printed = w;
+    const char* p = scratch;
+    const char* end = scratch + printed;
+    while (p < end && *p == ' ') ++p;
+    n = static_cast<std::size_t>(end - p);
+    std::memmove(out, p, n);
+    out[n] = '\0';
+  } else {
+    rightbound(out, scratch, static_cast<int>(w));
+    n = w;
+  }
+
+  if (flags & kNumZeroFill) {
+    for (std::size_t i = 0; i < n; ++i)
+      if (out[i] == ' ' || out[i] == '-' || out[i] == '+') out[i] = '0';
+    if (negative && n > 0) out[0] = '-';
+  }
+  if (flags & (kNumDebitMark | kNumCreditMark)) {
+    if (char* minus = static_cast<char*>(std::memchr(out, '-', n))) *minus = '0';
+    out[n++] = (flags & kNumDebitMark) ? 'S' : 'H';
+    out[n] = '\0';
+    *marked = true;
+  }
+  if ((flags & kNumLeadingSign) && n > 0) out[0] = negative ? '-' : '+';
+  return n;
+}
+
+std::size_t ConvertText(char* out, std::uint32_t flags, std::size_t w, const char* a,
+                        const char* value) {
+  std::memset(out, ' ', w);
+  out[w] = '\0';
+  const std::size_t prefix = std::min(std::strlen(a), w);
+  std::memcpy(out, a, prefix);
+  if (prefix < w) {
+    if (flags & kTextSkipLeading)
+      while (*value == ' ') ++value;
+    std::memcpy(out + prefix, value, std::min(std::strlen(value), w - prefix));
+  }
+  std::size_t n = w;
+  if (flags & kTextUpper)
+    for (std::size_t i = prefix; i < n; ++i) out[i] = UpperAsciiChar(out[i]);
+  if (flags & kTextTrim) {
+    while (n > prefix && out[n - 1] == ' ') --n;
+    out[n] = '\0';
+    std::replace(out + prefix, out + n, ',', ' ');
+  }
+  if (flags & kTextZeroBlanks) std::replace(out + prefix, out + n, ' ', '0');
+  return n;
+}
+
+// The kind of a type code; a base code without a conversion ends the run.
+GenericKind GenericFieldKind(std::uint32_t type) {
+  switch (type & kGenericBaseMask) {
+    case 0: case 1: case 2: case 3: case 4:
+    case 21: case 22: case 23:
+      return GenericKind::kNumber;
+    case 8:
+      return GenericKind::kText;
+    case 10: case 11: case 12: case 13: case 14: case 15: case 16: case 17: case 18:
+    case 24: case 25:
+      return GenericKind::kDate;
+    default:
+      ErrorExit("%s", kConversionError);
+  }
+}
+
+// Copies text to pos and returns the position after it.
+char* AppendText(char* pos, const std::string& text) {
+  std::memcpy(pos, text.data(), text.size());
+  return pos + text.size();
+}
+
+// Converts value by the row's GENERIC type code at out (FieldRoomAt bytes
+// free) and returns the number of bytes of the field; scratch holds
+// ScratchRoom(row.length) bytes. Dates turn the value's blanks into zeros.
+// *marked tells whether a debit or credit mark made the field one character
+// longer than the row's length.
+std::size_t ConvertGenericField(char* out, const MapEntry& row, char* value, bool compact,
+                                char* scratch, bool* marked) {
+  *marked = false;
+  const std::uint32_t base = row.type & kGenericBaseMask;
+  const std::uint32_t flags = row.type & ~kGenericBaseMask;
+  const char* a = row.a ? row.a : "";
+  switch (base) {
+    case 0: case 1: case 2: case 3: case 4:
+      return ConvertNumber(out, base, flags, row.length, a, value, compact, scratch, marked);
+    case kTextBase:
+      return ConvertText(out, flags, row.length, a, value);
+    case 10: case 11: case 12: case 13: case 14: case 15: case 16: case 18: case 24: case 25:
+      ConvertDate(static_cast<int>(base), out, value);
+      return std::strlen(out);
+    case kBinaryBase: {
+      // 32-bit arithmetic, wrapping as the import side's integers do.
+      const auto sum = static_cast<std::uint32_t>(static_cast<std::int64_t>(AtoI(value)) +
+                                                  static_cast<std::int64_t>(AtoI(a)));
+      for (int i = 0; i < 4; ++i) out[i] = static_cast<char>((sum >> (8 * i)) & 0xFF);
+      out[4] = '\0';
+      return 4;
+    }
+    default:
+      ErrorExit("%s", kConversionError);
+  }
+}
+
+}  // namespace
+
+GenericWriter::GenericWriter(RunContext& ctx)
+    : ctx_(ctx),
+      s_(ctx.settings),
+      compact_(ctx.settings.genericCompactFields != 0),
+      consolidating_(ctx.consolidationMode != 0) {
+  SelectLayout(ctx.DataTypeIndex());
+
+  // Buffers are sized once from every layout that field 011 can switch to,
+  // so no record, however long its layout, is ever cut or overruns.
+  const std::size_t frame = std::max(
+      {s_.genericFieldStartNum.size(), s_.genericFieldStartText.size(),
+       s_.genericFieldStartDate.size(), s_.genericFieldEndNum.size(),
+       s_.genericFieldEndText.size(), s_.genericFieldEndDate.size(),
+       s_.genericFieldSep.size(), s_.genericFieldLast.size()});
+  std::size_t lineRoom = 0;
+  std::size_t scratchRoom = ScratchRoom(0);
+  for (const FieldList& list : s_.fieldLists) {
+    std::size_t room = s_.genericRecHead.size() + s_.genericRecSep.size() + 1;
+    for (const MapEntry& row : list.rows) {
+      if (row.length > kMaxFieldLength) ErrorExit("%s", kConversionError);
+      room += 3 * frame + FieldRoomAt(row.length);
+      scratchRoom = std::max(scratchRoom, ScratchRoom(row.length));
+    }
+    lineRoom = std::max(lineRoom, room);
+  }
+  line_.resize(lineRoom);
+  scratch_.resize(scratchRoom);
+  if (consolidating_) held_.resize(lineRoom);
+  // A field value has at most 999 characters; the settings that replace
+  // values may be longer.
+  value_.resize(1024 + s_.mandant.size() + s_.anwender.size());
+  key120_.reserve(16);
+  key110_.reserve(16);
+  splitText_.reserve(1024);
+}
+
+void GenericWriter::SelectLayout(int list) {
+  // Other numbers name no layout: the current one stays.
+  if (list < 0 || list >= static_cast<int>(s_.fieldLists.size())) return;
+  layout_ = MapTable(s_.fieldLists[static_cast<std::size_t>(list)].rows);
+}
+
+int GenericWriter::Open() {
+  if (s_.append == 0) RemoveFile(ctx_.outputPath);
+  fd_ = OpenAppendFile(ctx_.outputPath);
+  ctx_.outputCount = 0;
+  if (!empty(s_.genericFileHeader.c_str())) {
+    std::string header = s_.genericFileHeader + s_.genericRecSep;
+    WriteOut(header.data(), header.size());
+  }
+  return 0;
+}
+
+int GenericWriter::Process() {
+  const FieldTable& fields = ctx_.fields;
+  const char* layoutNumber = fields.Value(kFieldLayout);
+  if (*layoutNumber) {
+    const int n = AtoI(layoutNumber);
+    if (n >= 1 && n <= 5) SelectLayout(n);
+  }
+
+  if (consolidating_) {
+    const char* v120 = fields.Value(kFieldKey120);
+    const char* v110 = fields.Value(kFieldKey110);
+    // The first record always opens a group, even with both keys empty, so
+    // that its group is written when the next one starts.
+    if (!recordPending_ || key120_ != v120 || key110_ != v110) {
+      key120_ = v120;
+      key110_ = v110;
+      // A group none of whose records was accepted holds the previous
+      // group's record, which is already written.
+      if (recordPending_ && groupRecords_ != 0 && total115_ != 0.0) {
+        WriteOut(held_.data(), heldLength_);
+        ++ctx_.outputCount;
+      }
+      recordPending_ = true;
+      total115_ = 0.0;
+      total116_ = 0.0;
+      groupRecords_ = 0;
+    }
+  }
+
+  if (BuildGenericRecord()) return 0;
+
+  if (consolidating_) {
+    std::memcpy(held_.data(), line_.data(), recordLength_);
+    heldLength_ = recordLength_;
+    ++groupRecords_;
+    return 1;
+  }
+  WriteOut(line_.data(), recordLength_);
+  total115_ = 0.0;
+  total116_ = 0.0;
+  ++ctx_.outputCount;
+  return 1;
+}
+
+int GenericWriter::Close() {
+  if (consolidating_ && groupRecords_ != 0 && total115_ != 0.0) {
+    WriteOut(held_.data(), heldLength_);
+    ++ctx_.outputCount;
+  }
+  CloseOutputFile(fd_);
+  fd_ = -1;
+  return 0;
+}
+
+void GenericWriter::WriteOut(char* data, std::size_t length) {
+  if (s_.oemCharset) AnsiToOem(data, length);
+  e_write(fd_, data, length);
+}
+
+bool GenericWriter::BuildGenericRecord() {
+  char* pos = AppendText(line_.data(), s_.genericRecHead);
+  GenericPrescan();
+  bool drop = false;
+  for (std::size_t i = 0; i < layout_.size(); ++i) {
+    const MapEntry& row = layout_[i];
+    LoadValue(row.field);
+    if (GenericFieldHook(row.field)) {
+      drop = true;
+      break;
+    }
+    pos = WriteGenericField(pos, row, i + 1 == layout_.size());
+  }
+  pos = AppendText(pos, s_.genericRecSep);
+  recordLength_ = static_cast<std::size_t>(pos - line_.data());
+  return drop;
+}
+
+// Amount and split text are known before any field is written, so rows
+// that come earlier in the layout than fields 115, 116 and 217 see them.
+void GenericWriter::GenericPrescan() {
+  for (const MapEntry& row : layout_) {
+    switch (row.field) {
+      case kFieldAmount115:
+      case kFieldAmount116:
+        currentAmount_ = AtoF(ctx_.fields.Value(static_cast<int>(row.field)));
+        break;
+      case kFieldSplit:
+        LoadValue(row.field);
+        SplitField217(false);
+        break;
+      default:
+        break;
+    }
+  }
+}
+
+bool GenericWriter::GenericFieldHook(std::uint32_t field) {
+  const FieldTable& fields = ctx_.fields;
+  char* value = value_.data();
+  switch (field) {
+    case kFieldMandant:
+      SetValue(s_.mandant);
+      break;
+    case kFieldAnwender:
+      SetValue(s_.anwender);
+      break;
+    case kFieldAmount115:
+    case kFieldAmount116: {
+      double& total = field == kFieldAmount115 ? total115_ : total116_;
+      total += AtoF(value);
+      SetNumberValue(total);
+      currentAmount_ = total;
+      return s_.genericSkipZero != 0 && total == 0.0;
+    }
+    case kFieldTermsPercent: {
+      const char* terms = fields.Value(kFieldTerms);
+      const char* code = fields.Value(kFieldTermsCode);
+      if (*terms) {
+        SetNumberValue(ReadTaggedReal(terms));
+      } else if (*code) {
+        // Characters 4 and 5 of the terms code hold the percentage in tenths.
+        char tenths[3] = {};
+        const std::size_t length = std::strlen(code);
+        for (std::size_t i = 0; i < 2 && 3 + i < length; ++i) tenths[i] = code[3 + i];
+        SetNumberValue(AtoF(tenths) / 10.0);
+      }
+      break;
+    }
+    case kFieldTermsDays:
+      if (const char* terms = fields.Value(kFieldTerms); *terms)
+        SetIntValue(ReadTaggedInt(terms, 'S'));
+      break;
+    case kFieldTermsNet:
+      if (const char* terms = fields.Value(kFieldTerms); *terms)
+        SetIntValue(ReadTaggedInt(terms, 'N'));
+      break;
+    case kFieldCurrency:
+      if (const char* number = fields.Value(kFieldCurrencyNumber); *number) {
+        // Currency numbers outside 0 to 9 have no code: the value stays.
+        const int n = AtoI(number);
+        if (n >= 0 && n <= 9 && !s_.currency[static_cast<std::size_t>(n)].empty())
+          SetValue(s_.currency[static_cast<std::size_t>(n)]);
+      }
+      break;
+    case kFieldDebitCredit:
+      if (currentAmount_ < 0.0) {
+        if (value[0] == 'S')
+          value[0] = 'H';
+        else if (value[0] == 'H')
+          value[0] = 'S';
+      }
+      break;
+    case kFieldSplit:
+      SplitField217(true);
+      break;
+    case kFieldSplitRest:
+      SetValue(splitText_);
+      break;
+    case kFieldDigits1:
+    case kFieldDigits2: {
+      char* end = std::remove_if(value, value + std::strlen(value),
+                                 [](char c) { return c < '0' || c > '9'; });
+      *end = '\0';
+      break;
+    }
+    case kFieldKeyNumber: {
+      const int m = fields[kFieldKeyBase].length != 0 ? AtoI(fields.Value(kFieldKeyBase)) : 10;
+      int k;
+      if (fields[kFieldDiscountFlag].length != 0 || fields[kFieldDiscountFlag].format != 0)
+        k = AtoI(fields.Value(kFieldDiscountFlag)) == 0 ? 1 : 0;
+      else
+        k = AtoI(fields.Value(kFieldDiscountM));
+      if (k == 0 && fields[kFieldDiscountAlt].length != 0 &&
+          AtoI(fields.Value(kFieldDiscountAlt)) != 0)
+        k = 3;
+      // Computed wide and printed as the 32-bit number the import reads.
+      const std::int64_t key = static_cast<std::int64_t>(AtoI(value)) * 100 + m + k;
+      SetIntValue(static_cast<std::int32_t>(static_cast<std::uint32_t>(key)));
+      break;
+    }
+    case kFieldLineEnd:
+      SetValue("\r\n", 2);
+      break;
+    default:
+      break;
+  }
+  return false;
+}
+
+char* GenericWriter::WriteGenericField(char* pos, const MapEntry& row, bool last) {
+  const GenericKind kind = GenericFieldKind(row.type);
+  const std::string& start = kind == GenericKind::kNumber ? s_.genericFieldStartNum
+                             : kind == GenericKind::kText ? s_.genericFieldStartText
+                                                          : s_.genericFieldStartDate;
+  const std::string& end = kind == GenericKind::kNumber ? s_.genericFieldEndNum
+                           : kind == GenericKind::kText ? s_.genericFieldEndText
+                                                        : s_.genericFieldEndDate;
+  pos = AppendText(pos, start);
+  bool marked = false;
+  std::size_t n = ConvertGenericField(pos, row, value_.data(), compact_, scratch_.data(), &marked);
+  const bool binary = (row.type & kGenericBaseMask) == kBinaryBase;
+  if (compact_) {
+    // A binary number keeps its four bytes, whatever they are.
+    if (!binary)
+      while (n > 0 && pos[n - 1] == ' ') --n;
+    pos += n;
+  } else {
+    // A fixed-width field is exactly its row's length: a shorter conversion
+    // (a date narrower than the row, a trimmed text) is padded with blanks,
+    // a longer one cut. A debit or credit mark widens the field by its
+    // character instead of being overwritten by what follows.
+    const std::size_t width = row.length + (marked ? 1 : 0);
+    if (n < width) std::memset(pos + n, ' ', width - n);
+    pos += width;
+  }
+  pos = AppendText(pos, end);
+  return AppendText(pos, last ? s_.genericFieldLast : s_.genericFieldSep);
+}
+
+void GenericWriter::LoadValue(std::uint32_t field) {
+  const char* text = ctx_.fields.Value(static_cast<int>(field));
+  SetValue(text, std::strlen(text));
+}
+
+void GenericWriter::SetValue(const char* text, std::size_t length) {
+  // Room behind the text for the "00.00.0000" that a date conversion puts
+  // in place of a malformed date.
+  if (value_.size() < length + 16) value_.resize(length + 16);
+  std::memmove(value_.data(), text, length);
+  value_[length] = '\0';
+}
+
+void GenericWriter::SetNumberValue(double x) {
+  // "%lf": six decimals. value_ always has room for the widest double.
+  FormatFixed(value_.data(), x, 0, 6);
+}
+
+void GenericWriter::SetIntValue(std::int64_t n) {
+  auto result = std::to_chars(value_.data(), value_.data() + 32, n);
+  *result.ptr = '\0';
+}
+
+void GenericWriter::SplitField217(bool cutValue) {
+  char* value = value_.data();
+  const std::size_t length = std::strlen(value);
+  char* blank = static_cast<char*>(std::memchr(value, ' ', std::min(length, kSplitReach)));
+  if (blank) {
+    splitText_.assign(blank + 1, value + length);
+    if (cutValue) *blank = '\0';
+  } else {
+    splitText_.assign(value, length);
+  }
+}
+
+}  // namespace zeko
