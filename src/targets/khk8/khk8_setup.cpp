@@ -1,8 +1,353 @@
-// Placeholder until the writer lands: no entry points bound.
+// KHK8 writer: comma-separated lines of fixed-width fields, texts in double
+// quotes, a booking spread over several physical lines, tax amounts spread
+// over nine columns by tax index, and an optional grouping mode that merges
+// the bookings of one account pair within a group into one line.
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "convert/convert.h"
+#include "lib/platform.h"
+#include "lib/text.h"
+#include "run/files.h"
+#include "targets/khk8/khk8_layouts.h"
 #include "targets/setups.h"
 
 namespace zeko {
+namespace {
 
-std::unique_ptr<OutputWriter> Khk8Setup(RunContext&) { return nullptr; }
+constexpr std::uint32_t kTypeText = 9;
+constexpr std::uint32_t kTypeDate = 11;
+
+// Input fields the writer reads directly, besides the rows' own values.
+constexpr int kFieldGroup = 25;
+constexpr int kFieldAccount110 = 110;
+constexpr int kFieldAmount = 115;
+constexpr int kFieldTax117 = 117;
+constexpr int kFieldTax118 = 118;
+constexpr int kFieldAccount120 = 120;
+constexpr int kFieldTaxCode = 125;
+constexpr int kFieldTax130 = 130;
+constexpr int kFieldTax131 = 131;
+constexpr int kFieldCurrencyNumber = 190;
+
+// Room kept in the value buffer whatever the value: the amount printed with
+// six decimals can run to 300-odd digits for an absurd sum.
+constexpr std::size_t kWorkMinimum = 1024;
+
+// Two account numbers as doubles; == is the comparison of the numbers, so
+// 0 and -0 are one account and a NaN never matches anything (each such
+// record opens a line of its own, as a linear search would have it).
+struct AccountPair {
+  double first;
+  double second;
+  bool operator==(const AccountPair&) const = default;
+};
+
+// The bits of both numbers, mixed. Both zeros hash alike since they compare
+// equal; the hash is cheap because the table recomputes it while it walks a
+// bucket.
+struct AccountPairHash {
+  static std::uint64_t Bits(double x) { return x == 0.0 ? 0 : std::bit_cast<std::uint64_t>(x); }
+  static std::uint64_t Mix(std::uint64_t z) {
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+    return z ^ (z >> 31);
+  }
+  std::size_t operator()(const AccountPair& p) const noexcept {
+    return static_cast<std::size_t>(Mix(Bits(p.first) ^ Mix(Bits(p.second))));
+  }
+};
+
+class Khk8Writer final : public OutputWriter {
+ public:
+  explicit Khk8Writer(RunContext& ctx);
+  int Open() override;
+  int Process() override;
+  int Close() override;
+
+ private:
+  // One line of the grouping collection.
+  struct Collected {
+    double amount = 0.0;
+    std::string text;
+  };
+
+  bool Khk8BuildLine();
+  bool Khk8AdjustField(std::uint32_t field);
+  void Khk8Collect();
+  void Khk8Flush();
+  void Khk8WriteLine(char* text, std::size_t length);
+
+  void LoadRowValue(const MapEntry& row);
+  void SetValue(const char* text) { SetValue(text, std::strlen(text)); }
+  void SetValue(const char* text, std::size_t length);
+  void SetTermsCode();
+  void SetTaxColumn(int column, int sourceField);
+  int TaxIndex() const;
+
+  RunContext& ctx_;
+  MapTable table_;
+  bool release2_;
+  bool grouping_;
+  int fd_ = -1;
+
+  std::vector<char> line_;  // built text, sized from the layout
+  std::size_t lineLength_ = 0;
+  std::vector<char> work_;  // value of the current field
+  int taxIndex_ = -1;
+  double amount_ = 0.0;     // running sum of the current line's amounts
+
+  std::string groupKey_;
+  // Collected lines in first-seen order; entries past collectedCount_ are
+  // spares from earlier groups that keep their text capacity.
+  std::vector<Collected> collected_;
+  std::size_t collectedCount_ = 0;
+  std::unordered_map<AccountPair, std::size_t, AccountPairHash> pairIndex_;
+};
+
+Khk8Writer::Khk8Writer(RunContext& ctx)
+    : ctx_(ctx),
+      table_(Khk8Layout(ctx.dataType, ctx.settings.release == 2)),
+      release2_(ctx.settings.release == 2),
+      grouping_(ctx.fields.Value(kFieldGroup)[0] != '\0'),
+      work_(kWorkMinimum) {
+  // Every row may take a comma, two quotes, its converted text with the room
+  // the conversion writes into, and a line end.
+  std::size_t size = 3;
+  for (const MapEntry& row : table_) size += FieldRoom(row) + 5;
+  line_.resize(size);
+}
+
+int Khk8Writer::Open() {
+  // Payments (and data of no known kind) have no layout: no file at all.
+  if (table_.empty()) return 0;
+  fd_ = CreateOutputFile(ctx_.outputPath);
+  ctx_.outputCount = 0;
+  return 0;
+}
+
+int Khk8Writer::Process() {
+  if (table_.empty()) return 0;
+  if (!grouping_) {
+    if (!Khk8BuildLine()) {
+      amount_ = 0.0;
+      Khk8WriteLine(line_.data(), lineLength_);
+    }
+    return 0;
+  }
+  const char* key = ctx_.fields.Value(kFieldGroup);
+  if (groupKey_.empty() || groupKey_ != key) Khk8Flush();
+  Khk8Collect();
+  return 0;
+}
+
+int Khk8Writer::Close() {
+  if (table_.empty()) return 0;
+  if (grouping_ && collectedCount_ > 0) Khk8Flush();
+  CloseOutputFile(fd_);
+  fd_ = -1;
+  return 0;
+}
+
+bool Khk8Writer::Khk8BuildLine() {
+  taxIndex_ = TaxIndex();
+  char* out = line_.data();
+  bool firstField = true;
+  for (const MapEntry& row : table_) {
+    if (row.field == kKhk8LineBreak) {
+      *out++ = '\r';
+      *out++ = '\n';
+      firstField = true;
+      continue;
+    }
+    LoadRowValue(row);
+    if (Khk8AdjustField(row.field)) return true;
+    if (!firstField) *out++ = ',';
+    firstField = false;
+    const bool text = row.type == kTypeText || row.type == kTypeDate;
+    const bool quoted = text || release2_;
+    if (quoted) *out++ = '"';
+    ConvertField(out, row, work_.data(), ctx_.fields);
+    // A blank text is written as two quotes with nothing between.
+    if (text && empty(out)) {
+      *out = '\0';
+    } else {
+      out += row.length;
+    }
+    if (quoted) *out++ = '"';
+  }
+  *out++ = '\r';
+  *out++ = '\n';
+  *out = '\0';
+  lineLength_ = static_cast<std::size_t>(out - line_.data());
+  return false;
+}
+
+bool Khk8Writer::Khk8AdjustField(std::uint32_t field) {
+  char* value = work_.data();
+  switch (field) {
+    case 115: {  // amount: the line carries the running sum
+      const double x = AtoF(value);
+      if (x == 0.0) return true;  // zero amounts are not booked
+      amount_ += x;
+      FormatFixed(value, amount_, 0, 6);
+      return false;
+    }
+    case 120: {
+      // Characters 2 and 3 only.
+      const std::size_t n = std::strlen(value);
+      const std::size_t keep = n > 3 ? 2 : (n > 0 ? n - 1 : 0);
+      std::memmove(value, value + (n > 0 ? 1 : 0), keep);
+      value[keep] = '\0';
+      return false;
+    }
+    case 125:  // tax flag
+      SetValue(AtoI(value) != 0 ? "1" : "0");
+      return false;
+    case 140:  // terms code
+      SetTermsCode();
+      return false;
+    case 191: {  // currency code
+      // Only a field 190 with some text names a currency; a blank one reads
+      // as number 0 like any other number.
+      const char* number = ctx_.fields.Value(kFieldCurrencyNumber);
+      if (number[0] != '\0') {
+        const int n = AtoI(number);
+        if (n >= 0 && n <= 9 && !ctx_.settings.currency[n].empty()) {
+          SetValue(ctx_.settings.currency[n].c_str());
+        }
+      }
+      return false;
+    }
+    case 920:  // sign code
+      SetValue(std::strchr(ctx_.fields.Value(kFieldAmount), '-') ? "2" : "0");
+      return false;
+    default:
+      break;
+  }
+  if (field >= 901 && field <= 909) {
+    SetTaxColumn(static_cast<int>(field) - 901, kFieldTax117);
+  } else if (field >= 911 && field <= 919) {
+    SetTaxColumn(static_cast<int>(field) - 911, kFieldTax118);
+  } else if (field >= 921 && field <= 929) {
+    SetTaxColumn(static_cast<int>(field) - 921, kFieldTax130);
+  } else if (field >= 931 && field <= 939) {
+    SetTaxColumn(static_cast<int>(field) - 931, kFieldTax131);
+  } else if (field >= 940 && field <= 948 && taxIndex_ >= 0) {
+    const int n = static_cast<int>(field) - 940;
+    const auto& rateText = ctx_.settings.taxTexts[static_cast<std::size_t>(n)];
+    if (rateText) {
+      SetValue(rateText->c_str(), rateText->size());
+    } else {
+      char digits[16];
+      std::snprintf(digits, sizeof digits, "%d", n);
+      SetValue(digits);
+    }
+  }
+  return false;
+}
+
+void Khk8Writer::Khk8Collect() {
+  const AccountPair accounts{AtoF(ctx_.fields.Value(kFieldAccount120)),
+                             AtoF(ctx_.fields.Value(kFieldAccount110))};
+  const auto found = pairIndex_.find(accounts);
+  amount_ = found != pairIndex_.end() ? collected_[found->second].amount : 0.0;
+  if (Khk8BuildLine()) return;
+
+  std::size_t index;
+  if (found != pairIndex_.end()) {
+    index = found->second;
+  } else {
+    if (collectedCount_ == 0) groupKey_ = ctx_.fields.Value(kFieldGroup);
+    // No limit on the number of pairs: a group keeps every distinct pair.
+    index = collectedCount_++;
+    if (index == collected_.size()) collected_.emplace_back();
+    pairIndex_.emplace(accounts, index);
+  }
+  Collected& line = collected_[index];
+  line.text.assign(line_.data(), lineLength_);
+  line.amount = amount_;
+}
+
+void Khk8Writer::Khk8Flush() {
+  for (std::size_t i = 0; i < collectedCount_; ++i) {
+    std::string& text = collected_[i].text;
+    Khk8WriteLine(text.data(), text.size());
+  }
+  collectedCount_ = 0;
+  pairIndex_.clear();
+}
+
+void Khk8Writer::Khk8WriteLine(char* text, std::size_t length) {
+  if (ctx_.settings.oemCharset) AnsiToOem(text, length);
+  e_write(fd_, text, length);
+  ++ctx_.outputCount;
+}
+
+// The input value without its trailing blanks, or the row's default for a
+// constant row and for an input field that has no text.
+void Khk8Writer::LoadRowValue(const MapEntry& row) {
+  const char* input = row.field != 0 ? ctx_.fields.Value(static_cast<int>(row.field)) : "";
+  if (input[0] != '\0') {
+    SetValue(input);
+    rtrim(work_.data(), work_.data());
+  } else {
+    SetValue(row.b);
+  }
+}
+
+void Khk8Writer::SetValue(const char* text, std::size_t length) {
+  if (length + 1 > work_.size()) work_.resize(length + 1);
+  std::memmove(work_.data(), text, length);
+  work_[length] = '\0';
+}
+
+// Terms code: the three digit pairs of the host's code, re-spread over the
+// digit groups of the import ("%3.3d" "%2.2d" "%3.3d"; RELEASE 2 appends a
+// zero to the middle group and puts six zeros before the last).
+void Khk8Writer::SetTermsCode() {
+  const int width = release2_ ? 15 : 10;
+  char terms[16];
+  leftbound(terms, work_.data(), width);
+  const int days = ParseFixedInt(terms, 2);
+  const int percent = ParseFixedInt(terms + 2, 2);
+  const int netDays = ParseFixedInt(terms + 4, 2);
+  char code[48];
+  if (release2_) {
+    std::snprintf(code, sizeof code, "%3.3d%2.2d0      %3.3d", days, percent, netDays);
+  } else {
+    std::snprintf(code, sizeof code, "%3.3d%2.2d%3.3d", days, percent, netDays);
+  }
+  char result[16];
+  leftbound(result, code, width);
+  fillnull(result);
+  SetValue(result);
+}
+
+// Column `column` of a tax block gets the source field when it is the
+// record's tax index, else nothing; without a tax code the row's own input
+// value stays.
+void Khk8Writer::SetTaxColumn(int column, int sourceField) {
+  if (taxIndex_ < 0) return;
+  SetValue(column == taxIndex_ ? ctx_.fields.Value(sourceField) : "");
+}
+
+int Khk8Writer::TaxIndex() const {
+  const FieldSlot& slot = ctx_.fields[kFieldTaxCode];
+  if (slot.length == 0 && slot.format == 0) return -1;
+  return AtoI(slot.value.c_str());
+}
+
+}  // namespace
+
+std::unique_ptr<OutputWriter> Khk8Setup(RunContext& ctx) {
+  return std::make_unique<Khk8Writer>(ctx);
+}
 
 }  // namespace zeko

@@ -1,0 +1,16 @@
+// Record layouts of the KHK8 import: the standard booking and address lines
+// and the "97" lines of RELEASE 2.
+#pragma once
+#include <cstdint>
+
+#include "convert/mapentry.h"
+
+namespace zeko {
+
+// Row field numbers with a meaning of their own in the KHK8 layouts.
+inline constexpr std::uint32_t kKhk8LineBreak = 910;  // ends the physical line
+
+// The layout for a data type (1 to 4); an empty table for every other one.
+MapTable Khk8Layout(int dataType, bool release2);
+
+}  // namespace zeko
