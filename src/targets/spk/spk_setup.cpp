@@ -1,8 +1,355 @@
-// Placeholder until the writer lands: no entry points bound.
+// SPK writer: outgoing invoices as a DTAUS payment file for the savings
+// bank (A record, one C record per invoice, E record with control sums,
+// no line ends), and the printed cover note that goes with the diskette.
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "convert/convert.h"
+#include "lib/platform.h"
+#include "lib/text.h"
+#include "run/error.h"
+#include "run/files.h"
+#include "targets/common/line_builder.h"
 #include "targets/setups.h"
+#include "targets/spk/spk_control_sum.h"
+#include "targets/spk/spk_layouts.h"
+#include "targets/spk/spk_printer.h"
 
 namespace zeko {
+namespace {
 
-std::unique_ptr<OutputWriter> SpkSetup(RunContext&, int) { return nullptr; }
+static_assert(FitsLineRoom(kSpkCRecord) && FitsLineRoom(kSpkCRecordRelease1) &&
+              FitsLineRoom(kSpkCRecordRelease2) && FitsLineRoom(kSpkARecord) &&
+              FitsLineRoom(kSpkARecordEuro));
+
+// A cover-note form line is read in pieces of at most this many characters.
+constexpr std::size_t kFormPiece = 159;
+
+// Copies text into the value buffer, cut to what it holds.
+void CopyValue(char* value, std::size_t room, const std::string& text) {
+  const std::size_t n = std::min(text.size(), room - 1);
+  std::memcpy(value, text.data(), n);
+  value[n] = '\0';
+}
+
+// printf("%lf", x) of a value that is not negative, into value.
+void PrintLf(char* value, std::size_t room, double x) {
+  if (std::isnan(x)) {
+    std::snprintf(value, room, "nan");
+  } else if (std::isinf(x)) {
+    std::snprintf(value, room, "inf");
+  } else if (room >= 350) {  // a double printed with six decimals needs up to 317
+    FormatFixed(value, x, 0, 6);
+  } else {
+    value[0] = '\0';
+  }
+}
+
+// Upper-cases a record for the bank: the ASCII letters, and the umlauts ü,
+// ä, ö of the DOS code pages (the host's texts are OEM text).
+void SpkUppercase(char* text) {
+  for (; *text; ++text) {
+    switch (static_cast<unsigned char>(*text)) {
+      case 0x81: *text = static_cast<char>(0x9A); break;  // ü -> Ü
+      case 0x84: *text = static_cast<char>(0x8E); break;  // ä -> Ä
+      case 0x94: *text = static_cast<char>(0x99); break;  // ö -> Ö
+      default: *text = UpperAsciiChar(*text); break;
+    }
+  }
+}
+
+// The next piece of a form file as a Windows text-mode fgets with a buffer
+// of kFormPiece + 1 reads it: CR LF reads as LF, a lone CR stays, the DOS
+// end-of-file mark Ctrl-Z ends the file, and a piece ends after its LF or
+// at kFormPiece characters. False when nothing was left.
+bool ReadFormPiece(std::FILE* file, std::string& piece) {
+  piece.clear();
+  while (piece.size() < kFormPiece) {
+    int c = std::fgetc(file);
+    if (c == EOF) break;
+    if (c == 0x1A) {
+      std::fseek(file, 0, SEEK_END);  // nothing after the mark is read
+      break;
+    }
+    if (c == '\r') {
+      const int next = std::fgetc(file);
+      if (next == '\n') {
+        c = '\n';
+      } else if (next != EOF) {
+        std::ungetc(next, file);
+      }
+    }
+    piece += static_cast<char>(c);
+    if (c == '\n') break;
+  }
+  return !piece.empty();
+}
+
+// The first number of a text file as "%d" reads it: white space skipped,
+// an optional sign, digits. A file without one counts as 0.
+long long ReadNumber(std::FILE* file) {
+  int c = std::fgetc(file);
+  while (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f')
+    c = std::fgetc(file);
+  bool negative = false;
+  if (c == '+' || c == '-') {
+    negative = c == '-';
+    c = std::fgetc(file);
+  }
+  long long n = 0;
+  // A number beyond any sensible diskette count stops growing rather than
+  // wrapping round.
+  constexpr long long kLimit = 100000000000000000LL;
+  for (; c >= '0' && c <= '9'; c = std::fgetc(file))
+    if (n < kLimit) n = n * 10 + (c - '0');
+  return negative ? -n : n;
+}
+
+class SpkWriter final : public OutputWriter {
+ public:
+  SpkWriter(RunContext& ctx, int dataType);
+  SpkWriter(const SpkWriter&) = delete;
+  SpkWriter& operator=(const SpkWriter&) = delete;
+
+  int Open() override { return SpkOpen(); }
+  int Process() override { return SpkProcess(); }
+  int Close() override { return SpkClose(); }
+
+ private:
+  int SpkOpen();
+  int SpkProcess();
+  int SpkClose();
+  std::size_t SpkBuildRecord(MapTable layout);
+  void SpkAdjustField(std::uint32_t field, char* value, std::size_t room);
+  void SpkWriteTrailer();
+  void SpkPrintCoverNote();
+  void WriteRecord(std::size_t length);
+  void PlaceholderValue(char letter, long long diskNumber, std::string& value) const;
+
+  RunContext& ctx_;
+  // Only outgoing invoices have DTAUS layouts; for other kinds of data the
+  // writer is bound and produces no file and no cover note.
+  MapTable aLayout_;
+  MapTable cLayout_;
+  bool euro_ = false;  // RELEASE 1 or 2: amounts in the Euro fields
+
+  std::unique_ptr<OutputStream> out_;
+  std::array<char, kLineRoom> record_{};
+  std::array<char, kValueRoom> value_{};
+
+  double amountSum_ = 0.0;  // absolute amounts in cents, unrounded
+  ControlSum accountSum_;   // field 310
+  ControlSum bankCodeSum_;  // field 305
+
+  // The originator's bank code and account: configured, replaced by each
+  // record that brings its own. Kept whole, however long the input text.
+  std::string keptBlz_;
+  std::string keptKonto_;
+};
+
+SpkWriter::SpkWriter(RunContext& ctx, int dataType)
+    : ctx_(ctx), keptBlz_(ctx.settings.spkBlz), keptKonto_(ctx.settings.spkKonto) {
+  keptBlz_.reserve(kValueRoom);
+  keptKonto_.reserve(kValueRoom);
+  if (dataType != 1) return;
+  switch (ctx.settings.release) {
+    case 2:
+      cLayout_ = kSpkCRecordRelease2;
+      aLayout_ = kSpkARecordEuro;
+      euro_ = true;
+      break;
+    case 1:
+      cLayout_ = kSpkCRecordRelease1;
+      aLayout_ = kSpkARecordEuro;
+      euro_ = true;
+      break;
+    default:
+      cLayout_ = kSpkCRecord;
+      aLayout_ = kSpkARecord;
+      break;
+  }
+}
+
+int SpkWriter::SpkOpen() {
+  if (cLayout_.empty()) return 0;
+  out_ = OpenOutputStream(ctx_.outputPath, ctx_.settings.append != 0);
+  WriteRecord(SpkBuildRecord(aLayout_));
+  ctx_.outputCount = 0;
+  amountSum_ = 0.0;
+  accountSum_.Reset();
+  bankCodeSum_.Reset();
+  return 0;
+}
+
+int SpkWriter::SpkProcess() {
+  if (cLayout_.empty()) return 0;
+  WriteRecord(SpkBuildRecord(cLayout_));
+  ++ctx_.outputCount;
+  return 0;
+}
+
+int SpkWriter::SpkClose() {
+  if (cLayout_.empty() || !out_) return 0;
+  SpkWriteTrailer();
+  // The file is complete before the cover note, whose failures end the run.
+  out_->Flush();
+  SpkPrintCoverNote();
+  out_->Close();
+  out_.reset();
+  return 0;
+}
+
+std::size_t SpkWriter::SpkBuildRecord(MapTable layout) {
+  BuildLine(layout, ctx_.fields, record_, value_,
+            [this](std::uint32_t field, char* value, std::size_t room) {
+              SpkAdjustField(field, value, room);
+              return false;  // every record is written
+            });
+  const std::size_t length = RecordLength(layout);
+  record_[length] = '\0';
+  SpkUppercase(record_.data());
+  return length;
+}
+
+void SpkWriter::SpkAdjustField(std::uint32_t field, char* value, std::size_t room) {
+  switch (field) {
+    case 115: {
+      // The sign is dropped: the text key (field 330) tells payments from
+      // debits.
+      const double cents = std::fabs(AtoF(value) * 100.0);
+      amountSum_ += cents;
+      PrintLf(value, room, cents);
+      break;
+    }
+    case 305: bankCodeSum_.Add(AtoF(value)); break;
+    case 310: accountSum_.Add(AtoF(value)); break;
+    case 335: CopyValue(value, room, ctx_.settings.spkKennzeichen); break;
+    case 340:
+      if (!empty(value)) keptBlz_.assign(value);
+      CopyValue(value, room, keptBlz_);
+      break;
+    case 345: CopyValue(value, room, ctx_.settings.spkKunde); break;
+    case 350:
+      if (!empty(value)) keptKonto_.assign(value);
+      CopyValue(value, room, keptKonto_);
+      break;
+    case 355: CopyValue(value, room, ctx_.settings.spkReferenz); break;
+    case 995: CopyValue(value, room, ctx_.todayText); break;
+    default: break;
+  }
+}
+
+// Records are written as "%s" writes them, up to the first zero byte,
+// with no line end.
+void SpkWriter::WriteRecord(std::size_t length) {
+  char* record = record_.data();
+  length = strnlen(record, length);
+  if (ctx_.settings.oemCharset) AnsiToOem(record, length);
+  out_->Write(record, length);
+}
+
+void SpkWriter::SpkWriteTrailer() {
+  std::string trailer = "0128E     ";
+  std::array<char, 32> count;
+  std::snprintf(count.data(), count.size(), "%07ld", ctx_.outputCount);
+  trailer += count.data();
+  std::string number;
+  FormatDouble(number, euro_ ? 0.0 : amountSum_, 13, 0, true);  // DM amount sum
+  trailer += number;
+  accountSum_.Format(number, 17, true);
+  trailer += number;
+  bankCodeSum_.Format(number, 17, true);
+  trailer += number;
+  FormatDouble(number, euro_ ? amountSum_ : 0.0, 13, 0, true);  // Euro amount sum
+  trailer += number;
+  trailer.append(51, ' ');
+  out_->Write(trailer);
+}
+
+void SpkWriter::PlaceholderValue(char letter, long long diskNumber, std::string& value) const {
+  const Settings& s = ctx_.settings;
+  switch (letter) {
+    case 'A': {
+      const std::string& name = ctx_.outputNames[ctx_.DataTypeIndex()];
+      value = name.substr(0, name.find(','));
+      break;
+    }
+    case 'B': value = ctx_.todayText; break;
+    case 'C': value = std::to_string(diskNumber); break;
+    case 'D': value = std::to_string(ctx_.outputCount); break;
+    case 'E': FormatDouble(value, amountSum_ / 100.0, 16, 2, false); break;
+    case 'F': accountSum_.Format(value, 16, false); break;
+    case 'G': bankCodeSum_.Format(value, 16, false); break;
+    case 'H': value = s.spkKassenname; break;
+    case 'I': value = s.spkDatentraeger; break;
+    case 'J': value = keptBlz_; break;
+    case 'K': value = keptKonto_; break;
+    case 'L': value = s.spkKunde; break;
+    default: value.clear(); break;
+  }
+}
+
+void SpkWriter::SpkPrintCoverNote() {
+  CoverNotePrinter printer;
+  // On the host's systems an empty PROTPRINTER meant the first parallel
+  // port; here that is the print spooler's default printer.
+  const std::string printerName =
+      ctx_.settings.protPrinter.empty() ? std::string("LPT1") : ctx_.settings.protPrinter;
+  if (!printer.Open(printerName, std::getenv("PATH"))) ErrorExit("Drucker nicht ansprechbar");
+
+  // The diskette number rises with every run that gets this far.
+  const std::string numberPath = ResolvePath(ctx_.configDir + "SPK.NUM");
+  std::FILE* numberFile = std::fopen(numberPath.c_str(), "rb");
+  if (numberFile == nullptr) ErrorExit("Keine Diskettennummer");
+  long long diskNumber = ReadNumber(numberFile);
+  std::fclose(numberFile);
+  numberFile = std::fopen(numberPath.c_str(), "wb");
+  if (numberFile == nullptr) ErrorExit("Diskettennummer kann nicht geschrieben werden");
+  ++diskNumber;
+  {
+    OutputStream numberOut(numberFile);
+    numberOut.Write(std::to_string(diskNumber));
+    numberOut.Putc('\n');
+    numberOut.Close();
+  }
+
+  std::FILE* form = std::fopen(ResolvePath(ctx_.configDir + "SPK.FRM").c_str(), "rb");
+  if (form == nullptr) ErrorExit("Kein Begleitzettelformular");
+  OutputStream* note = printer.Stream();
+  if (note == nullptr) {
+    std::fclose(form);
+    ErrorExit("Drucker nicht ansprechbar");
+  }
+  std::string line;
+  std::string value;
+  while (ReadFormPiece(form, line)) {
+    line.resize(std::strlen(line.c_str()));  // as a C string: up to a zero byte
+    if (!line.empty() && line.back() == '\n') line.pop_back();
+    // One placeholder a line, at its first "$"; it takes the rest of the line.
+    const std::size_t dollar = line.find('$');
+    if (dollar != std::string::npos && dollar + 1 < line.size() && line[dollar + 1] >= 'A' &&
+        line[dollar + 1] <= 'L') {
+      PlaceholderValue(line[dollar + 1], diskNumber, value);
+      line.resize(dollar);
+      line += value;
+    }
+    if (ctx_.settings.oemCharset) AnsiToOem(line.data(), line.size());
+    note->Write(line);
+    note->Putc('\n');
+  }
+  std::fclose(form);
+  if (!printer.Close()) ErrorExit("Drucker nicht ansprechbar");
+}
+
+}  // namespace
+
+std::unique_ptr<OutputWriter> SpkSetup(RunContext& ctx, int dataType) {
+  return std::make_unique<SpkWriter>(ctx, dataType);
+}
 
 }  // namespace zeko

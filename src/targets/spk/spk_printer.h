@@ -1,0 +1,46 @@
+// The printer that the cover note of the savings-bank disk goes to.
+#pragma once
+#include <memory>
+#include <string>
+
+#include "run/files.h"
+
+namespace zeko {
+
+// True for the DOS printer devices "PRN" and "LPT1" to "LPT9" (a trailing
+// ":" allowed, any case).
+bool IsPrinterDevice(const std::string& name);
+
+// Full path of an executable file `program` in the directories of
+// searchPath (PATH syntax); empty when there is none.
+std::string FindProgram(const std::string& program, const char* searchPath);
+
+// A printer named by a device or file name. A file name is opened for
+// writing, as the note has always been written to its printer. A DOS
+// printer device has no file here: the note is handed to the system's print
+// spooler ("lp") instead, collected in a temporary file first so that the
+// spooler gets the whole note or nothing.
+class CoverNotePrinter {
+ public:
+  CoverNotePrinter() = default;
+  ~CoverNotePrinter();
+  CoverNotePrinter(const CoverNotePrinter&) = delete;
+  CoverNotePrinter& operator=(const CoverNotePrinter&) = delete;
+
+  // False when the printer cannot be reached: a file that cannot be opened
+  // for writing, or a device without a spooler on searchPath.
+  bool Open(const std::string& name, const char* searchPath);
+  // The stream the note is written to (text mode: "\n" gives CR LF). For
+  // the spooler the temporary file is made here; nullptr when it cannot be.
+  OutputStream* Stream();
+  // Closes the printer; a spooled note is handed to the spooler, which is
+  // waited for. False when the spooler refused the note.
+  bool Close();
+
+ private:
+  std::unique_ptr<OutputStream> stream_;
+  std::string spooler_;    // path of "lp" when the note is spooled
+  std::string spoolFile_;  // the note waiting for the spooler
+};
+
+}  // namespace zeko
