@@ -1,9 +1,317 @@
-// Placeholder until the presort lands: the input keeps its order.
 #include "convert/presort.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <limits>
+#include <memory>
+#include <numeric>
+#include <system_error>
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+#include "lib/filehandle.h"
+#include "lib/platform.h"
+#include "lib/text.h"
+#include "run/context.h"
+#include "run/error.h"
+#include "run/fields.h"
+#include "run/files.h"
+#include "run/progress.h"
 
 namespace zeko {
 
-std::optional<std::size_t> FindRecordField(std::string_view, int) { return std::nullopt; }
-void Presort(RunContext&) {}
+namespace {
+
+constexpr int kGroupEndField = 998;
+
+// One of the three-digit numbers of an item header. Characters beyond the end
+// of the record read as the end of the text, never as memory past it.
+int ReadItemNumber(std::string_view record, std::size_t at) {
+  char digits[4] = {0, 0, 0, 0};
+  if (at < record.size()) record.copy(digits, 3, at);
+  return ParseFixedInt(digits, 3);
+}
+
+// The sort key of a record: the item's data read as atof reads it. Key texts
+// of any length are taken whole. Nothing when the record has no item `field`.
+std::optional<double> ReadSortKey(std::string_view record, int field, std::string& text) {
+  const std::optional<std::size_t> at = FindRecordField(record, field);
+  if (!at) return std::nullopt;
+  // FindRecordField vouches for the length: not negative, within the line.
+  const int length = ReadItemNumber(record, *at + 3);
+  text.assign(record.substr(*at + 9, static_cast<std::size_t>(length)));
+  return AtoF(text.c_str());
+}
+
+// Lines of the sorted copy carry their bytes unchanged and end in CR LF. The
+// record itself is written without line-end translation: a lone line feed
+// inside a value would otherwise become CR LF and split the record in two
+// when the copy is read back.
+void WriteLine(OutputStream& out, std::string_view line) {
+  out.WriteRaw(line.data(), line.size());
+  out.WriteRaw("\r\n", 2);
+}
+
+// Fenwick tree of counts over the places 1..n.
+template <class Index>
+class Fenwick {
+ public:
+  // Every place holds 0.
+  void Zeros(std::size_t n) { tree_.assign(n + 1, 0); }
+  // Every place holds 1 (built in linear time).
+  void Ones(std::size_t n) {
+    tree_.resize(n + 1);
+    for (std::size_t i = 1; i <= n; ++i) tree_[i] = static_cast<Index>(i & (~i + 1));
+    top_ = 1;
+    while (top_ * 2 <= n) top_ *= 2;
+  }
+  void Add(std::size_t place) {
+    for (; place < tree_.size(); place += place & (~place + 1)) ++tree_[place];
+  }
+  void Remove(std::size_t place) {
+    for (; place < tree_.size(); place += place & (~place + 1)) --tree_[place];
+  }
+  // Sum over the places 1..place.
+  Index Prefix(std::size_t place) const {
+    Index sum = 0;
+    for (; place > 0; place -= place & (~place + 1)) sum += tree_[place];
+    return sum;
+  }
+  // The place holding the (rank + 1)-th one (the tree built by Ones).
+  std::size_t Select(std::size_t rank) const {
+    std::size_t place = 0, wanted = rank + 1;
+    for (std::size_t step = top_; step > 0; step /= 2) {
+      if (place + step < tree_.size() && tree_[place + step] < wanted) {
+        place += step;
+        wanted -= tree_[place];
+      }
+    }
+    return place + 1;
+  }
+
+ private:
+  std::vector<Index> tree_;
+  std::size_t top_ = 1;
+};
+
+// Why this gives the exchange sort's order: the keys end ascending, equal
+// keys are never exchanged with each other, and the final order of the
+// records with one key v depends only on the records whose keys are at most
+// v. Following x_1..x_n (the records with key v in input order), with c_i the
+// number of smaller keys between x_i and x_{i+1} (after x_n for the last),
+// the final order of the v records is what this builds: start empty, for
+// i = 1..n append x_i and rotate the list left by c_i mod i. A NaN key
+// compares false with everything, so its record keeps its place and the
+// others sort around it as if it were not there.
+// Index is the narrowest type that numbers the group's records, which keeps
+// the working arrays small enough to stay in the caches longer.
+template <class Index>
+void ExchangeOrder(std::span<const double> keys, std::vector<std::size_t>& order) {
+  const std::size_t k = keys.size();
+  struct Item {
+    double key;
+    Index place;  // in the group
+  };
+  std::vector<Item> items;
+  items.reserve(k);
+  for (std::size_t i = 0; i < k; ++i) {
+    if (!std::isnan(keys[i])) items.push_back({keys[i], static_cast<Index>(i)});
+  }
+  const std::size_t n = items.size();
+  if (n < 2) return;
+
+  // By key, equal keys in input order (-0 and +0 are equal keys).
+  std::sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
+    return a.key < b.key || (!(b.key < a.key) && a.place < b.place);
+  });
+
+  std::vector<Index> smaller;   // per record of the run: smaller keys ahead of it
+  std::vector<Index> rotation;  // c_i mod i of the run, i counted from 0
+  std::vector<Index> arranged;  // the run's places in their final order
+  Fenwick<Index> seen, slots;
+  seen.Zeros(k);
+  for (std::size_t first = 0; first < n;) {
+    std::size_t last = first + 1;
+    while (last < n && !(items[first].key < items[last].key)) ++last;
+    const std::size_t m = last - first;
+    if (m == 1) {
+      seen.Add(items[first].place + std::size_t{1});
+      first = last;
+      continue;
+    }
+    smaller.resize(m);
+    for (std::size_t i = 0; i < m; ++i) smaller[i] = seen.Prefix(items[first + i].place);
+    for (std::size_t i = 0; i < m; ++i) seen.Add(items[first + i].place + std::size_t{1});
+
+    // `first` keys in all are smaller than this run's.
+    rotation.resize(m);
+    bool moves = false;
+    for (std::size_t i = 0; i < m; ++i) {
+      const std::size_t upTo = i + 1 < m ? smaller[i + 1] : first;
+      rotation[i] = static_cast<Index>((upTo - smaller[i]) % (i + 1));
+      moves = moves || rotation[i] != 0;
+    }
+    if (moves) {
+      // Undo the append-and-rotate steps from the last: the list of i records
+      // fills the free slots cyclically from rank `start`; its last record
+      // x_i sits (i - 1 - rotation) places on, and the list as it was before
+      // the step continues right after that slot.
+      arranged.resize(m);
+      slots.Ones(m);
+      std::size_t start = 0;
+      for (std::size_t i = m; i >= 1; --i) {
+        const std::size_t rank = (start + i - 1 - rotation[i - 1]) % i;
+        const std::size_t slot = slots.Select(rank);
+        arranged[slot - 1] = items[first + i - 1].place;
+        slots.Remove(slot);
+        start = i > 1 ? rank % (i - 1) : 0;
+      }
+      for (std::size_t i = 0; i < m; ++i) items[first + i].place = arranged[i];
+    }
+    first = last;
+  }
+
+  // The records without NaN keys fill their own places in the new order.
+  std::size_t next = 0;
+  for (std::size_t i = 0; i < k; ++i) {
+    if (!std::isnan(keys[i])) order[i] = items[next++].place;
+  }
+}
+
+}  // namespace
+
+std::optional<std::size_t> FindRecordField(std::string_view record, int field) {
+  std::size_t at = 0;
+  for (;;) {
+    const int number = ReadItemNumber(record, at);
+    if (number == 0) return std::nullopt;
+    const int length = ReadItemNumber(record, at + 3);
+    // A damaged item (negative number or length, or data running past the
+    // line) ends the chain, as it ends the record for the reader: the presort
+    // sees exactly the items that the conversion sees.
+    if (number < 0 || length < 0 || at + 9 + static_cast<std::size_t>(length) > record.size()) {
+      return std::nullopt;
+    }
+    if (number == field) return at;
+    at += 9 + static_cast<std::size_t>(length);
+  }
+}
+
+std::vector<std::size_t> PresortOrder(std::span<const double> keys) {
+  std::vector<std::size_t> order(keys.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  if (keys.size() <= std::numeric_limits<std::uint32_t>::max()) {
+    ExchangeOrder<std::uint32_t>(keys, order);
+  } else {
+    ExchangeOrder<std::size_t>(keys, order);
+  }
+  return order;
+}
+
+void GroupStore::Add(std::string_view line) {
+  text_.append(line);
+  ends_.push_back(text_.size());
+}
+
+std::string_view GroupStore::operator[](std::size_t i) const {
+  const std::size_t begin = i == 0 ? 0 : ends_[i - 1];
+  return std::string_view(text_).substr(begin, ends_[i] - begin);
+}
+
+void GroupStore::Clear() {
+  text_.clear();
+  ends_.clear();
+}
+
+void SortGroup(const GroupStore& store, OutputStream& out, int field) {
+  const std::size_t k = store.size();
+  if (k == 0) return;
+  // A lone record is never compared, so its key is never looked at: it is
+  // written as it is even without the sort field.
+  if (k == 1) {
+    WriteLine(out, store[0]);
+    return;
+  }
+  std::vector<double> keys(k);
+  std::string text;
+  for (std::size_t i = 0; i < k; ++i) {
+    const std::optional<double> value = ReadSortKey(store[i], field, text);
+    if (!value) {
+      out.Flush();
+      ErrorExit("Sortierfeld fehlt");
+    }
+    keys[i] = *value;
+  }
+  for (const std::size_t i : PresortOrder(keys)) WriteLine(out, store[i]);
+}
+
+namespace {
+
+// The sorted copy lies beside the input file (same directory, so the rename
+// that puts it in the input's place never crosses file systems): the input's
+// name with ".$TO" in place of ".$TM".
+std::string SortedCopyPath(const std::string& inputPath) {
+  std::string stem = inputPath;
+  if (stem.size() >= 4 && UpperAsciiCopy(stem.substr(stem.size() - 4)) == ".$TM") {
+    stem.resize(stem.size() - 4);
+  }
+  return ResolvePath(stem + ".$TO");
+}
+
+}  // namespace
+
+void Presort(RunContext& ctx) {
+  const int field = ctx.presortField;
+  const std::string copyPath = SortedCopyPath(ctx.inputPath);
+  const std::unique_ptr<OutputStream> out = OpenOutputStream(copyPath, false);
+
+  FileHandle& input = *ctx.input;
+  input.Rewind();
+  if (ctx.dialog) ctx.dialog->SetPresortRange(input.FileSize());
+
+  GroupStore group;
+  std::string line;
+  while (!input.FEof() && input.Get(line)) {
+    if (FindRecordField(line, kGroupEndField)) {
+      if (ctx.dialog) ctx.dialog->PresortStep(input.FilePos());
+      SortGroup(group, *out, field);
+      group.Clear();
+      WriteLine(*out, line);
+    } else {
+      group.Add(line);
+    }
+  }
+  SortGroup(group, *out, field);
+  // On disk before it replaces the input, so that not even a crash right
+  // after the rename can leave an empty input file behind.
+  out->Flush();
+#ifndef _WIN32
+  if (::fsync(::fileno(out->file())) != 0) ErrorExit("Fehler in e_write");
+#endif
+  out->Close();
+
+  // The sorted copy takes the input's place in one rename, so at every moment
+  // one complete input file is on disk; on failure the unsorted input stays.
+  ctx.input->Close();
+  ctx.input.reset();
+  const std::string inputPath = ResolvePath(ctx.inputPath);
+  std::error_code error;
+  std::filesystem::rename(copyPath, inputPath, error);
+  if (error) {
+    ErrorExit("Fehler beim Umbenennen der Datei %s in %s", copyPath.c_str(), inputPath.c_str());
+  }
+
+  auto reopened = std::make_unique<FileHandle>();
+  try {
+    reopened->Open(ctx.inputPath, 0x40, 0x4000, false);
+  } catch (const QVTError&) {
+    ErrorExit("Fehler beim öffnen der Eingabedatei");
+  }
+  reopened->SetDelimiter("\r\n");
+  ctx.input = std::move(reopened);
+}
 
 }  // namespace zeko

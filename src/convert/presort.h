@@ -1,14 +1,54 @@
-// Presort: the input file rewritten in the order of one field.
+// Presort: the input file rewritten in the order of one field, group by group.
+// A line holding field 998 ends a group and keeps its place; the records
+// between two such lines are ordered among themselves by the numeric value of
+// the sort field.
 #pragma once
 #include <cstddef>
 #include <optional>
+#include <span>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace zeko {
 
 struct RunContext;
+class OutputStream;
 
+// Offset of the item of `field` in a record line, or nothing when the line has
+// no such item before the item chain ends (field number 0 or end of line).
 std::optional<std::size_t> FindRecordField(std::string_view record, int field);
+
+// Rewrites ctx.input in sorted order: the sorted copy replaces the input file
+// and ctx.input becomes a new handle on it. Fatal on a group record without
+// the sort field ("Sortierfeld fehlt").
 void Presort(RunContext& ctx);
+
+// The records of one group, each held once, back to back in one buffer.
+class GroupStore {
+ public:
+  void Add(std::string_view line);
+  std::size_t size() const { return ends_.size(); }
+  std::string_view operator[](std::size_t i) const;
+  // Forgets the records but keeps the memory for the next group.
+  void Clear();
+
+ private:
+  std::string text_;
+  std::vector<std::size_t> ends_;
+};
+
+// Writes the group in store to out in sorted order, each line ending in CR LF.
+// A group of two or more records in which one lacks `field` ends the run with
+// "Sortierfeld fehlt" (out is flushed first, so earlier groups stay written).
+void SortGroup(const GroupStore& store, OutputStream& out, int field);
+
+// The order in which the pairwise exchange sort leaves a group with these
+// keys: element m of the result is the index of the record that ends at place
+// m. Every pair (i < j) is compared once, in the order i = 0.., j = i+1..,
+// and exchanged when keys[i] > keys[j] as doubles compare (so a NaN key never
+// moves and -0 equals +0); equal keys come out in the order those exchanges
+// leave them in, computed here in O(k log k) time and O(k) memory.
+std::vector<std::size_t> PresortOrder(std::span<const double> keys);
 
 }  // namespace zeko

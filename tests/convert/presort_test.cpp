@@ -1,0 +1,181 @@
+// The presort over a real input file: groups, keys, the sorted copy taking the
+// input's place, the fatal cases and the progress it reports.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "convert/presort.h"
+#include "lib/filehandle.h"
+#include "run/context.h"
+#include "run/progress.h"
+
+namespace zeko {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(FindRecordField, WalksTheItemChain) {
+  const std::string line = "010003001ABC015001001X";
+  EXPECT_EQ(FindRecordField(line, 10), 0u);
+  EXPECT_EQ(FindRecordField(line, 15), 12u);
+  EXPECT_EQ(FindRecordField(line, 20), std::nullopt);
+  EXPECT_EQ(FindRecordField(" 10003001ABC", 10), 0u);
+  // The item header 000 ends the chain, so does the end of the line.
+  EXPECT_EQ(FindRecordField("010003001ABC000020001001Y", 20), std::nullopt);
+  EXPECT_EQ(FindRecordField("", 10), std::nullopt);
+  EXPECT_EQ(FindRecordField("01", 10), std::nullopt);
+  // The field number is only looked for at item starts, never inside data.
+  EXPECT_EQ(FindRecordField("010009001020001001", 20), std::nullopt);
+  // A damaged item ends the chain as it ends the record for the reader.
+  EXPECT_EQ(FindRecordField("010009001ABC", 10), std::nullopt);
+  EXPECT_EQ(FindRecordField("010-01001020001001Y", 20), std::nullopt);
+  EXPECT_EQ(FindRecordField("-10001001X020001001Y", 20), std::nullopt);
+}
+
+// Counts what the presort shows on the dialog.
+class RecordingDialog : public CZekoDlg {
+ public:
+  std::vector<std::pair<Bar, int>> bars;
+  int pumps = 0;
+
+ protected:
+  void DoSetBar(Bar bar, int percent) override { bars.emplace_back(bar, percent); }
+  int DoPump() override {
+    ++pumps;
+    return 1;
+  }
+};
+
+class PresortFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("zeko_presort_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    ctx_.tempName = "INPUT";
+    ctx_.inputPath = (dir_ / "INPUT.$TM").string();
+    ctx_.presortField = 100;
+  }
+  void TearDown() override {
+    ctx_.input.reset();
+    fs::remove_all(dir_);
+  }
+
+  // Writes the input file and opens it as the run's setup does.
+  void Input(const std::string& bytes) {
+    Write(ctx_.inputPath, bytes);
+    ctx_.input = std::make_unique<FileHandle>();
+    ctx_.input->Open(ctx_.inputPath, 0x40, 0x4000, false);
+    ctx_.input->SetDelimiter("\r\n");
+  }
+  static void Write(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+  }
+  static std::string Read(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  std::string Copy() const { return (dir_ / "INPUT.$TO").string(); }
+
+  fs::path dir_;
+  RunContext ctx_;
+};
+
+// A record with sort field 100 = key and field 110 = name.
+std::string Rec(const std::string& key, const std::string& name) {
+  char head[10];
+  std::snprintf(head, sizeof head, "100%03zu000", key.size());
+  std::string line = head + key;
+  std::snprintf(head, sizeof head, "110%03zu000", name.size());
+  return line + head + name + "\r\n";
+}
+const std::string kEnd1 = "998002000E1\r\n";
+const std::string kEnd2 = "998002000E2\r\n";
+
+TEST_F(PresortFile, GroupEndLinesKeepTheirPlaces) {
+  Input(Rec("3", "A3") + Rec("1", "A1") + kEnd1 + Rec("2", "B2") + Rec("1", "B1") + kEnd2);
+  Presort(ctx_);
+  EXPECT_EQ(Read(ctx_.inputPath),
+            Rec("1", "A1") + Rec("3", "A3") + kEnd1 + Rec("1", "B1") + Rec("2", "B2") + kEnd2);
+  EXPECT_FALSE(fs::exists(Copy()));
+  // The new handle reads the sorted file from its start.
+  std::string line;
+  ASSERT_TRUE(ctx_.input->Get(line));
+  EXPECT_EQ(line + "\r\n", Rec("1", "A1"));
+}
+
+TEST_F(PresortFile, KeysCompareAsNumbersAndTiesFollowTheExchanges) {
+  // Equal keys in the exchange sort's order: 2a, 2b, 1 end as 1, 2b, 2a;
+  // "12.50" ties with "12.5", a key without a number is 0, and the key is
+  // the item's data only (field 110's digits do not join it).
+  Input(Rec("10", "ten") + Rec("9", "nine") + Rec("12.50", "a") + Rec("12.5", "b") +
+        Rec("2", "2a") + Rec("2", "2b") + Rec("1", "one") + Rec("x", "zero") + Rec("-1", "1") +
+        Rec(" 3e0", "three"));
+  Presort(ctx_);
+  EXPECT_EQ(Read(ctx_.inputPath), Rec("-1", "1") + Rec("x", "zero") + Rec("1", "one") +
+                                      Rec("2", "2b") + Rec("2", "2a") + Rec(" 3e0", "three") +
+                                      Rec("9", "nine") + Rec("10", "ten") + Rec("12.50", "a") +
+                                      Rec("12.5", "b"));
+}
+
+TEST_F(PresortFile, LongKeyTextsAndLineEnds) {
+  // Key texts beyond 35 characters count whole; a last line without CR LF
+  // gets one; empty groups between end lines write nothing.
+  const std::string zeros(40, '0');
+  Input(kEnd1 + kEnd2 + Rec(zeros + "7", "seven") + Rec(zeros + "5", "five") +
+        "100001000" + "6");
+  Presort(ctx_);
+  EXPECT_EQ(Read(ctx_.inputPath), kEnd1 + kEnd2 + Rec(zeros + "5", "five") +
+                                      "100001000" + "6\r\n" + Rec(zeros + "7", "seven"));
+}
+
+TEST_F(PresortFile, LoneRecordWithoutTheFieldIsNeverCompared) {
+  Input(Rec("2", "a") + Rec("1", "b") + kEnd1 + "110004000solo\r\n" + kEnd2);
+  Presort(ctx_);
+  EXPECT_EQ(Read(ctx_.inputPath),
+            Rec("1", "b") + Rec("2", "a") + kEnd1 + "110004000solo\r\n" + kEnd2);
+}
+
+TEST_F(PresortFile, GroupRecordWithoutTheFieldIsFatal) {
+  const std::string input = Rec("2", "a") + Rec("1", "b") + kEnd1 + Rec("5", "c") +
+                            "110004000none\r\n" + kEnd2 + Rec("0", "d");
+  Input(input);
+  EXPECT_EXIT(Presort(ctx_), ::testing::ExitedWithCode(1), "^Sortierfeld fehlt\n$");
+  // The input is untouched; the copy holds what was sorted before.
+  EXPECT_EQ(Read(ctx_.inputPath), input);
+  EXPECT_EQ(Read(Copy()), Rec("1", "b") + Rec("2", "a") + kEnd1);
+}
+
+TEST_F(PresortFile, CopyThatCannotBeCreatedIsFatal) {
+  const std::string input = Rec("2", "a") + Rec("1", "b");
+  Input(input);
+  fs::create_directory(Copy());
+  EXPECT_EXIT(Presort(ctx_), ::testing::ExitedWithCode(1),
+              "^Fehler beim öffnen Outputdatei .*INPUT\\.\\$TO\n$");
+  EXPECT_EQ(Read(ctx_.inputPath), input);
+}
+
+TEST_F(PresortFile, ProgressAdvancesAtGroupEnds) {
+  // 12 + 12 + 11 bytes up to the first end line of 58: 60 %; the second end
+  // line is at 100 %, which never moves the bar.
+  Input("1000010002\r\n1000010001\r\n998000000\r\n1000010003\r\n998000000\r\n");
+  RecordingDialog dialog;
+  ctx_.dialog = &dialog;
+  Presort(ctx_);
+  ASSERT_EQ(dialog.bars.size(), 1u);
+  EXPECT_EQ(dialog.bars[0], std::make_pair(CZekoDlg::kPresortBar, 60));
+  EXPECT_EQ(dialog.pumps, 3);  // the range, then each end line
+}
+
+}  // namespace
+}  // namespace zeko
