@@ -1,7 +1,9 @@
 // Reader throughput: writes a synthetic input of about 100 MB, then reads it
 // record by record into the field table and reports MB/s. Run by hand:
 //   cmake -B build -DZEKO_BENCH=ON && cmake --build build --target bench_reader
-//   build/bench_reader [MB]
+//   build/bench_reader [MB] [keep|reuse]
+// "keep" leaves the generated file in /tmp, "reuse" reads it again without
+// generating (so that a heap profiler sees only the reader).
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -23,12 +25,17 @@ std::string Group(int number, const std::string& value) {
 
 int main(int argc, char** argv) {
   const double megabytes = argc > 1 ? std::atof(argv[1]) : 100.0;
+  const std::string mode = argc > 2 ? argv[2] : "";
   const std::string path = "/tmp/zeko-bench-reader.$TM";
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return 1;
   std::size_t bytes = 0, records = 0;
+  std::FILE* f = std::fopen(path.c_str(), mode == "reuse" ? "rb" : "wb");
+  if (!f) return 1;
+  if (mode == "reuse") {
+    std::fseek(f, 0, SEEK_END);
+    bytes = static_cast<std::size_t>(std::ftell(f));
+  }
   unsigned seed = 12345;
-  while (bytes < megabytes * 1e6) {
+  while (mode != "reuse" && bytes < megabytes * 1e6) {
     seed = seed * 1103515245u + 12345u;
     std::string line = Group(10, "1") + Group(15, "0") + Group(105, "04.12.2026") +
                        Group(100, std::to_string(seed % 1000000)) + Group(110, "8400") +
@@ -56,6 +63,6 @@ int main(int argc, char** argv) {
   double s = std::chrono::duration<double>(t1 - t0).count();
   std::printf("%ld records, %ld fields, %.1f MB in %.3f s: %.0f MB/s, %.0f records/s\n", n, fields,
               bytes / 1e6, s, bytes / 1e6 / s, n / s);
-  std::remove(path.c_str());
+  if (mode.empty()) std::remove(path.c_str());
   return 0;
 }
