@@ -1,0 +1,174 @@
+#include "lib/macro.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstring>
+#include <lua.hpp>
+
+#include "lib/platform.h"
+
+namespace zeko {
+
+namespace {
+
+bool IsFile(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool HasExtension(const std::string& name) {
+  for (std::size_t i = name.size(); i > 0; --i) {
+    char c = name[i - 1];
+    if (c == '.') return true;
+    if (IsPathSep(c)) return false;
+  }
+  return false;
+}
+
+// Message handler of every protected call: turns the error object into one
+// text that names the script's file and line. Errors raised from C (assert,
+// error with level 0) carry no position, so the innermost Lua line is added.
+int MessageHandler(lua_State* lua) {
+  const char* msg = lua_tostring(lua, 1);
+  if (msg == nullptr) {
+    if (luaL_callmeta(lua, 1, "__tostring") && lua_type(lua, -1) == LUA_TSTRING) {
+      msg = lua_tostring(lua, -1);
+    } else {
+      msg = lua_pushfstring(lua, "(error object is a %s value)", luaL_typename(lua, 1));
+    }
+  }
+  lua_Debug ar;
+  for (int level = 1; lua_getstack(lua, level, &ar); ++level) {
+    lua_getinfo(lua, "Sl", &ar);
+    if (ar.currentline <= 0) continue;
+    char where[LUA_IDSIZE + 24];
+    std::snprintf(where, sizeof where, "%s:%d:", ar.short_src, ar.currentline);
+    if (std::strncmp(msg, where, std::strlen(where)) != 0) {
+      msg = lua_pushfstring(lua, "%s %s", where, msg);
+    }
+    break;
+  }
+  lua_pushstring(lua, msg);
+  return 1;
+}
+
+// Slot of the message handler: it stays at the bottom of the stack for the
+// life of the state. The arguments follow it, argument n at slot 1 + n.
+constexpr int kHandlerIndex = 1;
+
+}  // namespace
+
+MacMacro::MacMacro(const std::string& name, const unsigned char* source, CallMeBack* callback)
+    : callback_(callback) {
+  lua_ = luaL_newstate();
+  if (lua_ == nullptr) throw MacroLoadError("Lua: kein Speicher", false);
+  // The macro writes its own files: give it the whole standard library.
+  luaL_openlibs(lua_);
+  lua_pushcfunction(lua_, MessageHandler);
+
+  int status;
+  if (source != nullptr) {
+    path_ = name;
+    const char* text = reinterpret_cast<const char*>(source);
+    status = luaL_loadbufferx(lua_, text, std::strlen(text), ("@" + name).c_str(), "t");
+  } else {
+    path_ = name.empty() ? name : ResolvePath(name);
+    // "SLMACRO=CSVOUT" finds csvout.lua: the configuration upper-cases the
+    // name, and users leave the extension off as they do for programs.
+    if (!name.empty() && !IsFile(path_) && !HasExtension(name)) {
+      std::string withLua = ResolvePath(name + ".lua");
+      if (IsFile(withLua)) path_ = withLua;
+    }
+    if (!IsFile(path_)) {
+      lua_close(lua_);
+      throw MacroLoadError("cannot open " + path_, true);
+    }
+    // Text only: precompiled chunks are not checked by Lua and could crash it.
+    status = luaL_loadfilex(lua_, path_.c_str(), "t");
+  }
+  if (status == LUA_OK) status = lua_pcall(lua_, 0, 0, kHandlerIndex);
+  if (status != LUA_OK) {
+    const char* msg = lua_tostring(lua_, -1);
+    std::string what = msg ? msg : "?";
+    lua_close(lua_);
+    throw MacroLoadError(what, false);
+  }
+  lua_settop(lua_, kHandlerIndex);
+}
+
+MacMacro::~MacMacro() {
+  // Closing the state closes the files the macro left open, so their
+  // buffered data reaches the disk.
+  if (lua_ != nullptr) lua_close(lua_);
+}
+
+MacFunction MacMacro::FindFunction(const char* name) {
+  if (lua_getglobal(lua_, name) != LUA_TFUNCTION) {
+    lua_pop(lua_, 1);
+    return MacFunction();
+  }
+  int ref = luaL_ref(lua_, LUA_REGISTRYINDEX);
+  functions_.push_back({ref, name});
+  return MacFunction(int(functions_.size()) - 1);
+}
+
+void MacMacro::SetCmdArg(int n, std::string_view text) {
+  if (n < 1 || n > kMaxArgs) return;
+  // An argument lives on the stack as a Lua string from the moment it is
+  // set, so an argument that stays (the run date, the client) is not made
+  // into a Lua string again for every call.
+  if (n > argCount_) {
+    if (!lua_checkstack(lua_, n - argCount_ + 4)) return;
+    for (; argCount_ < n; ++argCount_) lua_pushliteral(lua_, "");
+  }
+  lua_pushlstring(lua_, text.data(), text.size());
+  lua_replace(lua_, kHandlerIndex + n);
+}
+
+int MacMacro::ExecAt(MacFunction function) {
+  if (!function || function.index_ >= int(functions_.size())) return 0;
+  const Function& f = functions_[function.index_];
+  if (!lua_checkstack(lua_, argCount_ + 2)) return -1;
+  lua_rawgeti(lua_, LUA_REGISTRYINDEX, f.ref);
+  for (int i = 1; i <= argCount_; ++i) lua_pushvalue(lua_, kHandlerIndex + i);
+  int result = 0;
+  if (lua_pcall(lua_, argCount_, 1, kHandlerIndex) == LUA_OK) {
+    int isInteger = 0;
+    lua_Integer value = lua_tointegerx(lua_, -1, &isInteger);
+    if (isInteger) result = int(value);
+  } else {
+    const char* msg = lua_tostring(lua_, -1);
+    std::string message = "Fehler in Macrofunktion ";
+    message += f.name;
+    message += ": ";
+    message += msg ? msg : "?";
+    Report(message);
+    result = -1;
+  }
+  lua_settop(lua_, kHandlerIndex + argCount_);
+  return result;
+}
+
+void MacMacro::Report(const std::string& message) {
+  // A macro that fails on every field would otherwise bury the terminal in
+  // one message per field; the first ones say all there is to say.
+  ++errorCount_;
+  std::string text;
+  if (errorCount_ <= kMaxReportedErrors) {
+    text = message;
+  } else if (errorCount_ == kMaxReportedErrors + 1) {
+    text = "Weitere Fehler im Macro " + path_ + " werden nicht gemeldet";
+  } else {
+    return;
+  }
+  if (callback_ != nullptr) {
+    callback_->MacroError(text);
+  } else {
+    text += '\n';
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fflush(stderr);
+  }
+}
+
+}  // namespace zeko

@@ -1,8 +1,0 @@
-// Placeholder until the writer lands: no entry points bound.
-#include "targets/setups.h"
-
-namespace zeko {
-
-std::unique_ptr<OutputWriter> SlangSetup(RunContext&) { return nullptr; }
-
-}  // namespace zeko

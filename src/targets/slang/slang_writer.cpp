@@ -1,0 +1,112 @@
+// SLANG writer: writes nothing itself. Every record is handed, field by
+// field, to the user's output macro, which writes whatever it likes.
+#include <charconv>
+#include <memory>
+
+#include "lib/macro.h"
+#include "lib/platform.h"
+#include "run/error.h"
+#include "targets/setups.h"
+
+namespace zeko {
+namespace {
+
+// Errors inside macro functions are the macro's business: the user is told,
+// the run goes on.
+class MessageReporter final : public CallMeBack {
+ public:
+  void MacroError(const std::string& message) override { MessageBoxText(message); }
+};
+
+class SlangWriter final : public OutputWriter {
+ public:
+  explicit SlangWriter(RunContext& ctx) : ctx_(ctx) {}
+
+  void Load();
+
+  int Open() override { return SlangOpen(); }
+  int Process() override { return SlangProcess(); }
+  int Close() override { return SlangClose(); }
+
+ private:
+  int SlangOpen();
+  int SlangProcess();
+  int SlangClose();
+  // Argument n as "%d" of value.
+  void SetNumberArg(int n, long value);
+
+  RunContext& ctx_;
+  MessageReporter reporter_;
+  std::unique_ptr<MacMacro> macro_;
+  MacFunction openOutput_, startRecord_, processField_, endRecord_, closeOutput_;
+  char number_[24];
+};
+
+void SlangWriter::Load() {
+  const std::string& name = ctx_.settings.slMacro;
+  try {
+    macro_ = std::make_unique<MacMacro>(name, nullptr, &reporter_);
+  } catch (const MacroLoadError& e) {
+    // The fixed message does not say why; a script that exists but does not
+    // compile or run gets Lua's message (file and line) on the line before.
+    std::string message = "Kann Macro " + name + " nicht Laden";
+    ErrorExitText(e.missing ? message : e.what() + ("\n" + message));
+  }
+  openOutput_ = macro_->FindFunction("OpenOutput");
+  startRecord_ = macro_->FindFunction("StartRecord");
+  processField_ = macro_->FindFunction("ProcessField");
+  endRecord_ = macro_->FindFunction("EndRecord");
+  closeOutput_ = macro_->FindFunction("CloseOutput");
+  if (!openOutput_ || !startRecord_ || !processField_ || !endRecord_ || !closeOutput_) {
+    ErrorExit("Macrofunktion nicht gefunden");
+  }
+}
+
+void SlangWriter::SetNumberArg(int n, long value) {
+  auto [end, ec] = std::to_chars(number_, number_ + sizeof number_, value);
+  (void)ec;  // 24 characters hold any long
+  macro_->SetCmdArg(n, std::string_view(number_, std::size_t(end - number_)));
+}
+
+int SlangWriter::SlangOpen() {
+  // The macro opens the file itself; it gets the path as this system
+  // resolves it, so a "\" in PATH separates directories for the macro too.
+  macro_->SetCmdArg(1, ResolvePath(ctx_.outputPath));
+  SetNumberArg(2, ctx_.settings.append);
+  SetNumberArg(3, ctx_.dataType);
+  SetNumberArg(4, ctx_.consolidationMode);
+  macro_->SetCmdArg(5, ctx_.settings.mandant);
+  macro_->SetCmdArg(6, ctx_.runDate);
+  int result = macro_->ExecAt(openOutput_);
+  ctx_.outputCount = 0;
+  return result;
+}
+
+int SlangWriter::SlangProcess() {
+  // StartRecord and EndRecord see whatever arguments the calls before them
+  // left in place; the macro knows not to rely on them.
+  macro_->ExecAt(startRecord_);
+  for (int n = 0; n < FieldTable::kSlots; ++n) {
+    const FieldSlot& slot = ctx_.fields[n];
+    if (slot.length == 0) continue;
+    SetNumberArg(1, n);
+    macro_->SetCmdArg(2, slot.value);
+    SetNumberArg(3, long(slot.length));
+    SetNumberArg(4, long(slot.format));
+    macro_->ExecAt(processField_);
+  }
+  macro_->ExecAt(endRecord_);
+  return 0;
+}
+
+int SlangWriter::SlangClose() { return macro_->ExecAt(closeOutput_); }
+
+}  // namespace
+
+std::unique_ptr<OutputWriter> SlangSetup(RunContext& ctx) {
+  auto writer = std::make_unique<SlangWriter>(ctx);
+  writer->Load();
+  return writer;
+}
+
+}  // namespace zeko

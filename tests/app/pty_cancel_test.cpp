@@ -1,0 +1,199 @@
+// Whole runs under a pseudo-terminal, cancelled part-way the way a user
+// does it: Ctrl-C or Esc typed while the dialog counts.
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <regex>
+#include <sstream>
+
+#include "support/harness.h"
+
+namespace zeko::test {
+namespace {
+
+struct PtyRun {
+  int status = -1;     // as waitpid reports it
+  std::string screen;  // everything the program drew
+  bool canonical = false;  // the terminal's line editing and echo after the run
+};
+
+// Runs zeko in `dir` on a fresh pseudo-terminal (80 x 24). Whenever the
+// screen drawn so far matches the next trigger, its keys are typed.
+PtyRun RunOnPty(const fs::path& dir, const std::vector<std::string>& args,
+                std::vector<std::pair<std::regex, std::string>> triggers) {
+  PtyRun run;
+  struct winsize ws {};
+  ws.ws_row = 24;
+  ws.ws_col = 80;
+  int master = -1;
+  pid_t pid = ::forkpty(&master, nullptr, nullptr, &ws);
+  if (pid == 0) {
+    if (::chdir(dir.c_str()) != 0) _exit(127);
+    ::setenv("TMPDIR", dir.c_str(), 1);
+    ::setenv("TERM", "xterm", 1);
+    // As from an interactive shell, whatever this test was started with.
+    for (int sig : {SIGINT, SIGTERM, SIGQUIT, SIGHUP}) ::signal(sig, SIG_DFL);
+    std::vector<std::string> words = {ZEKO_EXE};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    ::execv(argv[0], argv.data());
+    _exit(127);
+  }
+  if (pid < 0) return run;
+
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+  std::size_t next = 0;
+  for (;;) {
+    if (next < triggers.size() && std::regex_search(run.screen, triggers[next].first)) {
+      const std::string& keys = triggers[next].second;
+      if (::write(master, keys.data(), keys.size()) != ssize_t(keys.size())) break;
+      ++next;
+    }
+    if (std::chrono::steady_clock::now() > deadline) {
+      ::kill(pid, SIGKILL);
+      break;
+    }
+    struct pollfd p {master, POLLIN, 0};
+    if (::poll(&p, 1, 100) <= 0) continue;
+    char buf[4096];
+    ssize_t n = ::read(master, buf, sizeof buf);
+    if (n <= 0) break;  // EIO: the program has ended and closed the terminal
+    run.screen.append(buf, std::size_t(n));
+  }
+  ::waitpid(pid, &run.status, 0);
+  struct termios t {};
+  if (::tcgetattr(master, &t) == 0) run.canonical = (t.c_lflag & ICANON) && (t.c_lflag & ECHO);
+  ::close(master);
+  return run;
+}
+
+std::string Text(const char* what, std::size_t n) {
+  std::string s = what;
+  s += std::to_string(n);
+  return s;
+}
+
+// Records of data type 1 whose document number (field 100) is their index.
+std::string Bookings(int count) {
+  std::string records;
+  records.reserve(std::size_t(count) * 100);
+  for (int i = 1; i <= count; ++i) {
+    records += Field(10, "1") + Field(15, "0") + Field(100, Text("R", std::size_t(i))) +
+               Field(105, "04.12.2026") + Field(110, "10000") + Field(115, "1190.00") +
+               Field(120, "8400") + "\r\n";
+  }
+  return records;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// The dialog's lines cleared below a 24-line screen's scrolling region.
+constexpr char kErased[] = "\x1b" "7\x1b[r\x1b[17;1H\x1b[J\x1b" "8\x1b[?25h";
+constexpr int kRecords = 300000;
+
+bool EndsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+TEST(PtyCancel, CtrlCKeepsTheRecordsWrittenSoFarAndCleansUp) {
+  TempDir work;
+  WriteFile(work / "fibconf", "TYP=DATAX\nPATH=\nNAME1=DATAX.DAT\n");
+  WriteFile(work / "INPUT.$TM", Bookings(kRecords));
+
+  PtyRun run = RunOnPty(work.path(), {"/CONFIG:fibconf", "/TEMP:INPUT"},
+                        {{std::regex("Anzahl Sätze +[1-9]"), "\x03"}});
+  ASSERT_TRUE(WIFEXITED(run.status)) << run.status;
+  EXPECT_EQ(WEXITSTATUS(run.status), 0);
+  EXPECT_NE(run.screen.find("Q.V.T-System 08/4 FIBU-Konverter"), std::string::npos);
+  EXPECT_NE(run.screen.find("Abbruch läuft"), std::string::npos);
+  EXPECT_TRUE(EndsWith(run.screen, kErased));
+  EXPECT_TRUE(run.canonical);
+
+  // Whole records of 180 bytes, in input order, fewer than the input had.
+  std::string out = ReadFile(work / "DATAX.DAT");
+  ASSERT_EQ(out.size() % 180, 0u);
+  const std::size_t written = out.size() / 180;
+  EXPECT_GT(written, 0u);
+  EXPECT_LT(written, std::size_t(kRecords));
+  for (std::size_t i = 0; i < written; ++i) {
+    std::string number = Text("R", i + 1) + " ";
+    ASSERT_NE(out.substr(i * 180, 180).find(number), std::string::npos) << "record " << i + 1;
+  }
+  EXPECT_FALSE(fs::exists(work / "INPUT.$TM"));
+}
+
+// Writes the document number of each record; Close notes how many it saw.
+constexpr char kLogMacro[] = R"(
+local log, records, number
+function OpenOutput() log = assert(io.open("log.txt", "w")) records = 0 end
+function StartRecord() records = records + 1 end
+function ProcessField(field, value) if field == "100" then number = value end end
+function EndRecord() log:write(number, "\n") end
+function CloseOutput()
+  log:write("closed after ", records, "\n")
+  log:close()
+  if os.getenv("SLOW_CLOSE") then
+    local stop = os.time() + 5
+    while os.time() < stop do end
+  end
+end
+)";
+
+TEST(PtyCancel, EscCancelsAndCloseStillRuns) {
+  TempDir work;
+  WriteFile(work / "fibconf", "TYP=SLANG\nSLMACRO=log.lua\nPATH=\nNAME1=OUT.CSV\n");
+  WriteFile(work / "log.lua", kLogMacro);
+  WriteFile(work / "INPUT.$TM", Bookings(kRecords));
+
+  // The macro counts no records: the bar tells that the run is under way.
+  PtyRun run = RunOnPty(work.path(), {"/CONFIG:fibconf", "/TEMP:INPUT"},
+                        {{std::regex("Übernahme +\\[#"), "\x1b"}});
+  ASSERT_TRUE(WIFEXITED(run.status)) << run.status;
+  EXPECT_EQ(WEXITSTATUS(run.status), 0);
+  EXPECT_TRUE(EndsWith(run.screen, kErased));
+  EXPECT_TRUE(run.canonical);
+
+  std::vector<std::string> lines = Lines(ReadFile(work / "log.txt"));
+  ASSERT_GE(lines.size(), 2u);
+  const std::size_t processed = lines.size() - 1;
+  EXPECT_LT(processed, std::size_t(kRecords));
+  EXPECT_EQ(lines.back(), Text("closed after ", processed));
+  for (std::size_t i = 0; i < processed; ++i) ASSERT_EQ(lines[i], Text("R", i + 1));
+  EXPECT_FALSE(fs::exists(work / "INPUT.$TM"));
+}
+
+TEST(PtyCancel, SecondCtrlCWhileCancellingEndsTheProcess) {
+  TempDir work;
+  WriteFile(work / "fibconf", "TYP=SLANG\nSLMACRO=log.lua\nPATH=\nNAME1=OUT.CSV\n");
+  WriteFile(work / "log.lua", kLogMacro);
+  WriteFile(work / "INPUT.$TM", Bookings(kRecords));
+  ::setenv("SLOW_CLOSE", "1", 1);  // Close takes its time: the user presses again
+  PtyRun run = RunOnPty(work.path(), {"/CONFIG:fibconf", "/TEMP:INPUT"},
+                        {{std::regex("Übernahme +\\[#"), "\x03"},
+                         {std::regex("Abbruch läuft"), "\x03"}});
+  ::unsetenv("SLOW_CLOSE");
+  ASSERT_TRUE(WIFSIGNALED(run.status)) << run.status;
+  EXPECT_EQ(WTERMSIG(run.status), SIGINT);
+  EXPECT_TRUE(EndsWith(run.screen, kErased));
+  EXPECT_TRUE(run.canonical);
+  // Ended before the clean-up: the input is still there.
+  EXPECT_TRUE(fs::exists(work / "INPUT.$TM"));
+}
+
+}  // namespace
+}  // namespace zeko::test

@@ -1,0 +1,165 @@
+// The macro runtime on small Lua scripts: loading, arguments, results and
+// the reporting of errors raised inside macro functions.
+#include "lib/macro.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "support/harness.h"
+
+namespace zeko::test {
+namespace {
+
+struct Collect : CallMeBack {
+  std::vector<std::string> messages;
+  void MacroError(const std::string& message) override { messages.push_back(message); }
+};
+
+const unsigned char* Src(const char* text) { return reinterpret_cast<const unsigned char*>(text); }
+
+TEST(MacMacro, PassesArgumentsUpToTheHighestSetAsStrings) {
+  TempDir dir;
+  const std::string log = (dir / "log.txt").string();
+  const std::string script = "local log = assert(io.open('" + log + "', 'w'))\n" + R"(
+    function F(...)
+      local t = table.pack(...)
+      log:write(t.n, ":")
+      for i = 1, t.n do log:write(" ", type(t[i]), "[", t[i], "]") end
+      log:write("\n")
+      log:flush()
+      return t.n
+    end
+  )";
+  MacMacro m("args.lua", Src(script.c_str()));
+  MacFunction f = m.FindFunction("F");
+  ASSERT_TRUE(f);
+  EXPECT_EQ(m.ExecAt(f), 0);  // nothing set yet: no arguments
+  m.SetCmdArg(1, "a");
+  m.SetCmdArg(3, "12");
+  EXPECT_EQ(m.ExecAt(f), 3);
+  // Arguments stay until set again; numbers outside 1..kMaxArgs are ignored.
+  m.SetCmdArg(1, "b");
+  m.SetCmdArg(0, "x");
+  m.SetCmdArg(MacMacro::kMaxArgs + 1, "x");
+  EXPECT_EQ(m.ExecAt(f), 3);
+  EXPECT_EQ(ReadFile(log),
+            "0:\n"
+            "3: string[a] string[] string[12]\n"
+            "3: string[b] string[] string[12]\n");
+}
+
+TEST(MacMacro, ResultIsTheIntegerReturned) {
+  MacMacro m("r.lua", Src(R"(
+    function None() end
+    function Int() return 42 end
+    function Neg() return -7 end
+    function Text() return "x" end
+    function Real() return 2.5 end
+  )"));
+  EXPECT_EQ(m.ExecAt(m.FindFunction("None")), 0);
+  EXPECT_EQ(m.ExecAt(m.FindFunction("Int")), 42);
+  EXPECT_EQ(m.ExecAt(m.FindFunction("Neg")), -7);
+  EXPECT_EQ(m.ExecAt(m.FindFunction("Text")), 0);
+  EXPECT_EQ(m.ExecAt(m.FindFunction("Real")), 0);
+}
+
+TEST(MacMacro, FindsGlobalFunctionsOnly) {
+  MacMacro m("f.lua", Src("function A() end\nB = 5\nlocal function C() end"));
+  EXPECT_TRUE(m.FindFunction("A"));
+  EXPECT_FALSE(m.FindFunction("B"));
+  EXPECT_FALSE(m.FindFunction("C"));
+  EXPECT_FALSE(m.FindFunction("D"));
+  EXPECT_EQ(m.ExecAt(MacFunction()), 0);
+}
+
+TEST(MacMacro, ErrorInAFunctionIsReportedWithFileAndLineAndTheMacroGoesOn) {
+  Collect errors;
+  MacMacro m("e.lua", Src("function F(x)\n"
+                          "  if x == 'fail' then error('kaputt') end\n"
+                          "  if x == 'assert' then assert(false, 'no file') end\n"
+                          "  if x == 'table' then error({}) end\n"
+                          "  return 1\n"
+                          "end\n"),
+             &errors);
+  MacFunction f = m.FindFunction("F");
+  m.SetCmdArg(1, "fail");
+  EXPECT_EQ(m.ExecAt(f), -1);
+  m.SetCmdArg(1, "assert");
+  EXPECT_EQ(m.ExecAt(f), -1);
+  m.SetCmdArg(1, "table");
+  EXPECT_EQ(m.ExecAt(f), -1);
+  m.SetCmdArg(1, "ok");
+  EXPECT_EQ(m.ExecAt(f), 1);
+  ASSERT_EQ(errors.messages.size(), 3u);
+  EXPECT_EQ(errors.messages[0], "Fehler in Macrofunktion F: e.lua:2: kaputt");
+  // Errors raised from C carry no position of their own: the Lua line is added.
+  EXPECT_EQ(errors.messages[1], "Fehler in Macrofunktion F: e.lua:3: no file");
+  EXPECT_EQ(errors.messages[2], "Fehler in Macrofunktion F: e.lua:4: (error object is a table value)");
+}
+
+TEST(MacMacro, StopsReportingAfterTheFirstErrors) {
+  Collect errors;
+  MacMacro m("e.lua", Src("function F() error('x') end"), &errors);
+  for (int i = 0; i < 50; ++i) m.ExecAt(m.FindFunction("F"));
+  ASSERT_EQ(errors.messages.size(), std::size_t(MacMacro::kMaxReportedErrors) + 1);
+  EXPECT_EQ(errors.messages.back(), "Weitere Fehler im Macro e.lua werden nicht gemeldet");
+}
+
+TEST(MacMacro, LoadFailuresThrow) {
+  TempDir dir;
+  WriteFile(dir / "syntax.lua", "function F(\n  x = = 1\nend\n");
+  WriteFile(dir / "main.lua", "local t = nil\nlocal n = #t\n");
+  try {
+    MacMacro m((dir / "missing.lua").string());
+    ADD_FAILURE() << "no exception";
+  } catch (const MacroLoadError& e) {
+    EXPECT_TRUE(e.missing);
+  }
+  try {
+    MacMacro m((dir / "syntax.lua").string());
+    ADD_FAILURE() << "no exception";
+  } catch (const MacroLoadError& e) {
+    EXPECT_FALSE(e.missing);
+    EXPECT_NE(std::string(e.what()).find("syntax.lua:2:"), std::string::npos) << e.what();
+  }
+  try {
+    MacMacro m((dir / "main.lua").string());
+    ADD_FAILURE() << "no exception";
+  } catch (const MacroLoadError& e) {
+    EXPECT_FALSE(e.missing);
+    EXPECT_NE(std::string(e.what()).find("main.lua:2: attempt to get length"), std::string::npos)
+        << e.what();
+  }
+  // A directory is no macro, nor is an empty name.
+  EXPECT_THROW(MacMacro m(dir.path().string()), QVTError);
+  EXPECT_THROW(MacMacro m(""), QVTError);
+}
+
+TEST(MacMacro, FindsTheScriptInAnyCaseAndWithoutExtension) {
+  TempDir dir;
+  WriteFile(dir / "csvout.lua", "function F() return 9 end");
+  MacMacro upper((dir / "CSVOUT.LUA").string());
+  EXPECT_EQ(upper.ExecAt(upper.FindFunction("F")), 9);
+  MacMacro bare((dir / "CSVOUT").string());
+  EXPECT_EQ(bare.path(), (dir / "csvout.lua").string());
+}
+
+TEST(MacMacro, MacroHasTheStandardLibraries) {
+  TempDir dir;
+  std::string out = (dir / "out.txt").string();
+  MacMacro m("io.lua", Src(R"(
+    function W(path, text)
+      local f = assert(io.open(path, "wb"))
+      f:write(string.upper(text), os.date("!%Y", 0), "\r\n")
+      f:close()
+    end
+  )"));
+  m.SetCmdArg(1, out);
+  m.SetCmdArg(2, "abc");
+  EXPECT_EQ(m.ExecAt(m.FindFunction("W")), 0);
+  EXPECT_EQ(ReadFile(out), "ABC1970\r\n");
+}
+
+}  // namespace
+}  // namespace zeko::test
