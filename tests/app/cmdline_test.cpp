@@ -58,10 +58,10 @@ TEST(BuildOutputPaths, PlaceholdersAndSecondName) {
 TEST(BuildOutputPaths, DataTypeWithoutName) {
   RunContext ctx;
   ctx.dataType = 7;
-  ctx.settings.path = "D";
+  ctx.settings.path = "OUTDIR";
   ctx.settings.names[1] = "A.TXT";
   BuildOutputPaths(ctx);
-  EXPECT_EQ(ctx.outputPath, "D/");
+  EXPECT_EQ(ctx.outputPath, "OUTDIR/");
 }
 
 }  // namespace
