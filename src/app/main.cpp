@@ -6,7 +6,19 @@
 #include "app/run.h"
 #include "app/terminal_dialog.h"
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#endif
+
 int main(int argc, char** argv) {
+#ifdef _WIN32
+  // Messages go out as they are everywhere: UTF-8, each ending in one "\n".
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+#endif
   std::vector<std::string> words;
   for (int i = 0; i < argc; ++i) words.emplace_back(argv[i]);
   auto dialog = zeko::MakeProgressDialog();

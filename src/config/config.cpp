@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "lib/platform.h"
 #include "lib/text.h"
@@ -266,12 +267,14 @@ class ConfigReader {
 
 void ReadConfig(const std::string& path, Settings& settings) {
   std::string name = path.empty() ? "FIBCONF" : path;
-  std::FILE* f = std::fopen(ResolvePath(name).c_str(), "rb");
+  // Owned, so that the file is closed also when the reader's caller
+  // catches an exception from it.
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(ResolvePath(name).c_str(), "rb"),
+                                                     &std::fclose);
   if (!f) ErrorExit("Fehler beim öffnen CONFIG - Datei:\n%s", name.c_str());
   settings.append = 0;
   settings.oemCharset = false;
-  ConfigReader(f, settings).Run();
-  std::fclose(f);
+  ConfigReader(f.get(), settings).Run();
 }
 
 }  // namespace zeko

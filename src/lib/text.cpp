@@ -85,6 +85,7 @@ std::string hkpad(std::string_view text) {
   return std::string(text);
 }
 
+#ifndef _WIN32
 namespace {
 // The "C" locale, so that numbers read the same whatever the process locale.
 locale_t CLocale() {
@@ -92,6 +93,7 @@ locale_t CLocale() {
   return loc;
 }
 }  // namespace
+#endif
 
 int AtoI(const char* text) {
   if (!text) return 0;
@@ -100,7 +102,14 @@ int AtoI(const char* text) {
 
 double AtoF(const char* text) {
   if (!text) return 0.0;
+#ifdef _WIN32
+  // MinGW's own strtod (gdtoa, correctly rounded like glibc's; msvcrt's
+  // _strtod_l is not), reading "." as the decimal point: the program never
+  // calls setlocale, so the "C" locale is in force.
+  return std::strtod(text, nullptr);
+#else
   return strtod_l(text, nullptr, CLocale());
+#endif
 }
 
 }  // namespace zeko

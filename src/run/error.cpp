@@ -5,6 +5,10 @@
 #include <cstdlib>
 #include <vector>
 
+#ifdef _WIN32
+#include "lib/platform.h"  // StopMessageBox
+#endif
+
 namespace zeko {
 
 namespace {
@@ -24,6 +28,9 @@ void ErrorExitText(const std::string& message) {
   std::fputs(message.c_str(), stderr);
   std::fputc('\n', stderr);
   std::fflush(stderr);
+#ifdef _WIN32
+  StopMessageBox(message);
+#endif
   std::exit(1);
 }
 
@@ -44,6 +51,9 @@ void MessageBoxText(const std::string& message) {
   std::fputs(message.c_str(), stderr);
   std::fputc('\n', stderr);
   std::fflush(stderr);
+#ifdef _WIN32
+  StopMessageBox(message);
+#endif
 }
 
 }  // namespace zeko

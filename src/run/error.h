@@ -13,6 +13,8 @@ namespace zeko {
 void SetFatalHook(void (*hook)());
 
 // Non-fatal message box (the follow-up command's message): stderr, run goes on.
+// On Windows the fatal message and this one are also shown in a message box
+// with the stop icon, unless the command line holds "/NOGUI".
 void MessageBoxText(const std::string& message);
 
 }  // namespace zeko

@@ -3,12 +3,28 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#ifdef _WIN32
+#include <io.h>
+#include <sys/stat.h>
+#else
 #include <unistd.h>
+#endif
 
 #include "lib/platform.h"
 #include "run/error.h"
 
 namespace zeko {
+
+namespace {
+#ifdef _WIN32
+// Without O_BINARY the runtime would turn every line feed into CR LF.
+constexpr int kBinary = O_BINARY;
+constexpr int kOwnerReadWrite = _S_IREAD | _S_IWRITE;
+#else
+constexpr int kBinary = 0;
+constexpr int kOwnerReadWrite = 0600;
+#endif
+}  // namespace
 
 int e_write(int fd, const void* buffer, std::size_t count) {
   const char* p = static_cast<const char*>(buffer);
@@ -24,13 +40,13 @@ int e_write(int fd, const void* buffer, std::size_t count) {
 }
 
 int OpenAppendFile(const std::string& path) {
-  int fd = ::open(ResolvePath(path).c_str(), O_RDWR | O_CREAT, 0600);
+  int fd = ::open(ResolvePath(path).c_str(), O_RDWR | O_CREAT | kBinary, kOwnerReadWrite);
   if (fd < 0 || ::lseek(fd, 0, SEEK_END) < 0) ErrorExit("Fehler beim öffnen Outputdatei %s", path.c_str());
   return fd;
 }
 
 int CreateOutputFile(const std::string& path) {
-  int fd = ::open(ResolvePath(path).c_str(), O_RDWR | O_CREAT | O_TRUNC, 0600);
+  int fd = ::open(ResolvePath(path).c_str(), O_RDWR | O_CREAT | O_TRUNC | kBinary, kOwnerReadWrite);
   if (fd < 0) ErrorExit("ZEKO : Fehler Anlegen Outputdatei %s", path.c_str());
   return fd;
 }

@@ -1,22 +1,21 @@
 // Output files that collect lines over many runs (PCREWE, LEDAX).
 #pragma once
-#include <memory>
+#include <cstddef>
 #include <string>
 
 #include "run/files.h"
+#include "run/safe_output.h"
 
 namespace zeko {
 
-// Without APPEND the file starts over: it is removed (a missing file is
-// fine). An empty path is left alone.
-void RemoveUnlessAppending(const std::string& path, bool append);
-
-// Creates the file when missing (with OpenOutputStream's own message on
-// failure), then opens it for reading and writing without truncation and
-// positions at its end, so new lines follow any existing content. A file
-// that cannot be reopened ends the run with failMessage.
-std::unique_ptr<OutputStream> OpenCollectingFile(const std::string& path, bool append,
-                                                 const char* failMessage);
+// Starts this run's content of the file: with APPEND its lines follow the
+// existing content, without it the file starts over. Either way the file
+// itself changes only when `file` commits, so a failed run leaves it as it
+// was. A missing file is created at once (with OpenOutputStream's own
+// message on failure); an existing file that cannot be opened for update
+// ends the run with failMessage.
+OutputStream& OpenCollectingFile(SafeOutput& file, const std::string& path, bool append,
+                                 const char* failMessage);
 
 // Writes one line and its line end (CR LF through the text stream).
 void WriteLine(OutputStream& out, const char* line, std::size_t length);

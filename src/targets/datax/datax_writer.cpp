@@ -1,7 +1,5 @@
 // DATAX writer: invoice bookings as fixed-length records, CR LF ended,
 // always appended to the file that the target system collects.
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -16,6 +14,7 @@
 #include "run/context.h"
 #include "run/fields.h"
 #include "run/files.h"
+#include "run/safe_output.h"
 #include "targets/datax/datax_layouts.h"
 #include "targets/setups.h"
 
@@ -53,7 +52,6 @@ int CodeDigits(const char* code, std::size_t index) {
 class DataxWriter final : public OutputWriter {
  public:
   DataxWriter(RunContext& ctx, int dataType);
-  ~DataxWriter() override;
   DataxWriter(const DataxWriter&) = delete;
   DataxWriter& operator=(const DataxWriter&) = delete;
 
@@ -88,7 +86,10 @@ class DataxWriter final : public OutputWriter {
   ValueBuffer termsCode_{};
   bool termsFromText_ = false;
 
-  int fd_ = -1;
+  // The file is never written in place: a run that fails part-way leaves
+  // the earlier runs' records exactly as they were.
+  SafeOutput file_;
+  OutputStream* out_ = nullptr;
 };
 
 DataxWriter::DataxWriter(RunContext& ctx, int dataType)
@@ -107,17 +108,14 @@ DataxWriter::DataxWriter(RunContext& ctx, int dataType)
   record_.assign(room, ' ');
 }
 
-DataxWriter::~DataxWriter() {
-  // Only reached open when Close was never called; nothing is left to flush
-  // (records are written straight to the descriptor).
-  if (fd_ >= 0) ::close(fd_);
-}
-
 int DataxWriter::DataxOpen() {
   if (!Serves()) return 0;
   // The target system collects records over many runs: the file is always
-  // appended to, whatever APPEND says.
-  fd_ = OpenAppendFile(ctx_.outputPath);
+  // appended to, whatever APPEND says. A missing file is created at once,
+  // with the message of the appending opener when it cannot be.
+  const std::string& path = ctx_.outputPath;
+  out_ = &file_.Open(path, SafeOutput::Mode::kAppend, "Fehler beim öffnen Outputdatei " + path,
+                     [&path] { CloseOutputFile(OpenAppendFile(path)); });
   ctx_.outputCount = 0;
   return 0;
 }
@@ -129,16 +127,15 @@ int DataxWriter::DataxProcess() {
   record[recordLength_ - 2] = '\r';
   record[recordLength_ - 1] = '\n';
   if (ctx_.settings.oemCharset) AnsiToOem(record, recordLength_ - 2);
-  e_write(fd_, record, recordLength_);
+  out_->WriteRaw(record, recordLength_);
   ++ctx_.outputCount;
   return 0;
 }
 
 int DataxWriter::DataxClose() {
-  if (!Serves() || fd_ < 0) return 0;
-  int fd = fd_;
-  fd_ = -1;
-  CloseOutputFile(fd);
+  if (!Serves() || out_ == nullptr) return 0;
+  out_ = nullptr;
+  file_.Commit();
   return 0;
 }
 

@@ -255,8 +255,11 @@ void GenericWriter::SelectLayout(int list) {
 }
 
 int GenericWriter::Open() {
-  if (s_.append == 0) RemoveFile(ctx_.outputPath);
-  fd_ = OpenAppendFile(ctx_.outputPath);
+  // Without APPEND the file starts over, as if removed and created anew.
+  const std::string& path = ctx_.outputPath;
+  out_ = &file_.Open(path, s_.append != 0 ? SafeOutput::Mode::kAppend : SafeOutput::Mode::kReplace,
+                     "Fehler beim öffnen Outputdatei " + path,
+                     [&path] { CloseOutputFile(OpenAppendFile(path)); });
   ctx_.outputCount = 0;
   if (!empty(s_.genericFileHeader.c_str())) {
     std::string header = s_.genericFileHeader + s_.genericRecSep;
@@ -314,14 +317,14 @@ int GenericWriter::Close() {
     WriteOut(held_.data(), heldLength_);
     ++ctx_.outputCount;
   }
-  CloseOutputFile(fd_);
-  fd_ = -1;
+  out_ = nullptr;
+  file_.Commit();
   return 0;
 }
 
 void GenericWriter::WriteOut(char* data, std::size_t length) {
   if (s_.oemCharset) AnsiToOem(data, length);
-  e_write(fd_, data, length);
+  out_->WriteRaw(data, length);
 }
 
 bool GenericWriter::BuildGenericRecord() {

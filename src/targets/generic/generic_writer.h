@@ -8,6 +8,7 @@
 #include "convert/mapentry.h"
 #include "run/context.h"
 #include "run/output.h"
+#include "run/safe_output.h"
 
 namespace zeko {
 
@@ -42,7 +43,9 @@ class GenericWriter final : public OutputWriter {
   bool compact_;
   bool consolidating_;
   MapTable layout_;
-  int fd_ = -1;
+  // Never written in place: a failed run leaves an existing file as it was.
+  SafeOutput file_;
+  OutputStream* out_ = nullptr;
 
   std::vector<char> line_;     // the record being built
   std::vector<char> value_;    // the current field's value (WorkBuffer)

@@ -11,7 +11,7 @@
 #include "convert/convert.h"
 #include "lib/platform.h"
 #include "run/error.h"
-#include "targets/hs/accumulated_file.h"
+#include "run/safe_output.h"
 #include "targets/hs/hs_fields.h"
 #include "targets/hs/hs_layout.h"
 #include "targets/setups.h"
@@ -85,7 +85,7 @@ class HsWriter final : public OutputWriter {
   char recordKind_[2] = " ";
   char newFileMark_[2] = "A";
 
-  AccumulatedFile file_;
+  SafeOutput file_;
   OutputStream* out_ = nullptr;
   std::string endLine_;
 

@@ -12,7 +12,7 @@
 #include "convert/convert.h"
 #include "lib/platform.h"
 #include "run/error.h"
-#include "targets/hs/accumulated_file.h"
+#include "run/safe_output.h"
 #include "targets/hs/hs_fields.h"
 #include "targets/hs3/hs3_layout.h"
 #include "targets/setups.h"
@@ -64,7 +64,7 @@ class Hs3Writer final : public OutputWriter {
   char recordKind_[2] = " ";
   char newFileMark_[2] = "A";
 
-  AccumulatedFile file_;
+  SafeOutput file_;
   OutputStream* out_ = nullptr;
 
   // Per-record values handed from one row to a later one.

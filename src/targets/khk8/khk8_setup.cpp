@@ -15,6 +15,7 @@
 #include "lib/platform.h"
 #include "lib/text.h"
 #include "run/files.h"
+#include "run/safe_output.h"
 #include "targets/khk8/khk8_layouts.h"
 #include "targets/setups.h"
 
@@ -95,7 +96,10 @@ class Khk8Writer final : public OutputWriter {
   MapTable table_;
   bool release2_;
   bool grouping_;
-  int fd_ = -1;
+  // The file is replaced only once the run has written all of it: a run
+  // that fails part-way leaves the earlier file as it was.
+  SafeOutput file_;
+  OutputStream* out_ = nullptr;
 
   std::vector<char> line_;  // built text, sized from the layout
   std::size_t lineLength_ = 0;
@@ -127,7 +131,9 @@ Khk8Writer::Khk8Writer(RunContext& ctx)
 int Khk8Writer::Open() {
   // Payments (and data of no known kind) have no layout: no file at all.
   if (table_.empty()) return 0;
-  fd_ = CreateOutputFile(ctx_.outputPath);
+  const std::string& path = ctx_.outputPath;
+  out_ = &file_.Open(path, SafeOutput::Mode::kTruncate, "ZEKO : Fehler Anlegen Outputdatei " + path,
+                     [&path] { CloseOutputFile(CreateOutputFile(path)); });
   ctx_.outputCount = 0;
   return 0;
 }
@@ -150,8 +156,8 @@ int Khk8Writer::Process() {
 int Khk8Writer::Close() {
   if (table_.empty()) return 0;
   if (grouping_ && collectedCount_ > 0) Khk8Flush();
-  CloseOutputFile(fd_);
-  fd_ = -1;
+  out_ = nullptr;
+  file_.Commit();
   return 0;
 }
 
@@ -286,7 +292,7 @@ void Khk8Writer::Khk8Flush() {
 
 void Khk8Writer::Khk8WriteLine(char* text, std::size_t length) {
   if (ctx_.settings.oemCharset) AnsiToOem(text, length);
-  e_write(fd_, text, length);
+  out_->WriteRaw(text, length);
   ++ctx_.outputCount;
 }
 

@@ -38,11 +38,10 @@ class LedaxWriter final : public OutputWriter {
 
   int Open() override {
     const bool append = ctx_.settings.append != 0;
-    RemoveUnlessAppending(ctx_.outputPath, append);
-    RemoveUnlessAppending(ctx_.outputPath2, append);
-    out_ = OpenCollectingFile(ctx_.outputPath, append, kOpenFailed);
+    out_ = &OpenCollectingFile(file_, ctx_.outputPath, append, kOpenFailed);
     ctx_.outputCount = 0;
-    if (!ctx_.outputPath2.empty()) out2_ = OpenCollectingFile(ctx_.outputPath2, append, kOpenFailed);
+    if (!ctx_.outputPath2.empty())
+      out2_ = &OpenCollectingFile(file2_, ctx_.outputPath2, append, kOpenFailed);
     return 0;
   }
 
@@ -60,11 +59,15 @@ class LedaxWriter final : public OutputWriter {
     // together; for address data the second slot never holds a line.
     const bool flush = groups_.TakeHeldAtClose();
     if (flush) WriteHeld(*out_, 0);
-    out_->Close();
-    if (out2_) {
-      if (flush && IsBooking()) WriteHeld(*out2_, 1);
-      out2_->Close();
-    }
+    if (out2_ && flush && IsBooking()) WriteHeld(*out2_, 1);
+    // The two files belong together: both are complete on the disk before
+    // either takes its place.
+    out_ = nullptr;
+    out2_ = nullptr;
+    file_.Finish();
+    file2_.Finish();
+    file_.Commit();
+    file2_.Commit();
     return 0;
   }
 
@@ -173,8 +176,10 @@ class LedaxWriter final : public OutputWriter {
   RunContext& ctx_;
   MapTable address_;
   Consolidation groups_;
-  std::unique_ptr<OutputStream> out_;
-  std::unique_ptr<OutputStream> out2_;
+  SafeOutput file_;
+  SafeOutput file2_;
+  OutputStream* out_ = nullptr;
+  OutputStream* out2_ = nullptr;
   std::array<char, kLineRoom> line_{};
   std::array<char, kLineRoom> line2_{};
   std::array<char, kValueRoom> value_{};

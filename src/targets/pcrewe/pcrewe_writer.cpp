@@ -33,9 +33,8 @@ class PcreweWriter final : public OutputWriter {
       : ctx_(ctx), layout_(layout), groups_(ctx.consolidationMode != 0) {}
 
   int Open() override {
-    const bool append = ctx_.settings.append != 0;
-    RemoveUnlessAppending(ctx_.outputPath, append);
-    out_ = OpenCollectingFile(ctx_.outputPath, append, "Fehler öffnen Ausgabedatei REWE-FIBU");
+    out_ = &OpenCollectingFile(file_, ctx_.outputPath, ctx_.settings.append != 0,
+                               "Fehler öffnen Ausgabedatei REWE-FIBU");
     ctx_.outputCount = 0;
     return 0;
   }
@@ -60,7 +59,8 @@ class PcreweWriter final : public OutputWriter {
 
   int Close() override {
     if (groups_.TakeHeldAtClose()) WriteHeld();
-    out_->Close();
+    out_ = nullptr;
+    file_.Commit();
     return 0;
   }
 
@@ -114,7 +114,8 @@ class PcreweWriter final : public OutputWriter {
   RunContext& ctx_;
   MapTable layout_;
   Consolidation groups_;
-  std::unique_ptr<OutputStream> out_;
+  SafeOutput file_;
+  OutputStream* out_ = nullptr;
   std::array<char, kLineRoom> line_{};
   std::array<char, kValueRoom> value_{};
   // Carries the city from row 217 to row 220 of the same record.

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "convert/convert.h"
@@ -14,6 +15,7 @@
 #include "lib/text.h"
 #include "run/error.h"
 #include "run/files.h"
+#include "run/safe_output.h"
 #include "targets/common/line_builder.h"
 #include "targets/setups.h"
 #include "targets/spk/spk_control_sum.h"
@@ -138,7 +140,10 @@ class SpkWriter final : public OutputWriter {
   MapTable cLayout_;
   bool euro_ = false;  // RELEASE 1 or 2: amounts in the Euro fields
 
-  std::unique_ptr<OutputStream> out_;
+  // The payment file is put in place whole once its E record is written: a
+  // run that fails before leaves an existing file exactly as it was.
+  SafeOutput file_;
+  OutputStream* out_ = nullptr;
   std::array<char, kLineRoom> record_{};
   std::array<char, kValueRoom> value_{};
 
@@ -177,7 +182,11 @@ SpkWriter::SpkWriter(RunContext& ctx, int dataType)
 
 int SpkWriter::SpkOpen() {
   if (cLayout_.empty()) return 0;
-  out_ = OpenOutputStream(ctx_.outputPath, ctx_.settings.append != 0);
+  const std::string& path = ctx_.outputPath;
+  const bool append = ctx_.settings.append != 0;
+  out_ = &file_.Open(path, append ? SafeOutput::Mode::kAppend : SafeOutput::Mode::kTruncate,
+                     "Fehler beim öffnen Outputdatei " + path,
+                     [&path, append] { OpenOutputStream(path, append)->Close(); });
   WriteRecord(SpkBuildRecord(aLayout_));
   ctx_.outputCount = 0;
   amountSum_ = 0.0;
@@ -196,11 +205,11 @@ int SpkWriter::SpkProcess() {
 int SpkWriter::SpkClose() {
   if (cLayout_.empty() || !out_) return 0;
   SpkWriteTrailer();
-  // The file is complete before the cover note, whose failures end the run.
-  out_->Flush();
+  // The file is complete and in place before the cover note, whose failures
+  // end the run.
+  out_ = nullptr;
+  file_.Commit();
   SpkPrintCoverNote();
-  out_->Close();
-  out_.reset();
   return 0;
 }
 
@@ -308,23 +317,25 @@ void SpkWriter::SpkPrintCoverNote() {
   if (numberFile == nullptr) ErrorExit("Keine Diskettennummer");
   long long diskNumber = ReadNumber(numberFile);
   std::fclose(numberFile);
-  numberFile = std::fopen(numberPath.c_str(), "wb");
-  if (numberFile == nullptr) ErrorExit("Diskettennummer kann nicht geschrieben werden");
   ++diskNumber;
   {
-    OutputStream numberOut(numberFile);
+    // Replaced whole: a failed write keeps the old number rather than
+    // leaving an empty file that no later run could count on.
+    const char* const kNotWritable = "Diskettennummer kann nicht geschrieben werden";
+    SafeOutput number;
+    OutputStream& numberOut = number.Open(numberPath, SafeOutput::Mode::kTruncate, kNotWritable,
+                                          [kNotWritable] { ErrorExitText(kNotWritable); });
     numberOut.Write(std::to_string(diskNumber));
     numberOut.Putc('\n');
-    numberOut.Close();
+    number.Commit();
   }
 
-  std::FILE* form = std::fopen(ResolvePath(ctx_.configDir + "SPK.FRM").c_str(), "rb");
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> formFile(
+      std::fopen(ResolvePath(ctx_.configDir + "SPK.FRM").c_str(), "rb"), &std::fclose);
+  std::FILE* const form = formFile.get();
   if (form == nullptr) ErrorExit("Kein Begleitzettelformular");
   OutputStream* note = printer.Stream();
-  if (note == nullptr) {
-    std::fclose(form);
-    ErrorExit("Drucker nicht ansprechbar");
-  }
+  if (note == nullptr) ErrorExit("Drucker nicht ansprechbar");
   std::string line;
   std::string value;
   while (ReadFormPiece(form, line)) {
@@ -342,7 +353,6 @@ void SpkWriter::SpkPrintCoverNote() {
     note->Write(line);
     note->Putc('\n');
   }
-  std::fclose(form);
   if (!printer.Close()) ErrorExit("Drucker nicht ansprechbar");
 }
 

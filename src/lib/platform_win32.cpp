@@ -1,0 +1,143 @@
+// Win32 side of the platform layer.
+#include <windows.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <utility>
+
+#include "lib/platform.h"
+
+namespace zeko {
+
+std::string QVTTempPath() {
+  char buf[MAX_PATH + 1];
+  DWORD n = GetTempPathA(sizeof buf, buf);
+  std::string path = (n > 0 && n < sizeof buf) ? std::string(buf, n) : std::string(".\\");
+  if (!IsPathSep(path.back())) path += kPathSep;
+  return path;
+}
+
+// Windows itself takes '/' and '\' alike and matches names without regard
+// to case, so a host path is already a path of this file system.
+std::string ResolvePath(const std::string& path) { return path; }
+
+std::int64_t GetSysTime() { return static_cast<std::int64_t>(std::time(nullptr)); }
+
+std::string StringTime(std::int64_t time, const char* format) {
+  std::time_t t = static_cast<std::time_t>(time);
+  std::tm tm {};
+  localtime_s(&tm, &t);
+  char buf[128];
+  std::size_t n = std::strftime(buf, sizeof buf, format, &tm);
+  return std::string(buf, n);
+}
+
+namespace {
+
+// Blanks separate words, double quotes group them; at most maxWords words.
+std::vector<std::string> SplitWords(const std::string& line, std::size_t maxWords) {
+  std::vector<std::string> words;
+  std::size_t i = 0;
+  while (words.size() < maxWords) {
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+    if (i >= line.size()) break;
+    std::string word;
+    bool quoted = false;
+    for (; i < line.size(); ++i) {
+      char c = line[i];
+      if (c == '"') {
+        quoted = !quoted;
+      } else if (!quoted && (c == ' ' || c == '\t')) {
+        break;
+      } else {
+        word += c;
+      }
+    }
+    words.push_back(std::move(word));
+  }
+  return words;
+}
+
+}  // namespace
+
+int SplitCommandLine(const std::string& commandLine, std::vector<std::string>& words,
+                     int maxWords) {
+  std::vector<std::string> found = SplitWords(commandLine, static_cast<std::size_t>(maxWords));
+  const int count = static_cast<int>(found.size());
+  found.resize(static_cast<std::size_t>(maxWords));
+  words = std::move(found);
+  return count;
+}
+
+// Windows hands a command line to the new process whole (ExecCmd); the words
+// are only wanted by callers that look at the program name.
+std::vector<std::string> SplitShellWords(const std::string& command) {
+  return SplitWords(command, command.size() + 1);
+}
+
+bool ExecCmd(const char* commandLine) {
+  if (commandLine == nullptr || *commandLine == '\0') return false;
+  STARTUPINFOA si;
+  std::memset(&si, 0, sizeof si);
+  si.cb = sizeof si;
+  GetStartupInfoA(&si);
+  si.dwFlags |= STARTF_USESHOWWINDOW;
+  si.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION pi;
+  std::memset(&pi, 0, sizeof pi);
+  // CreateProcessA may write into the command line it is given.
+  std::string line(commandLine);
+  BOOL ok = CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                           &si, &pi);
+  if (ok) {
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+  }
+  return ok != FALSE;
+}
+
+std::string LastSystemErrorText() {
+  DWORD code = GetLastError();
+  if (code == 0) return std::string();
+  char buf[256];
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                           code, 0, buf, sizeof buf - 1, nullptr);
+  if (n == 0) return std::string();
+  // The system's texts end in a line break, which a message box does not need.
+  while (n > 0 && (buf[n - 1] == '\r' || buf[n - 1] == '\n' || buf[n - 1] == ' ')) --n;
+  return std::string(buf, n);
+}
+
+bool NoGui() {
+  const char* line = GetCommandLineA();
+  const std::string text = line ? line : "";
+  for (const std::string& word : SplitWords(text, text.size() + 1)) {
+    if (word.size() == 6 && _stricmp(word.c_str(), "/NOGUI") == 0) return true;
+  }
+  return false;
+}
+
+std::wstring WideText(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  const int size = static_cast<int>(text.size());
+  UINT codePage = CP_UTF8;
+  int n = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
+  if (n <= 0) {
+    codePage = 1252;
+    n = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
+  }
+  std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
+  if (n > 0) MultiByteToWideChar(codePage, 0, text.data(), size, wide.data(), n);
+  return wide;
+}
+
+void StopMessageBox(const std::string& message) {
+  if (NoGui()) return;
+  // No owner: task-modal keeps the progress dialog from taking input while
+  // the message is shown.
+  MessageBoxW(nullptr, WideText(message).c_str(), L"ZEKO",
+              MB_OK | MB_ICONSTOP | MB_TASKMODAL | MB_SETFOREGROUND);
+}
+
+}  // namespace zeko

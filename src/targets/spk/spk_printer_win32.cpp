@@ -1,0 +1,42 @@
+// The cover-note printer on Windows, where "LPT1" and "PRN" are devices that
+// are written like files: the note goes straight to the name, device or file,
+// as it always has there. No spooler is involved.
+#include <cstdio>
+
+#include "lib/platform.h"
+#include "lib/text.h"
+#include "targets/spk/spk_printer.h"
+
+namespace zeko {
+
+bool IsPrinterDevice(const std::string& name) {
+  std::string n = UpperAsciiCopy(name);
+  if (!n.empty() && n.back() == ':') n.pop_back();
+  if (n == "PRN") return true;
+  return n.size() == 4 && n.compare(0, 3, "LPT") == 0 && n[3] >= '1' && n[3] <= '9';
+}
+
+// Not needed here: Windows opens the printer device itself.
+std::string FindProgram(const std::string&, const char*) { return {}; }
+
+CoverNotePrinter::~CoverNotePrinter() = default;
+
+bool CoverNotePrinter::Open(const std::string& name, const char*) {
+  std::string path = name;
+  // "LPT1:" is the device LPT1; the file system knows it without the colon.
+  if (IsPrinterDevice(path) && path.back() == ':') path.pop_back();
+  std::FILE* file = std::fopen(ResolvePath(path).c_str(), "wb");
+  if (file == nullptr) return false;
+  stream_ = std::make_unique<OutputStream>(file);
+  return true;
+}
+
+OutputStream* CoverNotePrinter::Stream() { return stream_.get(); }
+
+bool CoverNotePrinter::Close() {
+  if (stream_) stream_->Close();
+  stream_.reset();
+  return true;
+}
+
+}  // namespace zeko
