@@ -58,14 +58,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const fuzz::WriterConfig& config = Config();
   const std::size_t variants = config.variants.size();
   const std::string variant = config.variants[size % variants];
-  const bool existing = (size / variants) % 2 == 1;
+  // The output files: none, with the target's own earlier content, or with
+  // any bytes at all (the input itself), which the writers that read their
+  // earlier file (HS looks for its end line) must take as well; so must
+  // the SPK side files.
+  const int earlierKind = static_cast<int>((size / variants) % 3);
+  const bool existing = earlierKind != 0;
+  const std::string input(reinterpret_cast<const char*>(data), size);
+  const std::string earlier = earlierKind == 2 ? input : std::string(config.earlier);
 
   fuzz::ClearWorkDir();
   fuzz::WriteFile("fibconf", config.base + variant);
-  for (const auto& [name, bytes] : config.sideFiles) fuzz::WriteFile(name, bytes);
+  for (const auto& [name, bytes] : config.sideFiles)
+    fuzz::WriteFile(name, earlierKind == 2 ? std::string_view(input) : std::string_view(bytes));
   if (existing)
-    for (const char* name : config.outputs) fuzz::WriteFile(name, config.earlier);
-  const std::string input(reinterpret_cast<const char*>(data), size);
+    for (const char* name : config.outputs) fuzz::WriteFile(name, earlier);
   fuzz::WriteFile("INPUT.$TM", input);
 
   bool failed = false;
@@ -99,7 +106,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   if (!existing) return 0;
-  const std::string kept = KeptPart(config, variant);
+  // What a successful run keeps in front: known for the target's own
+  // earlier content; for any bytes only where the whole is kept.
+  std::string kept = KeptPart(config, variant);
+  if (earlierKind == 2) {
+    const bool whole = config.keeps != fuzz::WriterConfig::kKeptUpToEndLine && kept == config.earlier;
+    kept = whole ? earlier : std::string();
+  }
   bool coverNoteStarted = false;
   fuzz::ReadFile("NOTE.TXT", &coverNoteStarted);
   for (const char* name : config.outputs) {
@@ -110,9 +123,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // is printed (the printer file is there from then on), and the cover
     // note's failures come after it.
     if (failed && !coverNoteStarted)
-      fuzz::Require(after == config.earlier, "a failed run changed an earlier output file");
+      fuzz::Require(after == earlier, "a failed run changed an earlier output file");
     if (!failed) {
-      fuzz::Require(after.compare(0, kept.size(), kept) == 0 || after == config.earlier,
+      fuzz::Require(after.compare(0, kept.size(), kept) == 0 || after == earlier,
                     "a run lost earlier content of a file it appends to");
     }
   }

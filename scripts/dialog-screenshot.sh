@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Takes a picture of zeko.exe's progress dialog half-way through a large
-# PCREWE conversion with presort: Wine on a virtual X display (Xvfb), captured with
-# ImageMagick's import into docs/dialog.png. Needs the cross-build
-# (scripts/test-windows.sh makes it and the Wine prefix).
+# PCREWE conversion with presort: Wine on a virtual X display (Xvfb),
+# captured with ImageMagick's import into docs/dialog.png. Needs the
+# cross-build and the Wine prefix that scripts/test-windows.sh makes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -36,7 +36,7 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree=;mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 work="$PWD/build-win/wine-work"
-mkdir -p "$work"
+mkdir -p "$work" "$WINEPREFIX"
 # One server for all the starts below instead of one per start (it is
 # already running when an earlier run left it).
 wineserver -p 2>/dev/null || true

@@ -3,19 +3,23 @@
 //
 // Each case is a golden case whose output files already exist before the
 // run (the collected files of earlier runs). The converter runs with the
-// preload shim of fault_shim.c: one clean run counts the run's opens,
-// writes, renames and fsyncs, then the run is repeated once for each of
-// them with that call failing (a full disk for writes and syncs, a refused
-// permission for opens and renames) and once with the process killed at
-// that call. After every faulted run:
+// preload shim of fault_shim.c: one clean run traces the run's opens,
+// writes, renames and fsyncs in order, then the run is repeated once for
+// each of them with that call failing (a full disk for writes and syncs, a
+// refused permission for opens and renames) and once with the process
+// killed at that call. After every faulted run:
 //   - the run ended with exit code 1 and one of the run's own messages (or
 //     was killed; or, for a fault the run may shrug off, succeeded with the
 //     clean run's files exactly);
-//   - the input file is still there, unchanged;
-//   - every file that existed before holds exactly its earlier bytes, or
-//     (only where a writer commits a file before a later step that can
-//     still fail) exactly the clean run's bytes: never anything in between;
-//   - a file that did not exist is absent, empty or complete.
+//   - the input file is still there, unchanged (the presort may have put
+//     its records in order);
+//   - every file that existed before holds exactly its earlier bytes until
+//     the rename that puts its new content in place, and exactly the clean
+//     run's bytes after it: never anything in between;
+//   - a file that did not exist is absent or empty until then.
+// A second test kills a long run (and fills the disk under it) while its
+// records stream out, then runs the export again: the result must be the
+// undisturbed run's, with no booking twice and none missing.
 #include <gtest/gtest.h>
 
 #include <algorithm>
