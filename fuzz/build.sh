@@ -13,7 +13,9 @@ cxx=${ZEKO_FUZZ_CXX:-clang++}
 command -v "$cxx" >/dev/null || { echo "fuzz/build.sh: $cxx not found (apt-get install clang libclang-rt-14-dev)" >&2; exit 1; }
 
 sanitize="-fsanitize=address,undefined,float-cast-overflow -fno-sanitize-recover=all"
-common="-g -O1 -fno-omit-frame-pointer -D_GLIBCXX_ASSERTIONS $sanitize"
+# Member arrays are padded too (see fuzz/field_padding.ignore).
+padding="-fsanitize-address-field-padding=1 -fsanitize-ignorelist=$root/fuzz/field_padding.ignore"
+common="-g -O1 -fno-omit-frame-pointer -D_GLIBCXX_ASSERTIONS $sanitize $padding"
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 jobs=${ZEKO_FUZZ_JOBS:-$(nproc)}
