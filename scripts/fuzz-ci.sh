@@ -11,7 +11,9 @@ seconds=${ZEKO_FUZZ_SECONDS:-20}
 status=0
 while read -r name max_len dict; do
   echo "== fuzz_$name (${seconds} s)"
-  if ! fuzz_run "$name" "$max_len" "$dict" "$seconds" 2>"build-fuzz/$name.log"; then
+  # A fixed seed: CI explores the same inputs first every time, so a run
+  # fails for a fault in the code, not for a lucky draw.
+  if ! fuzz_run "$name" "$max_len" "$dict" "$seconds" -seed=1 2>"build-fuzz/$name.log"; then
     tail -60 "build-fuzz/$name.log" >&2
     status=1
     break
