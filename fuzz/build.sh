@@ -10,7 +10,19 @@ cd "$(dirname "$0")/.."
 root=$PWD
 out=${ZEKO_FUZZ_DIR:-$root/build-fuzz}
 cxx=${ZEKO_FUZZ_CXX:-clang++}
-command -v "$cxx" >/dev/null || { echo "fuzz/build.sh: $cxx not found (apt-get install clang libclang-rt-14-dev)" >&2; exit 1; }
+
+# Debian's clang and its runtime libraries (libFuzzer, the sanitizers),
+# installed where missing as scripts/deps.sh does for the main build.
+install() {
+  if [ "$(id -u)" != 0 ]; then echo "missing packages: $* (run as root)" >&2; exit 1; fi
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@" >/dev/null
+}
+command -v "$cxx" >/dev/null || install clang
+major=$("$cxx" -dumpversion | cut -d. -f1)
+if command -v dpkg >/dev/null && ! dpkg -s "libclang-rt-$major-dev" >/dev/null 2>&1; then
+  install "libclang-rt-$major-dev"
+fi
 
 sanitize="-fsanitize=address,undefined,float-cast-overflow -fno-sanitize-recover=all"
 # Member arrays are padded too (see fuzz/field_padding.ignore).

@@ -19,7 +19,8 @@ LIST
 }
 
 # Runs target $1 (longest input $2, dictionary $3) for $4 seconds with the
-# extra libFuzzer options that follow. New inputs go to build-fuzz/corpus/$1;
+# extra libFuzzer options that follow. New inputs go to
+# $ZEKO_FUZZ_CORPUS/$1 (default build-fuzz/corpus, kept between runs);
 # a crash, sanitizer report, leak, hang (10 s) or memory blow-up (2 GB)
 # leaves its input as build-fuzz/artifacts/$1-* and fails the run.
 fuzz_run() {
@@ -29,7 +30,8 @@ fuzz_run() {
   local root=$PWD
   local out=$root/build-fuzz
   local bin=$out/fuzz_$name
-  mkdir -p "$out/corpus/$name" "$out/artifacts"
+  local corpus=${ZEKO_FUZZ_CORPUS:-$out/corpus}/$name
+  mkdir -p "$corpus" "$out/artifacts"
   local options=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len="$max_len"
                  -artifact_prefix="$out/artifacts/$name-" -print_final_stats=1)
   [ "$dict" != - ] && options+=(-dict="$root/fuzz/$dict")
@@ -43,5 +45,5 @@ fuzz_run() {
   fi
   local seeds=()
   [ -d "$out/seeds/$name" ] && seeds=("$out/seeds/$name")
-  "$bin" "${options[@]}" "$@" "$out/corpus/$name" "${seeds[@]}"
+  "$bin" "${options[@]}" "$@" "$corpus" "${seeds[@]}"
 }

@@ -8,6 +8,10 @@ cd "$(dirname "$0")/.."
 ./fuzz/build.sh
 . fuzz/targets.sh
 seconds=${ZEKO_FUZZ_SECONDS:-20}
+# A fresh corpus from the seeds each time, so that the run's length does not
+# grow with a corpus that long runs by hand have built up.
+export ZEKO_FUZZ_CORPUS=$PWD/build-fuzz/ci-corpus
+rm -rf "$ZEKO_FUZZ_CORPUS"
 status=0
 while read -r name max_len dict; do
   echo "== fuzz_$name (${seconds} s)"
