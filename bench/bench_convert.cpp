@@ -6,13 +6,13 @@
 #include <cstring>
 
 #include "convert/convert.h"
-#include "run/fields.h"
+#include "record/record.h"
 
 int main(int argc, char** argv) {
   const long count = argc > 1 ? std::atol(argv[1]) : 1000000;
   const zeko::MapEntry rows[] = {{115, 13, 15}, {115, 12, 2}, {115, 12, 25}, {110, 8, 12}};
   const char* values[] = {"1234.56", "-0.125", "99999.995", "7", "12.5", "-3"};
-  zeko::FieldTable fields;
+  zeko::Record fields;
   char out[64];
   char value[32];
   unsigned long sum = 0;

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "convert/presort.h"
+#include "record/presort.h"
 #include "lib/filehandle.h"
-#include "run/context.h"
+#include "record/record.h"
 
 namespace {
 
@@ -69,20 +69,14 @@ int main(int argc, char** argv) {
     }
     std::fclose(file);
   }
-  zeko::RunContext ctx;
-  ctx.tempName = "INPUT";
-  ctx.inputPath = inputPath;
-  ctx.presortField = 100;
-  ctx.input = std::make_unique<zeko::FileHandle>();
-  ctx.input->Open(inputPath);
-  ctx.input->SetDelimiter("\r\n");
+  auto reader = std::make_unique<zeko::RecordReader>(inputPath, 16383, zeko::SlotOrder::kByNumber);
   start = std::chrono::steady_clock::now();
   cpu = CpuSeconds();
-  zeko::Presort(ctx);
+  reader->Presort(100, {});
   std::printf("Presort of the file (%lld bytes): %.3f s (cpu %.3f s)\n",
-              static_cast<long long>(ctx.input->FileSize()), Seconds(start), CpuSeconds() - cpu);
+              static_cast<long long>(reader->Size()), Seconds(start), CpuSeconds() - cpu);
   std::printf("peak RSS: %ld KiB\n", PeakRssKiB());
-  ctx.input.reset();
+  reader.reset();
   std::filesystem::remove_all(dir);
   return 0;
 }

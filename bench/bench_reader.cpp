@@ -10,8 +10,7 @@
 #include <string>
 
 #include "lib/filehandle.h"
-#include "run/context.h"
-#include "run/fields.h"
+#include "record/record.h"
 
 namespace {
 
@@ -49,14 +48,11 @@ int main(int argc, char** argv) {
   }
   std::fclose(f);
 
-  zeko::RunContext ctx;
-  zeko::FileHandle in;
-  in.Open(path);
+  zeko::RecordReader in(path, 16383, zeko::SlotOrder::kByNumber);
   long fields = 0, n = 0;
   auto t0 = std::chrono::steady_clock::now();
-  int got;
-  while ((got = zeko::ReadRecord(ctx, in)) != -1) {
-    fields += got;
+  while (in.Next()) {
+    fields += static_cast<long>(in.record().groups().size());
     ++n;
   }
   auto t1 = std::chrono::steady_clock::now();

@@ -8,8 +8,7 @@
 #include <sstream>
 #include <string>
 
-#include "run/context.h"
-#include "targets/setups.h"
+#include "targets/registry.h"
 
 int main(int argc, char** argv) {
   using namespace zeko;
@@ -30,29 +29,29 @@ int main(int argc, char** argv) {
                           "  f:close()\n"
                           "end\n";
 
-  RunContext ctx;
-  ctx.settings.slMacro = macro;
-  ctx.outputPath = std::string(dir) + "/OUT.CSV";
-  ctx.dataType = 1;
-  ctx.runDate = "31.12.2001";
+  Settings settings;
+  settings.slMacro = macro;
+  settings.targetType = kTargetSLANG;
+  auto record = std::make_unique<Record>();
+  RunInfo run{settings, *record};
+  run.outputPath = std::string(dir) + "/OUT.CSV";
+  run.dataType = 1;
+  run.runDate = "31.12.2001";
   // Twenty fields of the sizes a booking record has.
   const int numbers[20] = {10, 15, 100, 101, 102, 103, 105, 106, 110, 111,
                            112, 113, 115, 116, 117, 118, 120, 121, 130, 198};
   for (int i = 0; i < 20; ++i) {
     std::string value = "12345.67";
     if (i % 3 != 0) (value = "Buchungstext ") += std::to_string(i);
-    FieldSlot& slot = ctx.fields[numbers[i]];
-    slot.value = value;
-    slot.length = static_cast<std::uint32_t>(value.size());
-    slot.format = static_cast<std::uint32_t>(i % 4);
+    record->Set(numbers[i], value, static_cast<std::uint32_t>(value.size()), static_cast<std::uint32_t>(i % 4));
   }
 
-  auto writer = SlangSetup(ctx);
+  auto writer = MakeWriter(run);
   // CPU time too: on a shared machine the wall clock tells little.
   std::clock_t cpuStart = std::clock();
   auto start = std::chrono::steady_clock::now();
-  writer->Open();
-  for (long i = 0; i < records; ++i) writer->Process();
+  writer->Open(run);
+  for (long i = 0; i < records; ++i) writer->Write(*record);
   writer->Close();
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   double cpu = double(std::clock() - cpuStart) / CLOCKS_PER_SEC;

@@ -3,21 +3,20 @@
 // directory. Usage: khk8_grouping [records [pairs]]
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
 
 #include "lib/platform.h"
-#include "run/files.h"
-#include "targets/setups.h"
+#include "output/files.h"
+#include "targets/registry.h"
 
 namespace {
 
-void SetField(zeko::RunContext& ctx, int n, const char* text) {
-  zeko::FieldSlot& slot = ctx.fields[n];
-  slot.value = text;
-  slot.length = static_cast<std::uint32_t>(slot.value.size());
+void SetField(zeko::Record& record, int n, const char* text) {
+  record.Set(n, text, static_cast<std::uint32_t>(std::strlen(text)), 0);
 }
 
 }  // namespace
@@ -30,42 +29,44 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  auto ctx = std::make_unique<zeko::RunContext>();
-  ctx->settings.targetType = zeko::kTargetKHK8;
-  ctx->dataType = 1;
-  ctx->outputPath = zeko::QVTTempPath() + "khk8_grouping_bench.txt";
-  SetField(*ctx, 10, "1");
-  SetField(*ctx, 25, "G1");
-  SetField(*ctx, 100, "RE26-0001");
-  SetField(*ctx, 105, "04.12.2026");
-  SetField(*ctx, 117, "1.90");
-  SetField(*ctx, 125, "2");
-  SetField(*ctx, 140, "142030");
-  SetField(*ctx, 180, "KST01");
+  zeko::Settings settings;
+  settings.targetType = zeko::kTargetKHK8;
+  auto record = std::make_unique<zeko::Record>();
+  zeko::RunInfo run{settings, *record};
+  run.dataType = 1;
+  run.outputPath = zeko::QVTTempPath() + "khk8_grouping_bench.txt";
+  SetField(*record, 10, "1");
+  SetField(*record, 25, "G1");
+  SetField(*record, 100, "RE26-0001");
+  SetField(*record, 105, "04.12.2026");
+  SetField(*record, 117, "1.90");
+  SetField(*record, 125, "2");
+  SetField(*record, 140, "142030");
+  SetField(*record, 180, "KST01");
 
-  auto writer = zeko::Khk8Setup(*ctx);
+  auto writer = zeko::MakeWriter(run);
   const auto start = std::chrono::steady_clock::now();
-  writer->Open();
+  writer->Open(run);
   char text[32];
   for (long r = 0; r < records; ++r) {
     const long pair = r % pairs;
     std::snprintf(text, sizeof text, "%ld", 8000 + pair % 1000);
-    SetField(*ctx, 120, text);
+    SetField(*record, 120, text);
     std::snprintf(text, sizeof text, "%ld", 10000 + pair / 1000);
-    SetField(*ctx, 110, text);
+    SetField(*record, 110, text);
     std::snprintf(text, sizeof text, "%ld.%02ld", 1 + r % 50, r % 100);
-    SetField(*ctx, 115, text);
-    writer->Process();
+    SetField(*record, 115, text);
+    writer->Write(*record);
   }
   writer->Close();
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
   struct stat st {};
-  const long long bytes = ::stat(ctx->outputPath.c_str(), &st) == 0 ? st.st_size : -1;
+  const long long bytes = ::stat(run.outputPath.c_str(), &st) == 0 ? st.st_size : -1;
   std::printf("records %ld, account pairs %ld, lines written %ld, bytes %lld\n", records, pairs,
-              ctx->outputCount, bytes);
+              writer->Count(), bytes);
   std::printf("time %.3f s (%.0f records/s)\n", seconds, records / seconds);
-  zeko::RemoveFile(ctx->outputPath);
-  return ctx->outputCount == pairs || records < pairs ? 0 : 1;
+  zeko::RemoveFile(run.outputPath);
+  return writer->Count() == pairs || records < pairs ? 0 : 1;
 }

@@ -10,7 +10,7 @@
 #include <system_error>
 #include <vector>
 
-#include "run/error.h"
+#include "lib/error.h"
 
 namespace zeko::fuzz {
 namespace fs = std::filesystem;

@@ -15,7 +15,7 @@
 #include "convert/convert.h"
 #include "fuzz_common.h"
 #include "lib/platform.h"
-#include "run/fields.h"
+#include "record/record.h"
 
 using namespace zeko;
 
@@ -52,9 +52,8 @@ bool IsDateCode(std::uint32_t type) {
 
 void CheckConvertField(std::uint32_t type, std::uint32_t length, const std::string& a,
                        const std::string& value, const std::string& field196) {
-  auto table = std::make_unique<FieldTable>();
-  (*table)[196].value = field196;
-  (*table)[196].length = static_cast<std::uint32_t>(field196.size());
+  auto table = std::make_unique<Record>();
+  table->Set(196, field196, static_cast<std::uint32_t>(field196.size()), 0);
   const MapEntry row{115, length, type, a.c_str(), ""};
   const std::size_t room = FieldRoom(row);
   auto out = std::make_unique<char[]>(room);

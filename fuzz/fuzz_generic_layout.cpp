@@ -9,12 +9,11 @@
 
 #include "config/config.h"
 #include "fuzz_common.h"
-#include "lib/filehandle.h"
 #include "lib/text.h"
-#include "run/context.h"
-#include "run/error.h"
-#include "run/fields.h"
-#include "run/output.h"
+#include "app/context.h"
+#include "lib/error.h"
+#include "record/record.h"
+#include "app/binding.h"
 
 using namespace zeko;
 
@@ -67,18 +66,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::string& command : s.spawn) command.clear();
     s.presortField = 0;
 
-    ctx->input = std::make_unique<FileHandle>();
-    ctx->input->Open("INPUT.$TM");
-    ctx->input->SetDelimiter("\r\n");
-    if (ReadRecord(*ctx, *ctx->input) == -1) return 0;
+    ctx->reader = std::make_unique<RecordReader>("INPUT.$TM", 16383, SlotOrder::kByNumber);
+    RecordReader& reader = *ctx->reader;
+    if (!reader.Next()) return 0;
+    const Record& first = reader.record();
     ctx->todayText = "04.12.2026";
-    ctx->dataType = AtoI(ctx->fields.Value(10));
-    ctx->consolidationMode = AtoI(ctx->fields.Value(15));
-    ctx->runDate = ctx->fields.Text(105);
-    ctx->input->Rewind();
-    BindOutput(*ctx);
-    ctx->writer->Open();
-    while (ReadRecord(*ctx, *ctx->input) != -1) ctx->writer->Process();
+    ctx->dataType = AtoI(first.Value(10));
+    ctx->consolidationMode = AtoI(first.Value(15));
+    ctx->runDate = first.Text(105);
+    reader.Rewind();
+    BindOutput(*ctx, first);
+    ctx->writer->Open(*ctx->run);
+    while (reader.Next()) ctx->writer->Write(reader.record());
     ctx->writer->Close();
   } catch (const fuzz::FatalExit&) {
     // "Fehler in Typenkonvertierung", "Pufferüberlauf beim Einlesen der

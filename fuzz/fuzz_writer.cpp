@@ -17,8 +17,8 @@
 
 #include "app/run.h"
 #include "fuzz_common.h"
-#include "run/context.h"
-#include "run/error.h"
+#include "app/context.h"
+#include "lib/error.h"
 #include "writer_configs.h"
 
 #ifndef ZEKO_FUZZ_WRITER

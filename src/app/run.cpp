@@ -2,13 +2,15 @@
 
 #include <cerrno>
 
+#include "app/binding.h"
+#include "app/progress.h"
 #include "config/config.h"
-#include "convert/presort.h"
+#include "lib/error.h"
 #include "lib/platform.h"
 #include "lib/text.h"
-#include "run/error.h"
-#include "run/files.h"
-#include "run/progress.h"
+#include "output/files.h"
+#include "record/field_numbers.h"
+#include "targets/registry.h"
 
 namespace zeko {
 
@@ -36,11 +38,11 @@ int ParseCommandLine(RunContext& ctx, std::vector<std::string> words) {
 
 void SetupRun(RunContext& ctx, const std::vector<std::string>& commandWords) {
   // At most 20 words are looked at, the program's own name being word 0.
-  std::vector<std::string> words(commandWords.begin(),
-                                 commandWords.begin() + std::min<std::size_t>(commandWords.size(), 20));
-  if (words.size() > 1) ParseCommandLine(ctx, std::vector<std::string>(words.begin() + 1, words.end()));
+  std::vector<std::string> words(
+      commandWords.begin(), commandWords.begin() + std::min<std::size_t>(commandWords.size(), 20));
+  if (words.size() > 1)
+    ParseCommandLine(ctx, std::vector<std::string>(words.begin() + 1, words.end()));
 
-  ctx.fields.Clear();
   ctx.settings = Settings();
   try {
     ReadConfig(ctx.configPath, ctx.settings);
@@ -51,19 +53,40 @@ void SetupRun(RunContext& ctx, const std::vector<std::string>& commandWords) {
 
   const std::string temp = QVTTempPath();
   ctx.inputPath = ctx.tempName;
-  if (ctx.inputPath.find(UpperAsciiCopy(temp)) == std::string::npos) ctx.inputPath = temp + ctx.inputPath;
+  if (ctx.inputPath.find(UpperAsciiCopy(temp)) == std::string::npos)
+    ctx.inputPath = temp + ctx.inputPath;
   ctx.inputPath += ".$TM";
 
-  ctx.input = std::make_unique<FileHandle>();
-  try {
-    ctx.input->Open(ctx.inputPath, 0x40, 0x4000, false);
-  } catch (const QVTError&) {
-    ErrorExit("Fehler beim öffnen der Eingabedatei");
-  }
-  ctx.input->SetDelimiter("\r\n");
+  const std::size_t limit = static_cast<std::size_t>(
+      ctx.settings.lineBufferSize > 0 ? ctx.settings.lineBufferSize - 1 : 0);
+  ctx.reader = std::make_unique<RecordReader>(ctx.inputPath, limit,
+                                              ReaderSlotOrder(ctx.settings.targetType));
 }
 
 namespace {
+
+// DataType, ConsolidationMode and RunDate from the first record. In the
+// sequential mode the slots tell places, not numbers, so the values are
+// taken from the groups by their numbers, as they stand in the line.
+void TakeRunFacts(RunContext& ctx, const Record& first) {
+  if (ReaderSlotOrder(ctx.settings.targetType) == SlotOrder::kByPlace) {
+    ctx.dataType = 0;
+    ctx.consolidationMode = 0;
+    ctx.runDate.clear();
+    for (const FieldGroup& g : first.groups()) {
+      const std::string_view value = first.Text(g.slot);
+      if (g.number == fld::kDataType) ctx.dataType = LeadingInt(value);
+      if (g.number == fld::kConsolidation) ctx.consolidationMode = LeadingInt(value);
+      if (g.number == fld::kRunDate) ctx.runDate = value;
+      if (g.number == fld::kDocumentDate && ctx.runDate.empty()) ctx.runDate = value;
+    }
+    return;
+  }
+  ctx.dataType = AtoI(first.Value(fld::kDataType));
+  ctx.consolidationMode = AtoI(first.Value(fld::kConsolidation));
+  ctx.runDate = first.Text(fld::kRunDate);
+  if (ctx.runDate.empty()) ctx.runDate = first.Text(fld::kDocumentDate);
+}
 
 // Steps 1 to 15: setup, the first record, presort, binding, the record loop,
 // Close and the clean-up.
@@ -73,48 +96,43 @@ void GuardedRun(RunContext& ctx, const std::vector<std::string>& commandWords, b
   CZekoDlg* dlg = ctx.dialog;
   if (dlg) {
     dlg->Show(kDataTypeNames[ctx.DataTypeIndex()], ctx.outputPath, &cancel, true);
-    dlg->SetRange(0, ctx.input->FileSize());
+    dlg->SetRange(0, ctx.reader->Size());
   }
 
-  if (ReadRecord(ctx, *ctx.input) != -1) {
+  RecordReader& reader = *ctx.reader;
+  if (reader.Next()) {
+    const Record& first = reader.record();
     ctx.todayText = StringTime(GetSysTime(), "%d.%m.%Y");
-    if (ctx.settings.targetType == kTargetMONA) {
-      ctx.dataType = ctx.capturedDataType;
-      ctx.consolidationMode = ctx.capturedConsolidation;
-      ctx.runDate = ctx.capturedDate;
-    } else {
-      ctx.dataType = AtoI(ctx.fields.Value(10));
-      ctx.consolidationMode = AtoI(ctx.fields.Value(15));
-      ctx.runDate = ctx.fields.Text(198);
-      if (ctx.runDate.empty()) ctx.runDate = ctx.fields.Text(105);
-    }
+    TakeRunFacts(ctx, first);
     if (ctx.runDate.empty()) ctx.runDate = ctx.todayText;
 
+    if (ctx.presortField != 0 && !reader.FirstLineHas(ctx.presortField)) ctx.presortField = 0;
     if (ctx.presortField != 0) {
-      ctx.input->Rewind();
-      std::string first;
-      ctx.input->Get(first);
-      if (!FindRecordField(first, ctx.presortField)) ctx.presortField = 0;
+      PresortProgress progress;
+      if (dlg) {
+        progress.start = [dlg](std::int64_t total) { dlg->SetPresortRange(total); };
+        progress.step = [dlg](std::int64_t position) { dlg->PresortStep(position); };
+      }
+      reader.Presort(ctx.presortField, progress);
     }
-    if (ctx.presortField != 0) Presort(ctx);
-    ctx.input->Rewind();
+    reader.Rewind();
 
-    BindOutput(ctx);
+    BindOutput(ctx, first);
     // The dialog names what is converted and where it goes once both are known.
     if (dlg) dlg->SetTexts(kDataTypeNames[ctx.DataTypeIndex()], ctx.outputPath);
 
-    ctx.writer->Open();
-    while (ReadRecord(ctx, *ctx.input) != -1) {
+    Writer& writer = *ctx.writer;
+    writer.Open(*ctx.run);
+    while (reader.Next()) {
       if (cancel) break;
-      ctx.writer->Process();
-      if (dlg) dlg->Step(static_cast<int>(ctx.outputCount), ctx.input->FilePos());
+      writer.Write(reader.record());
+      if (dlg) dlg->Step(static_cast<int>(writer.Count()), reader.Position());
     }
-    ctx.writer->Close();
+    writer.Close();
   }
 
   // Clean-up.
-  ctx.fields.Clear();
-  ctx.input.reset();
+  ctx.reader.reset();
   if (ctx.deleteInput) RemoveFile(ctx.inputPath);
   for (auto& t : ctx.settings.taxTexts) t.reset();
 }

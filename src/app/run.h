@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "run/context.h"
+#include "app/context.h"
 
 namespace zeko {
 

@@ -1,6 +1,5 @@
 #include "app/terminal_dialog.h"
 
-#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -11,8 +10,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <sys/ioctl.h>
 
-#include "run/error.h"
+#include "lib/error.h"
 
 namespace zeko {
 
@@ -24,14 +24,15 @@ namespace {
 // what the dialog wrote before installing them, except the two flags and
 // the restore sequence, which is swapped in whole.
 struct TerminalState {
-  volatile std::sig_atomic_t active = 0;            // the dialog owns the terminal
-  volatile std::sig_atomic_t cancelRequested = 0;   // Ctrl-C or Esc seen
+  volatile std::sig_atomic_t active = 0;           // the dialog owns the terminal
+  volatile std::sig_atomic_t cancelRequested = 0;  // Ctrl-C or Esc seen
   volatile std::sig_atomic_t cancelEnabled = 1;
   int outFd = -1;
   int inFd = -1;
   bool inputChanged = false;  // inFd's terminal modes were changed
   struct termios savedInput {};
-  struct sigaction savedInt {}, savedTerm {}, savedQuit {}, savedHup {};
+  struct sigaction savedInt {
+  }, savedTerm{}, savedQuit{}, savedHup{};
   // The bytes that give the screen back (they depend on its size). Two
   // buffers, so a signal never sees one half written.
   char restore[2][80] = {};
@@ -167,8 +168,12 @@ std::string Printable(const std::string& text) {
 
 constexpr int kFrameLines = 8;
 constexpr int kLabelWidth = 24;  // "Übernahme in Datei :" indented, two blanks after
-constexpr char kSaveCursor[] = "\x1b" "7";
-constexpr char kRestoreCursor[] = "\x1b" "8";
+constexpr char kSaveCursor[] =
+    "\x1b"
+    "7";
+constexpr char kRestoreCursor[] =
+    "\x1b"
+    "8";
 
 // A control sequence with one number: ESC [ n final.
 std::string Csi(int n, const char* final) {
@@ -362,8 +367,7 @@ void TerminalDialog::Draw() {
   AppendLine(std::string("== ") + kCaption + " ==", columns);
   AppendLine(label("Übernahme in Datei :") + Head(text1_, room), columns);
   AppendLine(label("Pfad :") + Tail(text2_, room), columns);
-  AppendLine(label("Anzahl Sätze") + (hasCount_ ? std::to_string(count_) : std::string()),
-             columns);
+  AppendLine(label("Anzahl Sätze") + (hasCount_ ? std::to_string(count_) : std::string()), columns);
   AppendBar("Vorsortierung", presortPercent_, columns);
   AppendBar("Übernahme", conversionPercent_, columns);
   if (!cancelEnabled_) {

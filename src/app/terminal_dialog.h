@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "run/progress.h"
+#include "app/progress.h"
 
 namespace zeko {
 

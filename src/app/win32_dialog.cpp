@@ -2,8 +2,8 @@
 // memory, so that Windows lays it out in dialog units of its 8-point
 // "MS Sans Serif" font exactly as it would a resource template. Plain Win32
 // and the common controls' progress bar.
-#include <windows.h>
 #include <commctrl.h>
+#include <windows.h>
 
 #include <cstdint>
 #include <cwchar>
@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "app/progress.h"
 #include "app/terminal_dialog.h"  // MakeProgressDialog
 #include "lib/platform.h"
-#include "run/progress.h"
 
 namespace zeko {
 
@@ -102,8 +102,10 @@ void BuildTemplate102(TemplateBuilder& t) {
   t.Item(SS_LEFT | WS_GROUP, 5, 5, 68, 8, kNoId, kStatic, nullptr, L"Übernahme in Datei :");
   t.Item(SS_LEFT | WS_GROUP, 5, 20, 20, 8, kNoId, kStatic, nullptr, L"Pfad :");
   // The run's texts are shown as they are: "&" is no mnemonic in them.
-  t.Item(SS_LEFT | SS_SUNKEN | SS_NOPREFIX | WS_GROUP, 80, 5, 120, 8, kText1Id, kStatic, nullptr, L"");
-  t.Item(SS_LEFT | SS_SUNKEN | SS_NOPREFIX | WS_GROUP, 80, 20, 120, 8, kText2Id, kStatic, nullptr, L"");
+  t.Item(SS_LEFT | SS_SUNKEN | SS_NOPREFIX | WS_GROUP, 80, 5, 120, 8, kText1Id, kStatic, nullptr,
+         L"");
+  t.Item(SS_LEFT | SS_SUNKEN | SS_NOPREFIX | WS_GROUP, 80, 20, 120, 8, kText2Id, kStatic, nullptr,
+         L"");
   t.Item(SS_LEFT | WS_GROUP, 5, 35, 42, 8, kNoId, kStatic, nullptr, L"Anzahl Sätze");
   t.Item(SS_RIGHT | SS_SUNKEN | WS_GROUP, 80, 35, 30, 8, kCountId, kStatic, nullptr, L"");
   t.Item(BS_GROUPBOX, 5, 55, 195, 25, kNoId, kButton, nullptr, L"Vorsortierung");
@@ -186,7 +188,7 @@ class Win32Dialog final : public CZekoDlg {
 
  private:
   bool Create() {
-    INITCOMMONCONTROLSEX controls {sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
+    INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
     TemplateBuilder t;
     BuildTemplate102(t);
@@ -236,12 +238,9 @@ class Win32Dialog final : public CZekoDlg {
         SetWindowLongPtrW(hwnd_, DWLP_USER, 0);
         hwnd_ = nullptr;
         return TRUE;
-      case WM_PAINT:
-        return IsIconic(hwnd_) ? PaintIcon() : FALSE;
-      case WM_QUERYDRAGICON:
-        return reinterpret_cast<INT_PTR>(icon_);
-      default:
-        return FALSE;
+      case WM_PAINT: return IsIconic(hwnd_) ? PaintIcon() : FALSE;
+      case WM_QUERYDRAGICON: return reinterpret_cast<INT_PTR>(icon_);
+      default: return FALSE;
     }
   }
 

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <memory>
 
+#include "lib/error.h"
 #include "lib/platform.h"
 #include "lib/text.h"
-#include "run/error.h"
 
 namespace zeko {
 
@@ -49,12 +49,34 @@ constexpr struct {
   const char* keyword;
   int type;
 } kTargetKeywords[] = {
-    {"MIS", 0},       {"FIBU2000", 0}, {"HS", 1},      {"HS3", 2},      {"EURO", 3},
-    {"REALTIME", 3},  {"KHK", 4},      {"DATAX", 5},   {"TAYLORIX", 6}, {"DVS", 7},
-    {"SPK", 8},       {"KHKS", 9},     {"NOVOPLAN", 10}, {"PROFIB", 11}, {"HSD", 12},
-    {"QVS", 13},      {"CSL", 14},     {"UNICOM", 15}, {"KHK7", 16},    {"KHK8", 17},
-    {"HP", 18},       {"MONA", 19},    {"GENERIC", 20}, {"PCREWE", 21}, {"PROLINE", 22},
-    {"DAHM", 23},     {"LEDAX", 24},   {"SLANG", 25},
+    {"MIS", 0},
+    {"FIBU2000", 0},
+    {"HS", kTargetHS},
+    {"HS3", kTargetHS3},
+    {"EURO", 3},
+    {"REALTIME", 3},
+    {"KHK", 4},
+    {"DATAX", kTargetDATAX},
+    {"TAYLORIX", 6},
+    {"DVS", 7},
+    {"SPK", kTargetSPK},
+    {"KHKS", 9},
+    {"NOVOPLAN", 10},
+    {"PROFIB", 11},
+    {"HSD", 12},
+    {"QVS", 13},
+    {"CSL", 14},
+    {"UNICOM", 15},
+    {"KHK7", 16},
+    {"KHK8", kTargetKHK8},
+    {"HP", 18},
+    {"MONA", kTargetMONA},
+    {"GENERIC", kTargetGENERIC},
+    {"PCREWE", kTargetPCREWE},
+    {"PROLINE", 22},
+    {"DAHM", 23},
+    {"LEDAX", kTargetLEDAX},
+    {"SLANG", kTargetSLANG},
 };
 
 // Reads one line of any length; the line end (LF, or CR LF as a text stream
@@ -166,8 +188,8 @@ class ConfigReader {
       SetFirst(s_.protPrinter);
     } else if (Starts("BUFLEN")) {
       s_.lineBufferSize = Number();
-    } else if (Starts("FIELDSA") || Starts("FIELDSB") || Starts("FIELDSC") ||
-               Starts("FIELDSD") || Starts("FIELDSE")) {
+    } else if (Starts("FIELDSA") || Starts("FIELDSB") || Starts("FIELDSC") || Starts("FIELDSD") ||
+               Starts("FIELDSE")) {
       int list = line_[6] - 'A' + 1;
       (void)Last();  // the value is not used, but the "=" is required
       ReadFieldList(s_.fieldLists[list]);
@@ -199,18 +221,30 @@ class ConfigReader {
     std::string codes = ParseCodeList(v.c_str(), 80, &count);
     const char* sub = line_.c_str() + 7;
     auto is = [&](const char* key) { return std::strncmp(sub, key, std::strlen(key)) == 0; };
-    if (is("RECHEAD")) s_.genericRecHead = codes;
-    else if (is("RECSEP")) s_.genericRecSep = codes;
-    else if (is("FIELDSEP")) s_.genericFieldSep = codes;
-    else if (is("FIELDLAST")) s_.genericFieldLast = codes;
-    else if (is("FIELDSTARTNUM")) s_.genericFieldStartNum = codes;
-    else if (is("FIELDSTARTTEXT")) s_.genericFieldStartText = codes;
-    else if (is("FIELDSTARTDATE")) s_.genericFieldStartDate = codes;
-    else if (is("FIELDENDNUM")) s_.genericFieldEndNum = codes;
-    else if (is("FIELDENDTEXT")) s_.genericFieldEndText = codes;
-    else if (is("FIELDENDDATE")) s_.genericFieldEndDate = codes;
-    else if (is("COMPACTFIELDS")) s_.genericCompactFields = FirstPiece(v);
-    else if (is("SKIPZERO")) s_.genericSkipZero = FirstPiece(v);
+    if (is("RECHEAD"))
+      s_.genericRecHead = codes;
+    else if (is("RECSEP"))
+      s_.genericRecSep = codes;
+    else if (is("FIELDSEP"))
+      s_.genericFieldSep = codes;
+    else if (is("FIELDLAST"))
+      s_.genericFieldLast = codes;
+    else if (is("FIELDSTARTNUM"))
+      s_.genericFieldStartNum = codes;
+    else if (is("FIELDSTARTTEXT"))
+      s_.genericFieldStartText = codes;
+    else if (is("FIELDSTARTDATE"))
+      s_.genericFieldStartDate = codes;
+    else if (is("FIELDENDNUM"))
+      s_.genericFieldEndNum = codes;
+    else if (is("FIELDENDTEXT"))
+      s_.genericFieldEndText = codes;
+    else if (is("FIELDENDDATE"))
+      s_.genericFieldEndDate = codes;
+    else if (is("COMPACTFIELDS"))
+      s_.genericCompactFields = FirstPiece(v);
+    else if (is("SKIPZERO"))
+      s_.genericSkipZero = FirstPiece(v);
   }
 
   static int FirstPiece(const std::string& v) {
@@ -270,7 +304,7 @@ void ReadConfig(const std::string& path, Settings& settings) {
   // Owned, so that the file is closed also when the reader's caller
   // catches an exception from it.
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(ResolvePath(name).c_str(), "rb"),
-                                                     &std::fclose);
+                                                    &std::fclose);
   if (!f) ErrorExit("Fehler beim öffnen CONFIG - Datei:\n%s", name.c_str());
   settings.append = 0;
   settings.oemCharset = false;

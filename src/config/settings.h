@@ -18,26 +18,29 @@ struct FieldList {
   FieldList() = default;
   FieldList(const FieldList& other) { *this = other; }
   FieldList& operator=(const FieldList& other);
-  void Clear() { rows.clear(); texts.clear(); }
+  void Clear() {
+    rows.clear();
+    texts.clear();
+  }
   void Add(std::uint32_t length, std::uint32_t type, std::uint32_t field, std::string text);
 };
 
 struct Settings {
-  std::string path;                    // PATH
-  std::array<std::string, 6> names;    // NAME1..NAME5 (index = DataType)
-  std::array<std::string, 6> spawn;    // SPAWN1..SPAWN5 (index = DataType)
-  int release = 0;                     // RELEASE
-  int append = 0;                      // APPEND
-  bool oemCharset = false;             // OEMCHARSET
-  int presortField = 0;                // PRESORT
-  std::string slMacro;                 // SLMACRO
-  std::string mandant;                 // MANDANT
-  std::string anwender;                // ANWENDER
+  std::string path;                  // PATH
+  std::array<std::string, 6> names;  // NAME1..NAME5 (index = DataType)
+  std::array<std::string, 6> spawn;  // SPAWN1..SPAWN5 (index = DataType)
+  int release = 0;                   // RELEASE
+  int append = 0;                    // APPEND
+  bool oemCharset = false;           // OEMCHARSET
+  int presortField = 0;              // PRESORT
+  std::string slMacro;               // SLMACRO
+  std::string mandant;               // MANDANT
+  std::string anwender;              // ANWENDER
   std::string spkKennzeichen, spkBlz, spkKunde, spkKonto, spkReferenz, spkDatentraeger,
       spkKassenname;
-  std::string protPrinter;             // PROTPRINTER
-  int lineBufferSize = 16384;          // BUFLEN
-  std::array<FieldList, 6> fieldLists; // FIELDSA..FIELDSE (index = DataType)
+  std::string protPrinter;              // PROTPRINTER
+  int lineBufferSize = 16384;           // BUFLEN
+  std::array<FieldList, 6> fieldLists;  // FIELDSA..FIELDSE (index = DataType)
 
   // GENERIC layout strings and switches.
   std::string genericFileHeader;
@@ -47,8 +50,8 @@ struct Settings {
   int genericCompactFields = 0;
   int genericSkipZero = 0;
 
-  int targetType = 0;                               // TYP
-  std::array<std::string, 10> currency;             // WAEHRUNG0..9
+  int targetType = 0;                                   // TYP
+  std::array<std::string, 10> currency;                 // WAEHRUNG0..9
   std::array<std::optional<std::string>, 21> taxTexts;  // STEUER_FASSTS0..20
 };
 

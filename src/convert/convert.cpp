@@ -5,9 +5,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "lib/error.h"
 #include "lib/text.h"
-#include "run/error.h"
-#include "run/fields.h"
+#include "record/field_numbers.h"
+#include "record/record.h"
 
 namespace zeko {
 
@@ -23,7 +24,7 @@ bool IsExactTie(double x, int decimals) {
   int exp = 0;
   double m = std::frexp(std::fabs(x), &exp);  // |x| = m * 2^exp, 0.5 <= m < 1
   auto mant = static_cast<std::uint64_t>(std::ldexp(m, 53));
-  int e2 = exp - 53;  // |x| = mant * 2^e2
+  int e2 = exp - 53;          // |x| = mant * 2^e2
   if (e2 >= 0) return false;  // a whole number has no half
   while ((mant & 1u) == 0 && e2 < 0) {
     mant >>= 1;
@@ -100,19 +101,22 @@ void ConvertDate(int layout, char* out, char* date) {
     std::memcpy(o, p, n);
     o += n;
   };
+  // One layout a line, read like the layout's name.
+  // clang-format off
   switch (layout) {
-    case 10: put(day, 2); put(".", 1); put(month, 2); put(".", 1); put(yy, 2); break;
-    case 11: put(day, 2); put(month, 2); put(yy, 2); break;
-    case 12: put(day, 2); put("/", 1); put(month, 2); put("/", 1); put(yy, 2); break;
-    case 13: put(year, 4); put(month, 2); put(day, 2); break;
-    case 14: put(month, 2); break;
-    case 15: put(day, 2); put(month, 2); break;
-    case 16: put(yy, 2); break;
-    case 18: put(day, 2); put(month, 2); put(year, 4); break;
-    case 24: put(month, 2); put(yy, 2); break;
-    case 25: put(month, 2); put(year, 4); break;
+    case kLayoutDDdotMMdotYY: put(day, 2); put(".", 1); put(month, 2); put(".", 1); put(yy, 2); break;
+    case kLayoutDDMMYY: put(day, 2); put(month, 2); put(yy, 2); break;
+    case kLayoutDDslashMMslashYY: put(day, 2); put("/", 1); put(month, 2); put("/", 1); put(yy, 2); break;
+    case kLayoutYYYYMMDD: put(year, 4); put(month, 2); put(day, 2); break;
+    case kLayoutMM: put(month, 2); break;
+    case kLayoutDDMM: put(day, 2); put(month, 2); break;
+    case kLayoutYY: put(yy, 2); break;
+    case kLayoutDDMMYYYY: put(day, 2); put(month, 2); put(year, 4); break;
+    case kLayoutMMYY: put(month, 2); put(yy, 2); break;
+    case kLayoutMMYYYY: put(month, 2); put(year, 4); break;
     default: BadType();
   }
+  // clang-format on
   *o = '\0';
 }
 
@@ -122,31 +126,34 @@ void ConvertNumber(char* out, const MapEntry& row, const char* value) {
   const unsigned code = row.type;
   int w = static_cast<int>(row.length);
   double x = AtoF(value);
-  if (code == 2 || code == 21 || code == 25 || code == 26 || code == 27) x *= 100.0;
-  if (code == 1) x *= 10.0;
+  if (code == kNumberCents || code == kCentsAbsoluteMarked || code == kCentsLeadingSign ||
+      code == kCentsAbsolute || code == kCentsTrailingSign)
+    x *= 100.0;
+  if (code == kNumberTimes10) x *= 10.0;
   const bool negative = x < 0;
   if (row.a && *row.a) x += AtoF(row.a);
-  const int decimals = (code == 15 || code == 22) ? 2 : 0;
-  const bool absolute = code == 21 || code == 25 || code == 26 || code == 27;
+  const int decimals = (code == kNumberTwoDecimals || code == kDecimalComma) ? 2 : 0;
+  const bool absolute = code == kCentsAbsoluteMarked || code == kCentsLeadingSign ||
+                        code == kCentsAbsolute || code == kCentsTrailingSign;
   if (absolute) x = std::fabs(x);
-  if (code == 27) --w;
+  if (code == kCentsTrailingSign) --w;
   char text[800];
   // A field wider than any number keeps its own width (the text is padded).
   FormatFixed(text, x, w > 400 ? 0 : w, decimals);
-  if (code == 22)
+  if (code == kDecimalComma)
     if (char* dot = std::strchr(text, '.')) *dot = ',';
   if (w < 0) w = 0;
   rightbound(out, text, w);
-  if (code == 12 || code == 19 || code == 21 || code == 22 || code == 25 || code == 26 ||
-      code == 27)
+  if (code == kNumberZeroFilled || code == kNumberZeroFilledBlankZero || code == kDecimalComma ||
+      absolute)
     fillnull(out);
-  if (code == 21 && negative && w > 0) out[0] = '1';
-  if (code == 25 && w > 0) out[0] = negative ? '-' : '+';
-  if (code == 27) {
+  if (code == kCentsAbsoluteMarked && negative && w > 0) out[0] = '1';
+  if (code == kCentsLeadingSign && w > 0) out[0] = negative ? '-' : '+';
+  if (code == kCentsTrailingSign) {
     out[w] = negative ? '-' : '+';
     out[w + 1] = '\0';
   }
-  if (code == 19 && x == 0.0) {
+  if (code == kNumberZeroFilledBlankZero && x == 0.0) {
     std::memset(out, ' ', static_cast<std::size_t>(w));
     out[w] = '\0';
   }
@@ -166,9 +173,9 @@ void ConvertText(char* out, const MapEntry& row, const char* value) {
     if (vlen > room) vlen = room;
     std::memcpy(out + alen, value, vlen);
   }
-  if (row.type == 16) {
+  if (row.type == kTextUpper) {
     for (std::size_t i = alen; i < w; ++i) out[i] = UpperAsciiChar(out[i]);
-  } else if (row.type == 10) {
+  } else if (row.type == kTextTrimmed) {
     std::size_t end = w;
     while (end > alen && out[end - 1] == ' ') --end;
     out[end] = '\0';
@@ -179,14 +186,14 @@ void ConvertText(char* out, const MapEntry& row, const char* value) {
 
 // Six decimals of a number given as text; with field 196 holding 100 the
 // decimal point moves two places to the left first.
-void ConvertSixDecimals(char* out, const MapEntry& row, const char* value, const FieldTable& fields) {
+void ConvertSixDecimals(char* out, const MapEntry& row, const char* value, const Record& fields) {
   std::string v = value ? value : "";
   std::string sign;
   std::string intPart, frac;
   std::size_t dot = v.find('.');
   intPart = v.substr(0, dot);
   if (dot != std::string::npos) frac = v.substr(dot + 1);
-  if (AtoF(fields.Value(196)) == 100.0) {
+  if (AtoF(fields.Value(fld::kPriceUnit)) == 100.0) {
     // The sign stays in front; missing integer digits become zeros, so
     // "12.5" gives "0.125" rather than ".125".
     if (!intPart.empty() && (intPart[0] == '-' || intPart[0] == '+')) {
@@ -204,15 +211,22 @@ void ConvertSixDecimals(char* out, const MapEntry& row, const char* value, const
 
 }  // namespace
 
-void ConvertField(char* out, const MapEntry& row, char* value, const FieldTable& fields) {
+void ConvertField(char* out, const MapEntry& row, char* value, const Record& fields) {
   switch (row.type) {
-    case 0: case 1: case 2: case 12: case 15: case 19: case 21: case 22: case 25: case 26:
-    case 27:
-      ConvertNumber(out, row, value);
-      return;
-    case 5: {
-      std::int32_t v = static_cast<std::int32_t>(
-          static_cast<std::uint32_t>(AtoI(value)) + static_cast<std::uint32_t>(AtoI(row.a)));
+    case kNumber:
+    case kNumberTimes10:
+    case kNumberCents:
+    case kNumberZeroFilled:
+    case kNumberTwoDecimals:
+    case kNumberZeroFilledBlankZero:
+    case kCentsAbsoluteMarked:
+    case kDecimalComma:
+    case kCentsLeadingSign:
+    case kCentsAbsolute:
+    case kCentsTrailingSign: ConvertNumber(out, row, value); return;
+    case kBinary32: {
+      std::int32_t v = static_cast<std::int32_t>(static_cast<std::uint32_t>(AtoI(value)) +
+                                                 static_cast<std::uint32_t>(AtoI(row.a)));
       auto u = static_cast<std::uint32_t>(v);
       out[0] = static_cast<char>(u & 0xFF);
       out[1] = static_cast<char>((u >> 8) & 0xFF);
@@ -221,18 +235,18 @@ void ConvertField(char* out, const MapEntry& row, char* value, const FieldTable&
       out[4] = '\0';
       return;
     }
-    case 9: case 10: case 16:
-      ConvertText(out, row, value);
-      return;
-    case 11: ConvertDate(11, out, value); return;
-    case 13: ConvertDate(13, out, value); return;
-    case 14: ConvertDate(14, out, value); return;
-    case 17: ConvertDate(15, out, value); return;
-    case 18: ConvertDate(12, out, value); return;
-    case 20: ConvertDate(16, out, value); return;
-    case 23: ConvertDate(18, out, value); return;
-    case 24: ConvertDate(24, out, value); return;
-    case 30: ConvertSixDecimals(out, row, value, fields); return;
+    case kText:
+    case kTextTrimmed:
+    case kTextUpper: ConvertText(out, row, value); return;
+    case kDateDDMMYY: ConvertDate(kLayoutDDMMYY, out, value); return;
+    case kDateYYYYMMDD: ConvertDate(kLayoutYYYYMMDD, out, value); return;
+    case kDateMM: ConvertDate(kLayoutMM, out, value); return;
+    case kDateDDMM: ConvertDate(kLayoutDDMM, out, value); return;
+    case kDateSlashed: ConvertDate(kLayoutDDslashMMslashYY, out, value); return;
+    case kDateYY: ConvertDate(kLayoutYY, out, value); return;
+    case kDateDDMMYYYY: ConvertDate(kLayoutDDMMYYYY, out, value); return;
+    case kDateMMYY: ConvertDate(kLayoutMMYY, out, value); return;
+    case kSixDecimals: ConvertSixDecimals(out, row, value, fields); return;
     default: BadType();
   }
 }

@@ -6,20 +6,21 @@
 
 namespace zeko {
 
-class FieldTable;
+class Record;
 
 // Room a caller leaves behind a field's start: the row's length, a date
 // layout's full width (rows narrower than their layout still get it all) and
 // the terminating zero byte.
-inline std::size_t FieldRoom(const MapEntry& row) {
-  return (row.length > 10 ? row.length : 10) + 1;
+inline constexpr std::size_t kWidestDate = 10;
+inline constexpr std::size_t FieldRoom(const MapEntry& row) {
+  return (row.length > kWidestDate ? row.length : kWidestDate) + 1;
 }
 
 // Writes the field of `row` for `value` at `out` (FieldRoom(row) bytes free)
 // and a zero byte after it. value may be nullptr (empty). Date layouts turn
 // the blanks of value into zeros in place. Code 30 reads field 196 of fields.
 // An invalid type code ends the run with "Fehler in Typenkonvertierung".
-void ConvertField(char* out, const MapEntry& row, char* value, const FieldTable& fields);
+void ConvertField(char* out, const MapEntry& row, char* value, const Record& fields);
 
 // Writes date layout `layout` (10..16, 18, 24, 25) for `date` at `out`.
 void ConvertDate(int layout, char* out, char* date);

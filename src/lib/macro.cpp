@@ -1,10 +1,9 @@
 #include "lib/macro.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <cstring>
 #include <lua.hpp>
+#include <sys/stat.h>
 
 #include "lib/platform.h"
 

@@ -1,13 +1,14 @@
 // POSIX side of the platform layer.
+#include <dirent.h>
+#include <spawn.h>
+#include <strings.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <dirent.h>
-#include <spawn.h>
-#include <strings.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "lib/platform.h"
 
@@ -71,8 +72,7 @@ std::string ResolvePath(const std::string& path) {
     }
     result = candidate;
     while (j < path.size() && IsPathSep(path[j])) ++j;
-    if (j > i + comp.size() || (j == path.size() && j > 0 && IsPathSep(path[j - 1])))
-      result += '/';
+    if (j > i + comp.size() || (j == path.size() && j > 0 && IsPathSep(path[j - 1]))) result += '/';
     i = j;
   }
   return result;
@@ -82,7 +82,7 @@ std::int64_t GetSysTime() { return static_cast<std::int64_t>(std::time(nullptr))
 
 std::string StringTime(std::int64_t time, const char* format) {
   std::time_t t = static_cast<std::time_t>(time);
-  std::tm tm {};
+  std::tm tm{};
   localtime_r(&t, &tm);
   char buf[128];
   std::size_t n = std::strftime(buf, sizeof buf, format, &tm);
@@ -137,8 +137,7 @@ std::vector<std::string> SplitShellWords(const std::string& command) {
       inWord = true;
       ++i;
       while (i < n && command[i] != '"') {
-        if (command[i] == '\\' && i + 1 < n &&
-            std::strchr("\"\\$`", command[i + 1]) != nullptr)
+        if (command[i] == '\\' && i + 1 < n && std::strchr("\"\\$`", command[i + 1]) != nullptr)
           ++i;
         word += command[i++];
       }
@@ -167,11 +166,13 @@ std::string FindProgram(const std::string& name) {
   std::size_t start = 0;
   for (;;) {
     std::size_t end = dirs.find(':', start);
-    std::string dir = dirs.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    std::string dir =
+        dirs.substr(start, end == std::string::npos ? std::string::npos : end - start);
     if (dir.empty()) dir.assign(1, '.');
     std::string candidate = ResolvePath(dir + "/" + name);
     struct stat st {};
-    if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(candidate.c_str(), X_OK) == 0)
+    if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+        access(candidate.c_str(), X_OK) == 0)
       return candidate;
     if (end == std::string::npos) return std::string();
     start = end + 1;

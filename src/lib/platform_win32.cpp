@@ -26,7 +26,7 @@ std::int64_t GetSysTime() { return static_cast<std::int64_t>(std::time(nullptr))
 
 std::string StringTime(std::int64_t time, const char* format) {
   std::time_t t = static_cast<std::time_t>(time);
-  std::tm tm {};
+  std::tm tm{};
   localtime_s(&tm, &t);
   char buf[128];
   std::size_t n = std::strftime(buf, sizeof buf, format, &tm);
@@ -88,8 +88,8 @@ bool ExecCmd(const char* commandLine) {
   std::memset(&pi, 0, sizeof pi);
   // CreateProcessA may write into the command line it is given.
   std::string line(commandLine);
-  BOOL ok = CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                           &si, &pi);
+  BOOL ok =
+      CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
   if (ok) {
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);

@@ -1,9 +1,10 @@
 #include "lib/text.h"
 
+#include <locale.h>
+
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
-#include <locale.h>
 
 namespace zeko {
 

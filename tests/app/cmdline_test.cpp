@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "app/binding.h"
+#include "app/context.h"
 #include "app/run.h"
-#include "run/context.h"
 
 namespace zeko {
 namespace {
@@ -48,8 +49,7 @@ TEST(BuildOutputPaths, PlaceholdersAndSecondName) {
     ctx.dataType = 1;
     ctx.settings.path = c.path;
     ctx.settings.names[1] = c.name;
-    ctx.fields[105].value = c.field105;
-    BuildOutputPaths(ctx);
+    BuildOutputPaths(ctx, c.field105);
     EXPECT_EQ(ctx.outputPath, c.want) << c.name;
     EXPECT_EQ(ctx.outputPath2, c.want2) << c.name;
   }
@@ -60,7 +60,7 @@ TEST(BuildOutputPaths, DataTypeWithoutName) {
   ctx.dataType = 7;
   ctx.settings.path = "OUTDIR";
   ctx.settings.names[1] = "A.TXT";
-  BuildOutputPaths(ctx);
+  BuildOutputPaths(ctx, "");
   EXPECT_EQ(ctx.outputPath, "OUTDIR/");
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "run/progress.h"
+#include "app/progress.h"
 
 namespace zeko {
 namespace {

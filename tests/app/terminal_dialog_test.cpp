@@ -12,7 +12,7 @@
 #include <csignal>
 #include <cstring>
 
-#include "run/error.h"
+#include "lib/error.h"
 #include "support/harness.h"
 
 namespace zeko::test {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "convert/convert.h"
-#include "run/fields.h"
+#include "record/record.h"
 
 namespace zeko {
 namespace {
@@ -17,7 +17,7 @@ struct Case {
   const char* want;   // the field as written, up to its zero byte
 };
 
-std::string Convert(const Case& c, const FieldTable& fields) {
+std::string Convert(const Case& c, const Record& fields) {
   char out[512];
   std::memset(out, 'x', sizeof out);
   char value[256] = {};
@@ -92,15 +92,14 @@ TEST(ConvertField, EveryTypeCode) {
       {30, 11, "", "1234.5", "1234.500000"},
       {30, 11, "", "1.1234567", "  1.1234567"},
   };
-  FieldTable fields;
+  Record fields;
   for (const Case& c : cases)
     EXPECT_EQ(Convert(c, fields), c.want) << "code " << c.type << " value " << (c.value ? c.value : "(absent)");
 }
 
 TEST(ConvertField, SixDecimalsInHundredths) {
-  FieldTable fields;
-  fields[196].value = "100";
-  fields[196].length = 3;
+  Record fields;
+  fields.Set(196, "100", 3, 0);
   const Case cases[] = {
       {30, 11, "", "1234.5", "  12.345000"},
       {30, 11, "", "1234", "  12.340000"},
@@ -113,13 +112,13 @@ TEST(ConvertField, SixDecimalsInHundredths) {
 }
 
 TEST(ConvertField, FourByteInteger) {
-  FieldTable fields;
+  Record fields;
   EXPECT_EQ(Convert({5, 4, "2", "256", ""}, fields), std::string("\x02\x01\x00\x00", 4));
   EXPECT_EQ(Convert({5, 4, "", "-1", ""}, fields), std::string("\xff\xff\xff\xff", 4));
 }
 
 TEST(ConvertField, DateTurnsBlanksOfTheValueIntoZeros) {
-  FieldTable fields;
+  Record fields;
   char value[] = " 1. 2.99";
   char out[16];
   MapEntry row{105, 6, 11};
@@ -128,7 +127,7 @@ TEST(ConvertField, DateTurnsBlanksOfTheValueIntoZeros) {
 }
 
 TEST(ConvertField, InvalidCodesEndTheRun) {
-  FieldTable fields;
+  Record fields;
   for (unsigned code : {3u, 4u, 6u, 7u, 8u, 28u, 29u, 31u, 999u}) {
     EXPECT_EXIT(Convert({code, 4, "", "1", ""}, fields), ::testing::ExitedWithCode(1),
                 "Fehler in Typenkonvertierung")

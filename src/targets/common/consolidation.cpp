@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "lib/text.h"
-#include "run/fields.h"
+#include "record/record.h"
 
 namespace zeko {
 
@@ -19,7 +19,7 @@ Consolidation::Consolidation(bool on) : on_(on) {
   for (std::string& held : held_) held.reserve(kHeldRoom);
 }
 
-bool Consolidation::BeginRecord(const FieldTable& fields) {
+bool Consolidation::BeginRecord(const Record& fields) {
   if (!on_) return false;
   const char* account = fields.Value(kKeyAccount);
   const char* contra = fields.Value(kKeyContra);

@@ -7,7 +7,7 @@
 
 namespace zeko {
 
-class FieldTable;
+class Record;
 
 // Consolidation merges bookings with equal input fields 120 and 110. Each
 // booking adds its amount (field 115) to the running amount; the line built
@@ -36,7 +36,7 @@ class Consolidation {
   // amount zeroed). Returns true when the lines held for the group that just
   // ended are current and must be written now; they are then no longer
   // current. Outside consolidation mode it does nothing and returns false.
-  bool BeginRecord(const FieldTable& fields);
+  bool BeginRecord(const Record& fields);
 
   // Adds the amount text (read like atof) to the running amount and returns
   // the new total.

@@ -8,6 +8,8 @@
 #include "convert/mapentry.h"
 
 namespace zeko {
+// Tables are aligned by column by hand.
+// clang-format off
 
 // RELEASE not 2, 3, 4 or 5: 15 rows, 180 bytes with CR LF.
 inline constexpr MapEntry kDataxLayout[] = {
@@ -170,4 +172,5 @@ constexpr MapTable DataxLayout(int release) {
 // Bytes of one record: the fields and CR LF.
 constexpr std::uint32_t DataxRecordLength(MapTable table) { return RecordLength(table) + 2; }
 
+// clang-format on
 }  // namespace zeko

@@ -11,12 +11,11 @@
 #include "convert/convert.h"
 #include "lib/platform.h"
 #include "lib/text.h"
-#include "run/context.h"
-#include "run/fields.h"
-#include "run/files.h"
-#include "run/safe_output.h"
+#include "output/files.h"
+#include "output/safe_output.h"
+#include "record/record.h"
 #include "targets/datax/datax_layouts.h"
-#include "targets/setups.h"
+#include "targets/writer.h"
 
 namespace zeko {
 namespace {
@@ -49,29 +48,28 @@ int CodeDigits(const char* code, std::size_t index) {
   return index < std::strlen(code) ? ParseFixedInt(code + index, 2) : 0;
 }
 
-class DataxWriter final : public OutputWriter {
+class DataxWriter final : public Writer {
  public:
-  DataxWriter(RunContext& ctx, int dataType);
+  DataxWriter(const RunInfo& run, int dataType);
   DataxWriter(const DataxWriter&) = delete;
   DataxWriter& operator=(const DataxWriter&) = delete;
 
-  int Open() override { return DataxOpen(); }
-  int Process() override { return DataxProcess(); }
-  int Close() override { return DataxClose(); }
+  void Open(const RunInfo& run) override;
+  void Write(const Record& record) override;
+  void Close() override;
 
  private:
-  int DataxOpen();
-  int DataxProcess();
-  int DataxClose();
-  int DataxBuildRecord();
-  int DataxAdjustField(std::uint32_t field, ValueBuffer& value);
+  // True when the record is to be skipped.
+  bool BuildRecord();
+  bool AdjustField(std::uint32_t field, ValueBuffer& value);
   void AdjustTerms(std::uint32_t field, ValueBuffer& value);
 
   // Only outgoing and incoming invoices have a DATAX record; the other
   // kinds of data bind the writer and produce no file.
   bool Serves() const { return dataType_ == 1 || dataType_ == 3; }
 
-  RunContext& ctx_;
+  const RunInfo& run_;
+  const Record* rec_ = nullptr;  // the record being written
   const int dataType_;
   const int release_;
   MapTable table_;
@@ -92,8 +90,8 @@ class DataxWriter final : public OutputWriter {
   OutputStream* out_ = nullptr;
 };
 
-DataxWriter::DataxWriter(RunContext& ctx, int dataType)
-    : ctx_(ctx), dataType_(dataType), release_(ctx.settings.release) {
+DataxWriter::DataxWriter(const RunInfo& run, int dataType)
+    : run_(run), dataType_(dataType), release_(run.settings.release) {
   if (!Serves()) return;
   table_ = DataxLayout(release_);
   recordLength_ = DataxRecordLength(table_);
@@ -108,72 +106,66 @@ DataxWriter::DataxWriter(RunContext& ctx, int dataType)
   record_.assign(room, ' ');
 }
 
-int DataxWriter::DataxOpen() {
-  if (!Serves()) return 0;
+void DataxWriter::Open(const RunInfo&) {
+  if (!Serves()) return;
   // The target system collects records over many runs: the file is always
   // appended to, whatever APPEND says. A missing file is created at once,
   // with the message of the appending opener when it cannot be.
-  const std::string& path = ctx_.outputPath;
+  const std::string& path = run_.outputPath;
   out_ = &file_.Open(path, SafeOutput::Mode::kAppend, "Fehler beim öffnen Outputdatei " + path,
                      [&path] { CloseOutputFile(OpenAppendFile(path)); });
-  ctx_.outputCount = 0;
-  return 0;
+  count_ = 0;
 }
 
-int DataxWriter::DataxProcess() {
-  if (!Serves()) return 0;
-  if (DataxBuildRecord() != 0) return 0;
-  char* record = record_.data();
-  record[recordLength_ - 2] = '\r';
-  record[recordLength_ - 1] = '\n';
-  if (ctx_.settings.oemCharset) AnsiToOem(record, recordLength_ - 2);
-  out_->WriteRaw(record, recordLength_);
-  ++ctx_.outputCount;
-  return 0;
+void DataxWriter::Write(const Record& record) {
+  if (!Serves()) return;
+  rec_ = &record;
+  if (BuildRecord()) return;
+  char* line = record_.data();
+  line[recordLength_ - 2] = '\r';
+  line[recordLength_ - 1] = '\n';
+  if (run_.settings.oemCharset) AnsiToOem(line, recordLength_ - 2);
+  out_->WriteRaw(line, recordLength_);
+  ++count_;
 }
 
-int DataxWriter::DataxClose() {
-  if (!Serves() || out_ == nullptr) return 0;
+void DataxWriter::Close() {
+  if (!Serves() || out_ == nullptr) return;
   out_ = nullptr;
   file_.Commit();
-  return 0;
 }
 
-// Builds the record row by row; non-zero when it is to be skipped. The rows
+// Builds the record row by row; true when it is to be skipped. The rows
 // cover every byte, so the buffer is not cleared first.
-int DataxWriter::DataxBuildRecord() {
+bool DataxWriter::BuildRecord() {
   char* out = record_.data();
   for (const MapEntry& row : table_) {
-    CopyValue(value_, ctx_.fields.Text(static_cast<int>(row.field)));
-    if (DataxAdjustField(row.field, value_) != 0) return 1;
-    ConvertField(out, row, value_.data(), ctx_.fields);
+    CopyValue(value_, (*rec_).Text(static_cast<int>(row.field)));
+    if (AdjustField(row.field, value_)) return true;
+    ConvertField(out, row, value_.data(), (*rec_));
     out += row.length;
   }
-  return 0;
+  return false;
 }
 
-// Rewrites a field's value before conversion; non-zero skips the record.
-int DataxWriter::DataxAdjustField(std::uint32_t field, ValueBuffer& value) {
+// Rewrites a field's value before conversion; true skips the record.
+bool DataxWriter::AdjustField(std::uint32_t field, ValueBuffer& value) {
   char* text = value.data();
   switch (field) {
     case 100:
     case 153: {
       // Release 5 has both document-number fields; each fills in the other.
       if (release_ != 5 || !empty(text)) break;
-      const std::string& other = ctx_.fields.Text(field == 100 ? 153 : 100);
+      const std::string_view other = (*rec_).Text(field == 100 ? 153 : 100);
       if (!other.empty()) CopyValue(value, other);
       break;
     }
-    case 112:
-      CopyValue(value, ctx_.settings.mandant);
-      break;
-    case 113:
-      CopyValue(value, ctx_.settings.anwender);
-      break;
+    case 112: CopyValue(value, run_.settings.mandant); break;
+    case 113: CopyValue(value, run_.settings.anwender); break;
     case 115:
       if (release_ == 5) break;  // release 5 takes every amount as it is
       if (dataType_ == 3) PrintLf(text, -AtoF(text));
-      if (AtoF(text) == 0) return 1;
+      if (AtoF(text) == 0) return true;
       break;
     case 125:
       if (dataType_ == 3) PrintLf(text, AtoF(text) + 10);
@@ -182,13 +174,10 @@ int DataxWriter::DataxAdjustField(std::uint32_t field, ValueBuffer& value) {
     case 140:
     case 141:
     case 142:
-    case 143:
-      AdjustTerms(field, value);
-      break;
-    default:
-      break;
+    case 143: AdjustTerms(field, value); break;
+    default: break;
   }
-  return 0;
+  return false;
 }
 
 // Payment terms come either from a text like "N30 S10 P2.5" (net days,
@@ -202,13 +191,11 @@ void DataxWriter::AdjustTerms(std::uint32_t field, ValueBuffer& value) {
       if (termsFromText_) {
         CopyValue(termsText_, text);
       } else {
-        const std::string& code = ctx_.fields.Text(140);
+        const std::string_view code = (*rec_).Text(140);
         CopyValue(termsCode_, code.empty() ? std::string_view("000000") : code);
       }
       break;
-    case 140:
-      CopyValue(termsCode_, text);
-      break;
+    case 140: CopyValue(termsCode_, text); break;
     case 141:
       // The code's percent digits are read as a whole number; a real
       // division keeps the tenth (25 is 2.5 percent).
@@ -223,15 +210,14 @@ void DataxWriter::AdjustTerms(std::uint32_t field, ValueBuffer& value) {
       PrintD(text, termsFromText_ ? ReadTaggedInt(termsText_.data(), 'N')
                                   : CodeDigits(termsCode_.data(), 4));
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
 }  // namespace
 
-std::unique_ptr<OutputWriter> DataxSetup(RunContext& ctx, int dataType) {
-  return std::make_unique<DataxWriter>(ctx, dataType);
+std::unique_ptr<Writer> MakeDataxWriter(const RunInfo& run) {
+  return std::make_unique<DataxWriter>(run, run.dataType);
 }
 
 }  // namespace zeko

@@ -5,10 +5,11 @@
 #include <cstring>
 
 #include "convert/convert.h"
+#include "lib/error.h"
 #include "lib/platform.h"
 #include "lib/text.h"
-#include "run/error.h"
-#include "run/files.h"
+#include "output/files.h"
+#include "targets/writer.h"
 
 namespace zeko {
 
@@ -21,22 +22,22 @@ constexpr std::uint32_t kGenericBaseMask = 0x3F;
 
 // Option flags of the number conversions (base codes 0 to 4).
 enum GenericNumberFlag : std::uint32_t {
-  kNumZeroFill = 0x40,      // blanks and signs become "0", "-" up front when negative
-  kNumScale = 0x80,         // times 10^base, printed without decimals
-  kNumDecimalComma = 0x100, // the first "." becomes ","
-  kNumLeadingSign = 0x200,  // first character "-" or "+"
-  kNumDebitMark = 0x400,    // "-" becomes "0", "S" appended
-  kNumCreditMark = 0x800,   // "-" becomes "0", "H" appended (not with the debit mark)
-  kNumAbsolute = 0x1000,    // a negative value loses its minus sign
+  kNumZeroFill = 0x40,       // blanks and signs become "0", "-" up front when negative
+  kNumScale = 0x80,          // times 10^base, printed without decimals
+  kNumDecimalComma = 0x100,  // the first "." becomes ","
+  kNumLeadingSign = 0x200,   // first character "-" or "+"
+  kNumDebitMark = 0x400,     // "-" becomes "0", "S" appended
+  kNumCreditMark = 0x800,    // "-" becomes "0", "H" appended (not with the debit mark)
+  kNumAbsolute = 0x1000,     // a negative value loses its minus sign
 };
 
 // Option flags of the text conversion (base code 8); they act on the part
 // after the row's prefix `a`.
 enum GenericTextFlag : std::uint32_t {
   kTextUpper = 0x40,
-  kTextTrim = 0x80,         // trailing blanks removed, "," becomes a blank
-  kTextZeroBlanks = 0x100,  // blanks become "0"
-  kTextSkipLeading = 0x200, // leading blanks of the value are not copied
+  kTextTrim = 0x80,          // trailing blanks removed, "," becomes a blank
+  kTextZeroBlanks = 0x100,   // blanks become "0"
+  kTextSkipLeading = 0x200,  // leading blanks of the value are not copied
 };
 
 // The kind of a row picks its start and end texts.
@@ -159,16 +160,27 @@ std::size_t ConvertText(char* out, std::uint32_t flags, std::size_t w, const cha
 // The kind of a type code; a base code without a conversion ends the run.
 GenericKind GenericFieldKind(std::uint32_t type) {
   switch (type & kGenericBaseMask) {
-    case 0: case 1: case 2: case 3: case 4:
-    case 21: case 22: case 23:
-      return GenericKind::kNumber;
-    case 8:
-      return GenericKind::kText;
-    case 10: case 11: case 12: case 13: case 14: case 15: case 16: case 17: case 18:
-    case 24: case 25:
-      return GenericKind::kDate;
-    default:
-      ErrorExit("%s", kConversionError);
+    case 0:
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+    case 21:
+    case 22:
+    case 23: return GenericKind::kNumber;
+    case 8: return GenericKind::kText;
+    case 10:
+    case 11:
+    case 12:
+    case 13:
+    case 14:
+    case 15:
+    case 16:
+    case 17:
+    case 18:
+    case 24:
+    case 25: return GenericKind::kDate;
+    default: ErrorExit("%s", kConversionError);
   }
 }
 
@@ -190,13 +202,22 @@ std::size_t ConvertGenericField(char* out, const MapEntry& row, char* value, boo
   const std::uint32_t flags = row.type & ~kGenericBaseMask;
   const char* a = row.a ? row.a : "";
   switch (base) {
-    case 0: case 1: case 2: case 3: case 4:
-      return ConvertNumber(out, base, flags, row.length, a, value, compact, scratch, marked);
-    case kTextBase:
-      return ConvertText(out, flags, row.length, a, value);
-    case 10: case 11: case 12: case 13: case 14: case 15: case 16: case 18: case 24: case 25:
-      ConvertDate(static_cast<int>(base), out, value);
-      return std::strlen(out);
+    case 0:
+    case 1:
+    case 2:
+    case 3:
+    case 4: return ConvertNumber(out, base, flags, row.length, a, value, compact, scratch, marked);
+    case kTextBase: return ConvertText(out, flags, row.length, a, value);
+    case 10:
+    case 11:
+    case 12:
+    case 13:
+    case 14:
+    case 15:
+    case 16:
+    case 18:
+    case 24:
+    case 25: ConvertDate(static_cast<int>(base), out, value); return std::strlen(out);
     case kBinaryBase: {
       // 32-bit arithmetic, wrapping as the import side's integers do.
       const auto sum = static_cast<std::uint32_t>(static_cast<std::int64_t>(AtoI(value)) +
@@ -205,27 +226,25 @@ std::size_t ConvertGenericField(char* out, const MapEntry& row, char* value, boo
       out[4] = '\0';
       return 4;
     }
-    default:
-      ErrorExit("%s", kConversionError);
+    default: ErrorExit("%s", kConversionError);
   }
 }
 
 }  // namespace
 
-GenericWriter::GenericWriter(RunContext& ctx)
-    : ctx_(ctx),
-      s_(ctx.settings),
-      compact_(ctx.settings.genericCompactFields != 0),
-      consolidating_(ctx.consolidationMode != 0) {
-  SelectLayout(ctx.DataTypeIndex());
+GenericWriter::GenericWriter(const RunInfo& run)
+    : run_(run),
+      s_(run.settings),
+      compact_(run.settings.genericCompactFields != 0),
+      consolidating_(run.consolidation != 0) {
+  SelectLayout(run.DataTypeIndex());
 
   // Buffers are sized once from every layout that field 011 can switch to,
   // so no record, however long its layout, is ever cut or overruns.
   const std::size_t frame = std::max(
       {s_.genericFieldStartNum.size(), s_.genericFieldStartText.size(),
-       s_.genericFieldStartDate.size(), s_.genericFieldEndNum.size(),
-       s_.genericFieldEndText.size(), s_.genericFieldEndDate.size(),
-       s_.genericFieldSep.size(), s_.genericFieldLast.size()});
+       s_.genericFieldStartDate.size(), s_.genericFieldEndNum.size(), s_.genericFieldEndText.size(),
+       s_.genericFieldEndDate.size(), s_.genericFieldSep.size(), s_.genericFieldLast.size()});
   std::size_t lineRoom = 0;
   std::size_t scratchRoom = ScratchRoom(0);
   for (const FieldList& list : s_.fieldLists) {
@@ -254,22 +273,23 @@ void GenericWriter::SelectLayout(int list) {
   layout_ = MapTable(s_.fieldLists[static_cast<std::size_t>(list)].rows);
 }
 
-int GenericWriter::Open() {
+void GenericWriter::Open(const RunInfo&) {
   // Without APPEND the file starts over, as if removed and created anew.
-  const std::string& path = ctx_.outputPath;
+  const std::string& path = run_.outputPath;
   out_ = &file_.Open(path, s_.append != 0 ? SafeOutput::Mode::kAppend : SafeOutput::Mode::kReplace,
                      "Fehler beim öffnen Outputdatei " + path,
                      [&path] { CloseOutputFile(OpenAppendFile(path)); });
-  ctx_.outputCount = 0;
+  count_ = 0;
   if (!empty(s_.genericFileHeader.c_str())) {
     std::string header = s_.genericFileHeader + s_.genericRecSep;
     WriteOut(header.data(), header.size());
   }
-  return 0;
+  return;
 }
 
-int GenericWriter::Process() {
-  const FieldTable& fields = ctx_.fields;
+void GenericWriter::Write(const Record& record) {
+  rec_ = &record;
+  const Record& fields = (*rec_);
   const char* layoutNumber = fields.Value(kFieldLayout);
   if (*layoutNumber) {
     const int n = AtoI(layoutNumber);
@@ -288,7 +308,7 @@ int GenericWriter::Process() {
       // group's record, which is already written.
       if (recordPending_ && groupRecords_ != 0 && total115_ != 0.0) {
         WriteOut(held_.data(), heldLength_);
-        ++ctx_.outputCount;
+        ++count_;
       }
       recordPending_ = true;
       total115_ = 0.0;
@@ -297,29 +317,29 @@ int GenericWriter::Process() {
     }
   }
 
-  if (BuildGenericRecord()) return 0;
+  if (BuildGenericRecord()) return;
 
   if (consolidating_) {
     std::memcpy(held_.data(), line_.data(), recordLength_);
     heldLength_ = recordLength_;
     ++groupRecords_;
-    return 1;
+    return;
   }
   WriteOut(line_.data(), recordLength_);
   total115_ = 0.0;
   total116_ = 0.0;
-  ++ctx_.outputCount;
-  return 1;
+  ++count_;
+  return;
 }
 
-int GenericWriter::Close() {
+void GenericWriter::Close() {
   if (consolidating_ && groupRecords_ != 0 && total115_ != 0.0) {
     WriteOut(held_.data(), heldLength_);
-    ++ctx_.outputCount;
+    ++count_;
   }
   out_ = nullptr;
   file_.Commit();
-  return 0;
+  return;
 }
 
 void GenericWriter::WriteOut(char* data, std::size_t length) {
@@ -352,28 +372,23 @@ void GenericWriter::GenericPrescan() {
     switch (row.field) {
       case kFieldAmount115:
       case kFieldAmount116:
-        currentAmount_ = AtoF(ctx_.fields.Value(static_cast<int>(row.field)));
+        currentAmount_ = AtoF((*rec_).Value(static_cast<int>(row.field)));
         break;
       case kFieldSplit:
         LoadValue(row.field);
         SplitField217(false);
         break;
-      default:
-        break;
+      default: break;
     }
   }
 }
 
 bool GenericWriter::GenericFieldHook(std::uint32_t field) {
-  const FieldTable& fields = ctx_.fields;
+  const Record& fields = (*rec_);
   char* value = value_.data();
   switch (field) {
-    case kFieldMandant:
-      SetValue(s_.mandant);
-      break;
-    case kFieldAnwender:
-      SetValue(s_.anwender);
-      break;
+    case kFieldMandant: SetValue(s_.mandant); break;
+    case kFieldAnwender: SetValue(s_.anwender); break;
     case kFieldAmount115:
     case kFieldAmount116: {
       double& total = field == kFieldAmount115 ? total115_ : total116_;
@@ -420,12 +435,8 @@ bool GenericWriter::GenericFieldHook(std::uint32_t field) {
           value[0] = 'S';
       }
       break;
-    case kFieldSplit:
-      SplitField217(true);
-      break;
-    case kFieldSplitRest:
-      SetValue(splitText_);
-      break;
+    case kFieldSplit: SplitField217(true); break;
+    case kFieldSplitRest: SetValue(splitText_); break;
     case kFieldDigits1:
     case kFieldDigits2: {
       char* end = std::remove_if(value, value + std::strlen(value),
@@ -434,13 +445,13 @@ bool GenericWriter::GenericFieldHook(std::uint32_t field) {
       break;
     }
     case kFieldKeyNumber: {
-      const int m = fields[kFieldKeyBase].length != 0 ? AtoI(fields.Value(kFieldKeyBase)) : 10;
+      const int m = fields.Length(kFieldKeyBase) != 0 ? AtoI(fields.Value(kFieldKeyBase)) : 10;
       int k;
-      if (fields[kFieldDiscountFlag].length != 0 || fields[kFieldDiscountFlag].format != 0)
+      if (fields.Length(kFieldDiscountFlag) != 0 || fields.Format(kFieldDiscountFlag) != 0)
         k = AtoI(fields.Value(kFieldDiscountFlag)) == 0 ? 1 : 0;
       else
         k = AtoI(fields.Value(kFieldDiscountM));
-      if (k == 0 && fields[kFieldDiscountAlt].length != 0 &&
+      if (k == 0 && fields.Length(kFieldDiscountAlt) != 0 &&
           AtoI(fields.Value(kFieldDiscountAlt)) != 0)
         k = 3;
       // Computed wide and printed as the 32-bit number the import reads.
@@ -448,11 +459,8 @@ bool GenericWriter::GenericFieldHook(std::uint32_t field) {
       SetIntValue(static_cast<std::int32_t>(static_cast<std::uint32_t>(key)));
       break;
     }
-    case kFieldLineEnd:
-      SetValue("\r\n", 2);
-      break;
-    default:
-      break;
+    case kFieldLineEnd: SetValue("\r\n", 2); break;
+    default: break;
   }
   return false;
 }
@@ -488,7 +496,7 @@ char* GenericWriter::WriteGenericField(char* pos, const MapEntry& row, bool last
 }
 
 void GenericWriter::LoadValue(std::uint32_t field) {
-  const char* text = ctx_.fields.Value(static_cast<int>(field));
+  const char* text = (*rec_).Value(static_cast<int>(field));
   SetValue(text, std::strlen(text));
 }
 
@@ -520,6 +528,10 @@ void GenericWriter::SplitField217(bool cutValue) {
   } else {
     splitText_.assign(value, length);
   }
+}
+
+std::unique_ptr<Writer> MakeGenericWriter(const RunInfo& run) {
+  return std::make_unique<GenericWriter>(run);
 }
 
 }  // namespace zeko

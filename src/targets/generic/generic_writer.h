@@ -6,21 +6,18 @@
 #include <vector>
 
 #include "convert/mapentry.h"
-#include "run/context.h"
-#include "run/output.h"
-#include "run/safe_output.h"
+#include "output/safe_output.h"
+#include "targets/writer.h"
 
 namespace zeko {
 
-// GenericOpen, GenericProcess and GenericClose are the writer's Open,
-// Process and Close.
-class GenericWriter final : public OutputWriter {
+class GenericWriter final : public Writer {
  public:
-  explicit GenericWriter(RunContext& ctx);
+  explicit GenericWriter(const RunInfo& run);
 
-  int Open() override;     // GenericOpen
-  int Process() override;  // GenericProcess: 1 accepted, 0 dropped
-  int Close() override;    // GenericClose
+  void Open(const RunInfo& run) override;
+  void Write(const Record& record) override;
+  void Close() override;
 
  private:
   bool BuildGenericRecord();
@@ -38,7 +35,8 @@ class GenericWriter final : public OutputWriter {
   void SplitField217(bool cutValue);
   void WriteOut(char* data, std::size_t length);
 
-  RunContext& ctx_;
+  const RunInfo& run_;
+  const Record* rec_ = nullptr;  // the record being written
   const Settings& s_;
   bool compact_;
   bool consolidating_;

@@ -9,12 +9,12 @@
 #include <string>
 
 #include "convert/convert.h"
+#include "lib/error.h"
 #include "lib/platform.h"
-#include "run/error.h"
-#include "run/safe_output.h"
-#include "targets/hs/hs_fields.h"
-#include "targets/hs/hs_layout.h"
-#include "targets/setups.h"
+#include "output/safe_output.h"
+#include "targets/common/hs_fields.h"
+#include "targets/hs/hs_layouts.h"
+#include "targets/writer.h"
 
 namespace zeko {
 namespace {
@@ -65,19 +65,20 @@ std::int64_t FindEndLine(std::FILE* file) {
   }
 }
 
-class HsWriter final : public OutputWriter {
+class HsWriter final : public Writer {
  public:
-  explicit HsWriter(RunContext& ctx);
-  int Open() override;
-  int Process() override;
-  int Close() override;
+  explicit HsWriter(const RunInfo& run);
+  void Open(const RunInfo& run) override;
+  void Write(const Record& record) override;
+  void Close() override;
 
  private:
   void BuildRecord();
   void AdjustField(std::uint32_t field, char* value);
   void WriteLine(char* text);
 
-  RunContext& ctx_;
+  const RunInfo& run_;
+  const Record* rec_ = nullptr;  // the record being written
   const bool consolidate_;
   // Empty for a DataType this target does not serve: nothing is written then.
   MapTable table_;
@@ -104,8 +105,8 @@ class HsWriter final : public OutputWriter {
   std::array<char, kHeldRoom> held_{};
 };
 
-HsWriter::HsWriter(RunContext& ctx) : ctx_(ctx), consolidate_(ctx.consolidationMode != 0) {
-  switch (ctx.dataType) {
+HsWriter::HsWriter(const RunInfo& run) : run_(run), consolidate_(run.consolidation != 0) {
+  switch (run.dataType) {
     case 1:
     case 3:
     case 5:
@@ -115,25 +116,24 @@ HsWriter::HsWriter(RunContext& ctx) : ctx_(ctx), consolidate_(ctx.consolidationM
       break;
     case 2:
     case 4:
-      recordKind_[0] = ctx.dataType == 2 ? 'K' : 'L';
+      recordKind_[0] = run.dataType == 2 ? 'K' : 'L';
       table_ = hs::kAddressLayout;
       endWidth_ = hs::kAddressEndWidth;
       break;
-    default:
-      break;
+    default: break;
   }
   key120_.reserve(kValueRoom);
   key110_.reserve(kValueRoom);
 }
 
-int HsWriter::Open() {
-  if (table_.empty()) return 0;
+void HsWriter::Open(const RunInfo&) {
+  if (table_.empty()) return;
   endLine_.assign(std::size_t(endWidth_) + 2, ' ');
   endLine_.front() = 'E';
   endLine_.back() = '\n';
-  const std::string path = ResolvePath(ctx_.outputPath);
+  const std::string path = ResolvePath(run_.outputPath);
   if (file_.OpenExisting(path, "Fehler beim öffnen Ausgabedatei HS-FIBU",
-                         "Fehler beim öffnen Outputdatei " + ctx_.outputPath)) {
+                         "Fehler beim öffnen Outputdatei " + run_.outputPath)) {
     newFileMark_[0] = ' ';
     std::int64_t endLine = FindEndLine(file_.existing());
     if (endLine < 0) ErrorExitText("Keine Endekennung in HS-FIBU Ausgabedatei");
@@ -144,15 +144,16 @@ int HsWriter::Open() {
     // at once, so the new content simply starts empty.
     out_ = &file_.Begin(0);
   }
-  ctx_.outputCount = 0;
-  return 0;
+  count_ = 0;
+  return;
 }
 
-int HsWriter::Process() {
-  if (table_.empty()) return 0;
+void HsWriter::Write(const Record& record) {
+  rec_ = &record;
+  if (table_.empty()) return;
   if (consolidate_) {
-    const char* account120 = ctx_.fields.Value(120);
-    const char* account110 = ctx_.fields.Value(110);
+    const char* account120 = (*rec_).Value(120);
+    const char* account110 = (*rec_).Value(110);
     if (key120_ != account120 || key110_ != account110) {
       key120_.assign(account120);
       key110_.assign(account110);
@@ -167,26 +168,26 @@ int HsWriter::Process() {
     WriteLine(line_.data());
     running_ = 0;
   }
-  ++ctx_.outputCount;
-  return 0;
+  ++count_;
+  return;
 }
 
-int HsWriter::Close() {
-  if (table_.empty()) return 0;
+void HsWriter::Close() {
+  if (table_.empty()) return;
   if (consolidate_) WriteLine(held_.data());
   out_->Write(endLine_);
   out_->Putc('\x1A');
   file_.Commit();
   out_ = nullptr;
-  return 0;
+  return;
 }
 
 void HsWriter::BuildRecord() {
   char* at = line_.data();
   for (const MapEntry& row : table_) {
-    hs::CopyText(work_.data(), ctx_.fields.Value(int(row.field)));
+    hs::CopyText(work_.data(), (*rec_).Value(int(row.field)));
     AdjustField(row.field, work_.data());
-    ConvertField(at, row, work_.data(), ctx_.fields);
+    ConvertField(at, row, work_.data(), (*rec_));
     at += row.length;
   }
 }
@@ -194,25 +195,19 @@ void HsWriter::BuildRecord() {
 void HsWriter::AdjustField(std::uint32_t field, char* value) {
   switch (field) {
     case 110:
-      if (ctx_.dataType == 3) hs::CopyText(value, ctx_.fields.Value(120));
+      if (run_.dataType == 3) hs::CopyText(value, (*rec_).Value(120));
       break;
     case 120:
-      if (ctx_.dataType == 3) hs::CopyText(value, ctx_.fields.Value(110));
+      if (run_.dataType == 3) hs::CopyText(value, (*rec_).Value(110));
       break;
-    case 112:
-      hs::CopyText(value, ctx_.settings.mandant.c_str());
-      break;
+    case 112: hs::CopyText(value, run_.settings.mandant.c_str()); break;
     case 115:
       running_ += AtoF(value);
       negative_ = running_ < 0;
       FormatFixed(value, std::fabs(running_), 0, 6);  // "%lf"
       break;
-    case 125:
-      hs::FormatTaxCode(value, ctx_.dataType);
-      break;
-    case 140:
-      hs::CopyText(terms_.data(), value);
-      break;
+    case 125: hs::FormatTaxCode(value, run_.dataType); break;
+    case 140: hs::CopyText(terms_.data(), value); break;
     case 141:
       FormatFixed(value, hs::TermsPair(terms_.data(), 2) / 10.0, 0, 6);  // "%lf"
       break;
@@ -220,13 +215,9 @@ void HsWriter::AdjustField(std::uint32_t field, char* value) {
       // Discount days given in the input win over the terms code.
       if (value[0] == '\0') std::snprintf(value, kValueRoom, "%d", hs::TermsPair(terms_.data(), 0));
       break;
-    case 143:
-      std::snprintf(value, kValueRoom, "%d", hs::TermsPair(terms_.data(), 4));
-      break;
+    case 143: std::snprintf(value, kValueRoom, "%d", hs::TermsPair(terms_.data(), 4)); break;
     case 145:
-    case 230:
-      hs::FormatTwoDigits(value);
-      break;
+    case 230: hs::FormatTwoDigits(value); break;
     case 146:
     case 147:
       if (value[0] == '\0') hs::CopyText(value, "00.00.00");
@@ -235,9 +226,7 @@ void HsWriter::AdjustField(std::uint32_t field, char* value) {
       hs::CopyText(value, newFileMark_);
       newFileMark_[0] = ' ';
       break;
-    case 187:
-      hs::CopyText(value, recordKind_);
-      break;
+    case 187: hs::CopyText(value, recordKind_); break;
     case 220: {
       // "12345 Town": the postal code goes to its own field.
       splitOff_[0] = '\0';
@@ -250,25 +239,20 @@ void HsWriter::AdjustField(std::uint32_t field, char* value) {
       }
       break;
     }
-    case 217:
-      hs::CopyText(value, splitOff_.data());
-      break;
-    case 900:
-      hs::CopyText(value, negative_ ? "-" : "+");
-      break;
-    default:
-      break;
+    case 217: hs::CopyText(value, splitOff_.data()); break;
+    case 900: hs::CopyText(value, negative_ ? "-" : "+"); break;
+    default: break;
   }
 }
 
 void HsWriter::WriteLine(char* text) {
-  if (ctx_.settings.oemCharset) AnsiToOem(text);
+  if (run_.settings.oemCharset) AnsiToOem(text);
   out_->Write(text, std::strlen(text));
   out_->Write("\n", 1);
 }
 
 }  // namespace
 
-std::unique_ptr<OutputWriter> HsSetup(RunContext& ctx) { return std::make_unique<HsWriter>(ctx); }
+std::unique_ptr<Writer> MakeHsWriter(const RunInfo& run) { return std::make_unique<HsWriter>(run); }
 
 }  // namespace zeko

@@ -10,12 +10,13 @@
 #include <string>
 
 #include "convert/convert.h"
+#include "lib/error.h"
 #include "lib/platform.h"
-#include "run/error.h"
-#include "run/safe_output.h"
-#include "targets/hs/hs_fields.h"
-#include "targets/hs3/hs3_layout.h"
-#include "targets/setups.h"
+#include "output/safe_output.h"
+#include "record/field_numbers.h"
+#include "targets/common/hs_fields.h"
+#include "targets/hs3/hs3_layouts.h"
+#include "targets/writer.h"
 
 namespace zeko {
 namespace {
@@ -35,12 +36,12 @@ constexpr int kCurrencyLayoutRelease = 38;
 
 const char* const kOpenError = "Fehler öffnen Ausgabedatei HS-FIBU";
 
-class Hs3Writer final : public OutputWriter {
+class Hs3Writer final : public Writer {
  public:
-  explicit Hs3Writer(RunContext& ctx);
-  int Open() override;
-  int Process() override;
-  int Close() override;
+  explicit Hs3Writer(const RunInfo& run);
+  void Open(const RunInfo& run) override;
+  void Write(const Record& record) override;
+  void Close() override;
 
  private:
   void ProcessBooking();
@@ -54,8 +55,10 @@ class Hs3Writer final : public OutputWriter {
   bool WriteAddressLine(MapTable layout);
   void WriteLine(char* text);
   std::string HeaderLine(char digit) const;
+  void NoteOptionalLines(const Record& record);
 
-  RunContext& ctx_;
+  const RunInfo& run_;
+  const Record* rec_ = nullptr;  // the record being written
   const bool consolidate_;
   const bool termsFromInput_;
   bool bookings_ = false;
@@ -68,14 +71,16 @@ class Hs3Writer final : public OutputWriter {
   OutputStream* out_ = nullptr;
 
   // Per-record values handed from one row to a later one.
-  std::array<char, kValueRoom> terms_{};     // field 140
-  std::array<char, kValueRoom> rest220_{};   // field 220 after the split in row 217
+  std::array<char, kValueRoom> terms_{};    // field 140
+  std::array<char, kValueRoom> rest220_{};  // field 220 after the split in row 217
 
   // Consolidation of consecutive bookings with equal accounts.
   std::string key120_, key110_;
   double running1_ = 0;  // field 115
   double running2_ = 0;  // field 116
   bool negative_ = false;
+  bool with295_ = false;
+  bool with296_ = false;
   bool groupStarted_ = false;
   int groupLines_ = 0;
 
@@ -84,17 +89,17 @@ class Hs3Writer final : public OutputWriter {
   std::array<char, kHeldRoom> held_{};
 };
 
-Hs3Writer::Hs3Writer(RunContext& ctx)
-    : ctx_(ctx),
-      consolidate_(ctx.consolidationMode != 0),
-      termsFromInput_(ctx.settings.release >= kTermsFromInputRelease) {
-  switch (ctx.dataType) {
+Hs3Writer::Hs3Writer(const RunInfo& run)
+    : run_(run),
+      consolidate_(run.consolidation != 0),
+      termsFromInput_(run.settings.release >= kTermsFromInputRelease) {
+  switch (run.dataType) {
     case 1:
     case 3:
     case 5:
       recordKind_[0] = 'A';
       bookings_ = true;
-      if (ctx.settings.release >= kCurrencyLayoutRelease) {
+      if (run.settings.release >= kCurrencyLayoutRelease) {
         bookingLayout_ = hs3::kBookingLayout38;
       } else {
         bookingLayout_ = hs3::kBookingLayout;
@@ -102,11 +107,10 @@ Hs3Writer::Hs3Writer(RunContext& ctx)
       break;
     case 2:
     case 4:
-      recordKind_[0] = ctx.dataType == 2 ? 'K' : 'L';
+      recordKind_[0] = run.dataType == 2 ? 'K' : 'L';
       addresses_ = true;
       break;
-    default:
-      break;
+    default: break;
   }
   key120_.reserve(kValueRoom);
   key110_.reserve(kValueRoom);
@@ -120,30 +124,43 @@ std::string Hs3Writer::HeaderLine(char digit) const {
   return line;
 }
 
-int Hs3Writer::Open() {
-  if (!bookings_ && !addresses_) return 0;
-  const std::string path = ResolvePath(ctx_.outputPath);
-  if (file_.OpenExisting(path, kOpenError, "Fehler beim öffnen Outputdatei " + ctx_.outputPath)) {
+// Address lines 3 and 4 are written from the first record that carries
+// field 295 (296) on, even when a later record lacks it; the record read
+// for the binding counts too.
+void Hs3Writer::NoteOptionalLines(const Record& record) {
+  for (const FieldGroup& g : record.groups()) {
+    if (g.number == fld::kAddressLine295) with295_ = true;
+    if (g.number == fld::kAddressLine296) with296_ = true;
+  }
+}
+
+void Hs3Writer::Open(const RunInfo& run) {
+  NoteOptionalLines(run.first);
+  if (!bookings_ && !addresses_) return;
+  const std::string path = ResolvePath(run_.outputPath);
+  if (file_.OpenExisting(path, kOpenError, "Fehler beim öffnen Outputdatei " + run_.outputPath)) {
     newFileMark_[0] = ' ';
     out_ = &file_.Begin(file_.existingSize());
   } else {
     out_ = &file_.Begin(0);
     out_->Write(HeaderLine(bookings_ ? '3' : '2'));
   }
-  ctx_.outputCount = 0;
-  return 0;
+  count_ = 0;
+  return;
 }
 
-int Hs3Writer::Process() {
+void Hs3Writer::Write(const Record& record) {
+  rec_ = &record;
+  NoteOptionalLines(record);
   if (bookings_) ProcessBooking();
   if (addresses_) ProcessAddress();
-  return 0;
+  return;
 }
 
 void Hs3Writer::ProcessBooking() {
   if (consolidate_) {
-    const char* account120 = ctx_.fields.Value(120);
-    const char* account110 = ctx_.fields.Value(110);
+    const char* account120 = (*rec_).Value(120);
+    const char* account110 = (*rec_).Value(110);
     if (key120_ != account120 || key110_ != account110) {
       key120_.assign(account120);
       key110_.assign(account110);
@@ -163,16 +180,16 @@ void Hs3Writer::ProcessBooking() {
     running1_ = 0;
     running2_ = 0;
   }
-  ++ctx_.outputCount;
+  ++count_;
 }
 
 void Hs3Writer::ProcessAddress() {
-  if (WriteAddressLine(hs3::kAddressLine1)) ++ctx_.outputCount;
+  if (WriteAddressLine(hs3::kAddressLine1)) ++count_;
   WriteAddressLine(hs3::kAddressLine2);
   WriteAddressLine(hs3::kAddressLine7);
   WriteAddressLine(hs3::kAddressLine8);
-  if (ctx_.field295Seen) WriteAddressLine(hs3::kAddressLine3);
-  if (ctx_.field296Seen) WriteAddressLine(hs3::kAddressLine4);
+  if (with295_) WriteAddressLine(hs3::kAddressLine3);
+  if (with296_) WriteAddressLine(hs3::kAddressLine4);
 }
 
 bool Hs3Writer::WriteAddressLine(MapTable layout) {
@@ -181,8 +198,8 @@ bool Hs3Writer::WriteAddressLine(MapTable layout) {
   return true;
 }
 
-int Hs3Writer::Close() {
-  if (!bookings_ && !addresses_) return 0;
+void Hs3Writer::Close() {
+  if (!bookings_ && !addresses_) return;
   if (consolidate_ && groupLines_ > 0 && !(running1_ == 0 && running2_ == 0)) {
     WriteLine(held_.data());
   }
@@ -190,7 +207,7 @@ int Hs3Writer::Close() {
   out_->Putc('\x1A');
   file_.Commit();
   out_ = nullptr;
-  return 0;
+  return;
 }
 
 bool Hs3Writer::BuildRecord(MapTable layout) {
@@ -198,9 +215,9 @@ bool Hs3Writer::BuildRecord(MapTable layout) {
   for (const MapEntry& row : layout) {
     // Row 217 cuts its value off field 220.
     int source = row.field == 217 ? 220 : int(row.field);
-    hs::CopyText(work_.data(), ctx_.fields.Value(source));
+    hs::CopyText(work_.data(), (*rec_).Value(source));
     if (AdjustField(row.field, work_.data())) return false;
-    ConvertField(at, row, work_.data(), ctx_.fields);
+    ConvertField(at, row, work_.data(), (*rec_));
     at += row.length;
   }
   return true;
@@ -217,24 +234,16 @@ bool Hs3Writer::AdjustAmount(double& running, char* value) {
 bool Hs3Writer::AdjustField(std::uint32_t field, char* value) {
   switch (field) {
     case 110:
-      if (ctx_.dataType == 3) hs::CopyText(value, ctx_.fields.Value(120));
+      if (run_.dataType == 3) hs::CopyText(value, (*rec_).Value(120));
       break;
     case 120:
-      if (ctx_.dataType == 3) hs::CopyText(value, ctx_.fields.Value(110));
+      if (run_.dataType == 3) hs::CopyText(value, (*rec_).Value(110));
       break;
-    case 112:
-      hs::CopyText(value, ctx_.settings.mandant.c_str());
-      break;
-    case 115:
-      return AdjustAmount(running1_, value);
-    case 116:
-      return AdjustAmount(running2_, value);
-    case 125:
-      hs::FormatTaxCode(value, ctx_.dataType);
-      break;
-    case 140:
-      hs::CopyText(terms_.data(), value);
-      break;
+    case 112: hs::CopyText(value, run_.settings.mandant.c_str()); break;
+    case 115: return AdjustAmount(running1_, value);
+    case 116: return AdjustAmount(running2_, value);
+    case 125: hs::FormatTaxCode(value, run_.dataType); break;
+    case 140: hs::CopyText(terms_.data(), value); break;
     case 141:
       if (!termsFromInput_) FormatFixed(value, hs::TermsPair(terms_.data(), 2) / 10.0, 0, 6);
       break;
@@ -247,9 +256,7 @@ bool Hs3Writer::AdjustField(std::uint32_t field, char* value) {
       if (!termsFromInput_) std::snprintf(value, kValueRoom, "%d", hs::TermsPair(terms_.data(), 4));
       break;
     case 145:
-    case 230:
-      hs::FormatTwoDigits(value);
-      break;
+    case 230: hs::FormatTwoDigits(value); break;
     case 146:
     case 147:
       if (value[0] == '\0') hs::CopyText(value, "00.00.00");
@@ -258,15 +265,13 @@ bool Hs3Writer::AdjustField(std::uint32_t field, char* value) {
       hs::CopyText(value, newFileMark_);
       newFileMark_[0] = ' ';
       break;
-    case 187:
-      hs::CopyText(value, recordKind_);
-      break;
+    case 187: hs::CopyText(value, recordKind_); break;
     case 191: {
-      const char* number = ctx_.fields.Value(190);
+      const char* number = (*rec_).Value(190);
       if (number[0] != '\0') {
         int n = AtoI(number);
-        if (n >= 0 && n <= 9 && !ctx_.settings.currency[n].empty()) {
-          hs::CopyText(value, ctx_.settings.currency[n].c_str());
+        if (n >= 0 && n <= 9 && !run_.settings.currency[n].empty()) {
+          hs::CopyText(value, run_.settings.currency[n].c_str());
         }
       }
       break;
@@ -283,9 +288,7 @@ bool Hs3Writer::AdjustField(std::uint32_t field, char* value) {
       }
       break;
     }
-    case 220:
-      hs::CopyText(value, rest220_.data());
-      break;
+    case 220: hs::CopyText(value, rest220_.data()); break;
     case 235:
       if (value[0] != '\0') {
         int n = AtoI(value);
@@ -294,7 +297,7 @@ bool Hs3Writer::AdjustField(std::uint32_t field, char* value) {
       }
       break;
     case 290:
-      if ((ctx_.dataType == 2 || ctx_.dataType == 4) && empty(value)) return true;
+      if ((run_.dataType == 2 || run_.dataType == 4) && empty(value)) return true;
       break;
     case 294:
       if (value[0] != '\0') {
@@ -304,23 +307,22 @@ bool Hs3Writer::AdjustField(std::uint32_t field, char* value) {
         if (n == 2) hs::CopyText(value, "A");
       }
       break;
-    case 900:
-      hs::CopyText(value, negative_ ? "-" : "+");
-      break;
-    default:
-      break;
+    case 900: hs::CopyText(value, negative_ ? "-" : "+"); break;
+    default: break;
   }
   return false;
 }
 
 void Hs3Writer::WriteLine(char* text) {
-  if (ctx_.settings.oemCharset) AnsiToOem(text);
+  if (run_.settings.oemCharset) AnsiToOem(text);
   out_->Write(text, std::strlen(text));
   out_->Write("\n", 1);
 }
 
 }  // namespace
 
-std::unique_ptr<OutputWriter> Hs3Setup(RunContext& ctx) { return std::make_unique<Hs3Writer>(ctx); }
+std::unique_ptr<Writer> MakeHs3Writer(const RunInfo& run) {
+  return std::make_unique<Hs3Writer>(run);
+}
 
 }  // namespace zeko

@@ -9,6 +9,8 @@
 #include <cstddef>
 
 namespace zeko {
+// Tables are aligned by column by hand.
+// clang-format off
 namespace {
 
 // One row of a tax block pattern; the field of the row for index n is
@@ -423,4 +425,5 @@ MapTable Khk8Layout(int dataType, bool release2) {
   }
 }
 
+// clang-format on
 }  // namespace zeko

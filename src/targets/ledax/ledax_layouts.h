@@ -3,6 +3,8 @@
 #include "convert/mapentry.h"
 
 namespace zeko {
+// Tables are aligned by column by hand.
+// clang-format off
 
 // Booking line (data types 1, 3, 5), 276 characters, first file.
 inline constexpr MapEntry kLedaxBooking[] = {
@@ -138,4 +140,5 @@ inline constexpr MapEntry kLedaxCreditor[] = {
     {0, 4, 12},              // 350 zeros
 };
 
+// clang-format on
 }  // namespace zeko

@@ -6,13 +6,12 @@
 #include <memory>
 
 #include "convert/convert.h"
+#include "convert/line_builder.h"
 #include "lib/platform.h"
-#include "run/context.h"
-#include "targets/common/collecting_file.h"
+#include "output/collecting_file.h"
 #include "targets/common/consolidation.h"
-#include "targets/common/line_builder.h"
 #include "targets/ledax/ledax_layouts.h"
-#include "targets/setups.h"
+#include "targets/writer.h"
 
 namespace zeko {
 
@@ -31,30 +30,31 @@ constexpr int kFieldCity = 220;
 
 constexpr const char* kOpenFailed = "Fehler öffnen Ausgabedatei LEDA-X";
 
-class LedaxWriter final : public OutputWriter {
+class LedaxWriter final : public Writer {
  public:
-  LedaxWriter(RunContext& ctx, MapTable address)
-      : ctx_(ctx), address_(address), groups_(ctx.consolidationMode != 0) {}
+  LedaxWriter(const RunInfo& run, MapTable address)
+      : run_(run), address_(address), groups_(run.consolidation != 0) {}
 
-  int Open() override {
-    const bool append = ctx_.settings.append != 0;
-    out_ = &OpenCollectingFile(file_, ctx_.outputPath, append, kOpenFailed);
-    ctx_.outputCount = 0;
-    if (!ctx_.outputPath2.empty())
-      out2_ = &OpenCollectingFile(file2_, ctx_.outputPath2, append, kOpenFailed);
-    return 0;
+  void Open(const RunInfo&) override {
+    const bool append = run_.settings.append != 0;
+    out_ = &OpenCollectingFile(file_, run_.outputPath, append, kOpenFailed);
+    count_ = 0;
+    if (!run_.outputPath2.empty())
+      out2_ = &OpenCollectingFile(file2_, run_.outputPath2, append, kOpenFailed);
+    return;
   }
 
-  int Process() override {
+  void Write(const Record& record) override {
+    rec_ = &record;
     if (IsBooking()) {
       ProcessBooking();
-    } else if (ctx_.dataType == 2 || ctx_.dataType == 4) {
+    } else if (run_.dataType == 2 || run_.dataType == 4) {
       ProcessAddress();
     }
-    return 0;
+    return;
   }
 
-  int Close() override {
+  void Close() override {
     // Both held lines belong to the same bookings, so they are current
     // together; for address data the second slot never holds a line.
     const bool flush = groups_.TakeHeldAtClose();
@@ -68,12 +68,12 @@ class LedaxWriter final : public OutputWriter {
     file2_.Finish();
     file_.Commit();
     file2_.Commit();
-    return 0;
+    return;
   }
 
  private:
   void ProcessBooking() {
-    if (groups_.BeginRecord(ctx_.fields)) {
+    if (groups_.BeginRecord((*rec_))) {
       WriteHeld(*out_, 0);
       if (out2_) WriteHeld(*out2_, 1);
     }
@@ -90,7 +90,7 @@ class LedaxWriter final : public OutputWriter {
       if (out2_) WriteOut(*out2_, line2_.data());
       groups_.RecordWritten();
     }
-    ++ctx_.outputCount;
+    ++count_;
   }
 
   // Address data has no groups: in consolidation mode every line replaces
@@ -104,12 +104,10 @@ class LedaxWriter final : public OutputWriter {
     } else {
       WriteOut(*out_, line_.data());
     }
-    ++ctx_.outputCount;
+    ++count_;
   }
 
-  bool IsBooking() const {
-    return ctx_.dataType == 1 || ctx_.dataType == 3 || ctx_.dataType == 5;
-  }
+  bool IsBooking() const { return run_.dataType == 1 || run_.dataType == 3 || run_.dataType == 5; }
 
   // True when the running amount is zero (no lines).
   bool BuildBooking() {
@@ -119,7 +117,7 @@ class LedaxWriter final : public OutputWriter {
 
   // True when the line was stopped by a zero running amount.
   bool Build(MapTable layout, std::array<char, kLineRoom>& line) {
-    return BuildLine(layout, ctx_.fields, line, value_,
+    return BuildLine(layout, (*rec_), line, value_,
                      [this](std::uint32_t field, char* value, std::size_t room) {
                        return AdjustField(field, value, room);
                      });
@@ -127,9 +125,7 @@ class LedaxWriter final : public OutputWriter {
 
   bool AdjustField(std::uint32_t field, char* value, std::size_t room) {
     switch (field) {
-      case kFieldMandant:
-        ReplaceValue(value, room, ctx_.settings.mandant.c_str());
-        return false;
+      case kFieldMandant: ReplaceValue(value, room, run_.settings.mandant.c_str()); return false;
       case kFieldAmount: {
         // The amount row shows the group's running total, without sign.
         const double total = std::fabs(groups_.AddAmount(value));
@@ -153,27 +149,25 @@ class LedaxWriter final : public OutputWriter {
         }
         return false;
       }
-      case kFieldPostcode:
-        ReplaceValue(value, room, postcode_.data());
-        return false;
-      default:
-        return false;
+      case kFieldPostcode: ReplaceValue(value, room, postcode_.data()); return false;
+      default: return false;
     }
   }
 
   void WriteHeld(OutputStream& out, int slot) {
     std::string& held = groups_.Held(slot);
-    if (ctx_.settings.oemCharset) AnsiToOem(held.data(), held.size());
+    if (run_.settings.oemCharset) AnsiToOem(held.data(), held.size());
     WriteLine(out, held.data(), held.size());
   }
 
   void WriteOut(OutputStream& out, char* line) {
     const std::size_t length = std::strlen(line);
-    if (ctx_.settings.oemCharset) AnsiToOem(line, length);
+    if (run_.settings.oemCharset) AnsiToOem(line, length);
     WriteLine(out, line, length);
   }
 
-  RunContext& ctx_;
+  const RunInfo& run_;
+  const Record* rec_ = nullptr;  // the record being written
   MapTable address_;
   Consolidation groups_;
   SafeOutput file_;
@@ -190,11 +184,11 @@ class LedaxWriter final : public OutputWriter {
 
 }  // namespace
 
-std::unique_ptr<OutputWriter> LedaxSetup(RunContext& ctx) {
+std::unique_ptr<Writer> MakeLedaxWriter(const RunInfo& run) {
   MapTable address;
-  if (ctx.dataType == 2) address = kLedaxDebtor;
-  if (ctx.dataType == 4) address = kLedaxCreditor;
-  return std::make_unique<LedaxWriter>(ctx, address);
+  if (run.dataType == 2) address = kLedaxDebtor;
+  if (run.dataType == 4) address = kLedaxCreditor;
+  return std::make_unique<LedaxWriter>(run, address);
 }
 
 }  // namespace zeko

@@ -3,6 +3,8 @@
 #include "convert/mapentry.h"
 
 namespace zeko {
+// Tables are aligned by column by hand.
+// clang-format off
 
 // Bookings (data types 1, 3, 5), lines of 161 characters.
 inline constexpr MapEntry kPcreweBooking[] = {
@@ -89,4 +91,5 @@ inline constexpr MapEntry kPcreweAddress[] = {
     {0, 1, 9},           // 495 blank
 };
 
+// clang-format on
 }  // namespace zeko

@@ -4,13 +4,12 @@
 #include <memory>
 
 #include "convert/convert.h"
+#include "convert/line_builder.h"
 #include "lib/platform.h"
-#include "run/context.h"
-#include "targets/common/collecting_file.h"
+#include "output/collecting_file.h"
 #include "targets/common/consolidation.h"
-#include "targets/common/line_builder.h"
 #include "targets/pcrewe/pcrewe_layouts.h"
-#include "targets/setups.h"
+#include "targets/writer.h"
 
 namespace zeko {
 
@@ -27,24 +26,25 @@ constexpr int kFieldCity = 220;
 // the first nine characters; a longer first word is a city name.
 constexpr std::size_t kLastPostcodeBlank = 8;
 
-class PcreweWriter final : public OutputWriter {
+class PcreweWriter final : public Writer {
  public:
-  PcreweWriter(RunContext& ctx, MapTable layout)
-      : ctx_(ctx), layout_(layout), groups_(ctx.consolidationMode != 0) {}
+  PcreweWriter(const RunInfo& run, MapTable layout)
+      : run_(run), layout_(layout), groups_(run.consolidation != 0) {}
 
-  int Open() override {
-    out_ = &OpenCollectingFile(file_, ctx_.outputPath, ctx_.settings.append != 0,
+  void Open(const RunInfo&) override {
+    out_ = &OpenCollectingFile(file_, run_.outputPath, run_.settings.append != 0,
                                "Fehler öffnen Ausgabedatei REWE-FIBU");
-    ctx_.outputCount = 0;
-    return 0;
+    count_ = 0;
+    return;
   }
 
-  int Process() override {
-    if (ctx_.dataType < 1 || ctx_.dataType > 5) return 0;
-    if (groups_.BeginRecord(ctx_.fields)) WriteHeld();
+  void Write(const Record& record) override {
+    rec_ = &record;
+    if (run_.dataType < 1 || run_.dataType > 5) return;
+    if (groups_.BeginRecord((*rec_))) WriteHeld();
     if (BuildRecord()) {
       groups_.DropRecord();
-      return 0;
+      return;
     }
     if (groups_.on()) {
       groups_.Keep(0, line_.data());
@@ -53,21 +53,21 @@ class PcreweWriter final : public OutputWriter {
       WriteOut(line_.data(), std::strlen(line_.data()));
       groups_.RecordWritten();
     }
-    ++ctx_.outputCount;
-    return 0;
+    ++count_;
+    return;
   }
 
-  int Close() override {
+  void Close() override {
     if (groups_.TakeHeldAtClose()) WriteHeld();
     out_ = nullptr;
     file_.Commit();
-    return 0;
+    return;
   }
 
  private:
   // True when the record's running amount is zero (no line).
   bool BuildRecord() {
-    return BuildLine(layout_, ctx_.fields, line_, value_,
+    return BuildLine(layout_, (*rec_), line_, value_,
                      [this](std::uint32_t field, char* value, std::size_t room) {
                        return AdjustField(field, value, room);
                      });
@@ -93,11 +93,8 @@ class PcreweWriter final : public OutputWriter {
         }
         return false;
       }
-      case kFieldCity:
-        ReplaceValue(value, room, city_.data());
-        return false;
-      default:
-        return false;
+      case kFieldCity: ReplaceValue(value, room, city_.data()); return false;
+      default: return false;
     }
   }
 
@@ -107,11 +104,12 @@ class PcreweWriter final : public OutputWriter {
   }
 
   void WriteOut(char* line, std::size_t length) {
-    if (ctx_.settings.oemCharset) AnsiToOem(line, length);
+    if (run_.settings.oemCharset) AnsiToOem(line, length);
     WriteLine(*out_, line, length);
   }
 
-  RunContext& ctx_;
+  const RunInfo& run_;
+  const Record* rec_ = nullptr;  // the record being written
   MapTable layout_;
   Consolidation groups_;
   SafeOutput file_;
@@ -124,23 +122,20 @@ class PcreweWriter final : public OutputWriter {
 
 }  // namespace
 
-std::unique_ptr<OutputWriter> PcreweSetup(RunContext& ctx) {
+std::unique_ptr<Writer> MakePcreweWriter(const RunInfo& run) {
   MapTable layout;
-  switch (ctx.dataType) {
+  switch (run.dataType) {
     case 1:
     case 3:
     case 5:
-      layout = ctx.settings.release == 2 ? MapTable(kPcreweBookingRelease2)
-                                         : MapTable(kPcreweBooking);
+      layout =
+          run.settings.release == 2 ? MapTable(kPcreweBookingRelease2) : MapTable(kPcreweBooking);
       break;
     case 2:
-    case 4:
-      layout = kPcreweAddress;
-      break;
-    default:
-      break;  // nothing to write for other data types
+    case 4: layout = kPcreweAddress; break;
+    default: break;  // nothing to write for other data types
   }
-  return std::make_unique<PcreweWriter>(ctx, layout);
+  return std::make_unique<PcreweWriter>(run, layout);
 }
 
 }  // namespace zeko

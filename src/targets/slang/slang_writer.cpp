@@ -3,10 +3,10 @@
 #include <charconv>
 #include <memory>
 
+#include "lib/error.h"
 #include "lib/macro.h"
 #include "lib/platform.h"
-#include "run/error.h"
-#include "targets/setups.h"
+#include "targets/writer.h"
 
 namespace zeko {
 namespace {
@@ -18,24 +18,21 @@ class MessageReporter final : public CallMeBack {
   void MacroError(const std::string& message) override { MessageBoxText(message); }
 };
 
-class SlangWriter final : public OutputWriter {
+class SlangWriter final : public Writer {
  public:
-  explicit SlangWriter(RunContext& ctx) : ctx_(ctx) {}
+  explicit SlangWriter(const RunInfo& run) : run_(run) {}
 
   void Load();
 
-  int Open() override { return SlangOpen(); }
-  int Process() override { return SlangProcess(); }
-  int Close() override { return SlangClose(); }
+  void Open(const RunInfo& run) override;
+  void Write(const Record& record) override;
+  void Close() override;
 
  private:
-  int SlangOpen();
-  int SlangProcess();
-  int SlangClose();
   // Argument n as "%d" of value.
   void SetNumberArg(int n, long value);
 
-  RunContext& ctx_;
+  const RunInfo& run_;
   MessageReporter reporter_;
   std::unique_ptr<MacMacro> macro_;
   MacFunction openOutput_, startRecord_, processField_, endRecord_, closeOutput_;
@@ -43,7 +40,7 @@ class SlangWriter final : public OutputWriter {
 };
 
 void SlangWriter::Load() {
-  const std::string& name = ctx_.settings.slMacro;
+  const std::string& name = run_.settings.slMacro;
   try {
     macro_ = std::make_unique<MacMacro>(name, nullptr, &reporter_);
   } catch (const MacroLoadError& e) {
@@ -68,43 +65,39 @@ void SlangWriter::SetNumberArg(int n, long value) {
   macro_->SetCmdArg(n, std::string_view(number_, std::size_t(end - number_)));
 }
 
-int SlangWriter::SlangOpen() {
+void SlangWriter::Open(const RunInfo&) {
   // The macro opens the file itself; it gets the path as this system
   // resolves it, so a "\" in PATH separates directories for the macro too.
-  macro_->SetCmdArg(1, ResolvePath(ctx_.outputPath));
-  SetNumberArg(2, ctx_.settings.append);
-  SetNumberArg(3, ctx_.dataType);
-  SetNumberArg(4, ctx_.consolidationMode);
-  macro_->SetCmdArg(5, ctx_.settings.mandant);
-  macro_->SetCmdArg(6, ctx_.runDate);
-  int result = macro_->ExecAt(openOutput_);
-  ctx_.outputCount = 0;
-  return result;
+  macro_->SetCmdArg(1, ResolvePath(run_.outputPath));
+  SetNumberArg(2, run_.settings.append);
+  SetNumberArg(3, run_.dataType);
+  SetNumberArg(4, run_.consolidation);
+  macro_->SetCmdArg(5, run_.settings.mandant);
+  macro_->SetCmdArg(6, run_.runDate);
+  macro_->ExecAt(openOutput_);
 }
 
-int SlangWriter::SlangProcess() {
+void SlangWriter::Write(const Record& record) {
   // StartRecord and EndRecord see whatever arguments the calls before them
   // left in place; the macro knows not to rely on them.
   macro_->ExecAt(startRecord_);
-  for (int n = 0; n < FieldTable::kSlots; ++n) {
-    const FieldSlot& slot = ctx_.fields[n];
-    if (slot.length == 0) continue;
+  for (int n = 0; n < Record::kSlots; ++n) {
+    if (!record.Present(n)) continue;
     SetNumberArg(1, n);
-    macro_->SetCmdArg(2, slot.value);
-    SetNumberArg(3, long(slot.length));
-    SetNumberArg(4, long(slot.format));
+    macro_->SetCmdArg(2, record.Text(n));
+    SetNumberArg(3, long(record.Length(n)));
+    SetNumberArg(4, long(record.Format(n)));
     macro_->ExecAt(processField_);
   }
   macro_->ExecAt(endRecord_);
-  return 0;
 }
 
-int SlangWriter::SlangClose() { return macro_->ExecAt(closeOutput_); }
+void SlangWriter::Close() { macro_->ExecAt(closeOutput_); }
 
 }  // namespace
 
-std::unique_ptr<OutputWriter> SlangSetup(RunContext& ctx) {
-  auto writer = std::make_unique<SlangWriter>(ctx);
+std::unique_ptr<Writer> MakeSlangWriter(const RunInfo& run) {
+  auto writer = std::make_unique<SlangWriter>(run);
   writer->Load();
   return writer;
 }

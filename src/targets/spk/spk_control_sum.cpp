@@ -78,20 +78,26 @@ void ControlSum::Format(std::string& out, int width, bool zeroFill) const {
   // Round n + fraction to the nearest whole number, halves away from zero.
   bool negative;
   if (n > 0) {
-    if (fraction >= 0.5) ++n;
-    else if (fraction < -0.5) --n;
+    if (fraction >= 0.5)
+      ++n;
+    else if (fraction < -0.5)
+      --n;
     negative = false;
   } else if (n < 0) {
-    if (fraction <= -0.5) --n;
-    else if (fraction > 0.5) ++n;
+    if (fraction <= -0.5)
+      --n;
+    else if (fraction > 0.5)
+      ++n;
     negative = true;  // n + fraction < 0; a result of 0 prints as "-0"
   } else {
-    if (fraction >= 0.5) n = 1;
-    else if (fraction <= -0.5) n = -1;
+    if (fraction >= 0.5)
+      n = 1;
+    else if (fraction <= -0.5)
+      n = -1;
     negative = fraction < 0;
   }
-  unsigned __int128 magnitude = n < 0 ? -static_cast<unsigned __int128>(n)
-                                      : static_cast<unsigned __int128>(n);
+  unsigned __int128 magnitude =
+      n < 0 ? -static_cast<unsigned __int128>(n) : static_cast<unsigned __int128>(n);
   std::array<char, 48> digits;
   std::size_t at = digits.size();
   do {

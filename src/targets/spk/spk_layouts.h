@@ -13,6 +13,8 @@
 #include "convert/mapentry.h"
 
 namespace zeko {
+// Tables are aligned by column by hand.
+// clang-format off
 
 // RELEASE neither 1 nor 2: amounts in DM. 28 rows, 256 bytes.
 inline constexpr MapEntry kSpkCRecord[] = {
@@ -162,4 +164,5 @@ static_assert(RecordLength(kSpkCRecordRelease2) == kSpkCRecordLength);
 static_assert(RecordLength(kSpkARecord) == kSpkARecordLength);
 static_assert(RecordLength(kSpkARecordEuro) == kSpkARecordLength);
 
+// clang-format on
 }  // namespace zeko

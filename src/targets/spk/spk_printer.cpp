@@ -2,14 +2,14 @@
 
 #include <fcntl.h>
 #include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
+#include <sys/stat.h>
+#include <sys/wait.h>
 
 #include "lib/platform.h"
 #include "lib/text.h"

@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <string>
 
-#include "run/files.h"
-#include "run/safe_output.h"
+#include "output/files.h"
+#include "output/safe_output.h"
 
 namespace zeko {
 

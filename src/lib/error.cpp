@@ -1,4 +1,4 @@
-#include "run/error.h"
+#include "lib/error.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -4,7 +4,7 @@
 // the sort field.
 #pragma once
 #include <cstddef>
-#include <optional>
+#include <cstdio>
 #include <span>
 #include <string>
 #include <string_view>
@@ -12,17 +12,37 @@
 
 namespace zeko {
 
-struct RunContext;
-class OutputStream;
+class FileHandle;
+struct PresortProgress;
 
-// Offset of the item of `field` in a record line, or nothing when the line has
-// no such item before the item chain ends (field number 0 or end of line).
-std::optional<std::size_t> FindRecordField(std::string_view record, int field);
+// Writes the sorted copy of the input beside it (the input's name with
+// ".$TO" in place of ".$TM") and returns its path; the copy is on the disk
+// when this returns. Fatal on a group record without the sort field
+// ("Sortierfeld fehlt"). RecordReader::Presort is the caller.
+std::string WriteSortedCopy(FileHandle& input, const std::string& inputPath, int field,
+                            const PresortProgress& progress);
+// Puts the sorted copy in the input's place in one rename (the input file
+// closed first); on failure the unsorted input stays.
+void ReplaceBySortedCopy(const std::string& copyPath, const std::string& inputPath);
 
-// Rewrites ctx.input in sorted order: the sorted copy replaces the input file
-// and ctx.input becomes a new handle on it. Fatal on a group record without
-// the sort field ("Sortierfeld fehlt").
-void Presort(RunContext& ctx);
+// The sorted copy: bytes as they are, each line ending in CR LF. Write
+// errors end the run with "Fehler in e_write".
+class SortedCopy {
+ public:
+  // "Fehler beim öffnen Outputdatei <path>" when it cannot be made.
+  explicit SortedCopy(const std::string& path);
+  ~SortedCopy();
+  SortedCopy(const SortedCopy&) = delete;
+  SortedCopy& operator=(const SortedCopy&) = delete;
+  void WriteLine(std::string_view line);
+  void Flush();
+  // Flushed, synced to the disk and closed.
+  void Close();
+
+ private:
+  void Write(const char* data, std::size_t length);
+  std::FILE* file_;
+};
 
 // The records of one group, each held once, back to back in one buffer.
 class GroupStore {
@@ -41,7 +61,7 @@ class GroupStore {
 // Writes the group in store to out in sorted order, each line ending in CR LF.
 // A group of two or more records in which one lacks `field` ends the run with
 // "Sortierfeld fehlt" (out is flushed first, so earlier groups stay written).
-void SortGroup(const GroupStore& store, OutputStream& out, int field);
+void SortGroup(const GroupStore& store, SortedCopy& out, int field);
 
 // The order in which the pairwise exchange sort leaves a group with these
 // keys: element m of the result is the index of the record that ends at place

@@ -11,16 +11,16 @@
 #include <string>
 
 #include "convert/convert.h"
+#include "convert/line_builder.h"
+#include "lib/error.h"
 #include "lib/platform.h"
 #include "lib/text.h"
-#include "run/error.h"
-#include "run/files.h"
-#include "run/safe_output.h"
-#include "targets/common/line_builder.h"
-#include "targets/setups.h"
+#include "output/files.h"
+#include "output/safe_output.h"
 #include "targets/spk/spk_control_sum.h"
 #include "targets/spk/spk_layouts.h"
 #include "targets/spk/spk_printer.h"
+#include "targets/writer.h"
 
 namespace zeko {
 namespace {
@@ -112,28 +112,26 @@ long long ReadNumber(std::FILE* file) {
   return negative ? -n : n;
 }
 
-class SpkWriter final : public OutputWriter {
+class SpkWriter final : public Writer {
  public:
-  SpkWriter(RunContext& ctx, int dataType);
+  SpkWriter(const RunInfo& run, int dataType);
   SpkWriter(const SpkWriter&) = delete;
   SpkWriter& operator=(const SpkWriter&) = delete;
 
-  int Open() override { return SpkOpen(); }
-  int Process() override { return SpkProcess(); }
-  int Close() override { return SpkClose(); }
+  void Open(const RunInfo& run) override;
+  void Write(const Record& record) override;
+  void Close() override;
 
  private:
-  int SpkOpen();
-  int SpkProcess();
-  int SpkClose();
-  std::size_t SpkBuildRecord(MapTable layout);
-  void SpkAdjustField(std::uint32_t field, char* value, std::size_t room);
-  void SpkWriteTrailer();
-  void SpkPrintCoverNote();
+  std::size_t BuildRecord(MapTable layout);
+  void AdjustField(std::uint32_t field, char* value, std::size_t room);
+  void WriteTrailer();
+  void PrintCoverNote();
   void WriteRecord(std::size_t length);
   void PlaceholderValue(char letter, long long diskNumber, std::string& value) const;
 
-  RunContext& ctx_;
+  const RunInfo& run_;
+  const Record* rec_ = nullptr;  // the record being written
   // Only outgoing invoices have DTAUS layouts; for other kinds of data the
   // writer is bound and produces no file and no cover note.
   MapTable aLayout_;
@@ -157,12 +155,12 @@ class SpkWriter final : public OutputWriter {
   std::string keptKonto_;
 };
 
-SpkWriter::SpkWriter(RunContext& ctx, int dataType)
-    : ctx_(ctx), keptBlz_(ctx.settings.spkBlz), keptKonto_(ctx.settings.spkKonto) {
+SpkWriter::SpkWriter(const RunInfo& run, int dataType)
+    : run_(run), keptBlz_(run.settings.spkBlz), keptKonto_(run.settings.spkKonto) {
   keptBlz_.reserve(kValueRoom);
   keptKonto_.reserve(kValueRoom);
   if (dataType != 1) return;
-  switch (ctx.settings.release) {
+  switch (run.settings.release) {
     case 2:
       cLayout_ = kSpkCRecordRelease2;
       aLayout_ = kSpkARecordEuro;
@@ -180,43 +178,46 @@ SpkWriter::SpkWriter(RunContext& ctx, int dataType)
   }
 }
 
-int SpkWriter::SpkOpen() {
-  if (cLayout_.empty()) return 0;
-  const std::string& path = ctx_.outputPath;
-  const bool append = ctx_.settings.append != 0;
+void SpkWriter::Open(const RunInfo& run) {
+  if (cLayout_.empty()) return;
+  // The A record takes its fields from the record read for the binding.
+  rec_ = &run.first;
+  const std::string& path = run_.outputPath;
+  const bool append = run_.settings.append != 0;
   out_ = &file_.Open(path, append ? SafeOutput::Mode::kAppend : SafeOutput::Mode::kTruncate,
                      "Fehler beim öffnen Outputdatei " + path,
                      [&path, append] { OpenOutputStream(path, append)->Close(); });
-  WriteRecord(SpkBuildRecord(aLayout_));
-  ctx_.outputCount = 0;
+  WriteRecord(BuildRecord(aLayout_));
+  count_ = 0;
   amountSum_ = 0.0;
   accountSum_.Reset();
   bankCodeSum_.Reset();
-  return 0;
+  return;
 }
 
-int SpkWriter::SpkProcess() {
-  if (cLayout_.empty()) return 0;
-  WriteRecord(SpkBuildRecord(cLayout_));
-  ++ctx_.outputCount;
-  return 0;
+void SpkWriter::Write(const Record& record) {
+  if (cLayout_.empty()) return;
+  rec_ = &record;
+  WriteRecord(BuildRecord(cLayout_));
+  ++count_;
+  return;
 }
 
-int SpkWriter::SpkClose() {
-  if (cLayout_.empty() || !out_) return 0;
-  SpkWriteTrailer();
+void SpkWriter::Close() {
+  if (cLayout_.empty() || !out_) return;
+  WriteTrailer();
   // The file is complete and in place before the cover note, whose failures
   // end the run.
   out_ = nullptr;
   file_.Commit();
-  SpkPrintCoverNote();
-  return 0;
+  PrintCoverNote();
+  return;
 }
 
-std::size_t SpkWriter::SpkBuildRecord(MapTable layout) {
-  BuildLine(layout, ctx_.fields, record_, value_,
+std::size_t SpkWriter::BuildRecord(MapTable layout) {
+  BuildLine(layout, (*rec_), record_, value_,
             [this](std::uint32_t field, char* value, std::size_t room) {
-              SpkAdjustField(field, value, room);
+              AdjustField(field, value, room);
               return false;  // every record is written
             });
   const std::size_t length = RecordLength(layout);
@@ -225,7 +226,7 @@ std::size_t SpkWriter::SpkBuildRecord(MapTable layout) {
   return length;
 }
 
-void SpkWriter::SpkAdjustField(std::uint32_t field, char* value, std::size_t room) {
+void SpkWriter::AdjustField(std::uint32_t field, char* value, std::size_t room) {
   switch (field) {
     case 115: {
       // The sign is dropped: the text key (field 330) tells payments from
@@ -237,18 +238,18 @@ void SpkWriter::SpkAdjustField(std::uint32_t field, char* value, std::size_t roo
     }
     case 305: bankCodeSum_.Add(AtoF(value)); break;
     case 310: accountSum_.Add(AtoF(value)); break;
-    case 335: CopyValue(value, room, ctx_.settings.spkKennzeichen); break;
+    case 335: CopyValue(value, room, run_.settings.spkKennzeichen); break;
     case 340:
       if (!empty(value)) keptBlz_.assign(value);
       CopyValue(value, room, keptBlz_);
       break;
-    case 345: CopyValue(value, room, ctx_.settings.spkKunde); break;
+    case 345: CopyValue(value, room, run_.settings.spkKunde); break;
     case 350:
       if (!empty(value)) keptKonto_.assign(value);
       CopyValue(value, room, keptKonto_);
       break;
-    case 355: CopyValue(value, room, ctx_.settings.spkReferenz); break;
-    case 995: CopyValue(value, room, ctx_.todayText); break;
+    case 355: CopyValue(value, room, run_.settings.spkReferenz); break;
+    case 995: CopyValue(value, room, run_.today); break;
     default: break;
   }
 }
@@ -258,14 +259,14 @@ void SpkWriter::SpkAdjustField(std::uint32_t field, char* value, std::size_t roo
 void SpkWriter::WriteRecord(std::size_t length) {
   char* record = record_.data();
   length = strnlen(record, length);
-  if (ctx_.settings.oemCharset) AnsiToOem(record, length);
+  if (run_.settings.oemCharset) AnsiToOem(record, length);
   out_->Write(record, length);
 }
 
-void SpkWriter::SpkWriteTrailer() {
+void SpkWriter::WriteTrailer() {
   std::string trailer = "0128E     ";
   std::array<char, 32> count;
-  std::snprintf(count.data(), count.size(), "%07ld", ctx_.outputCount);
+  std::snprintf(count.data(), count.size(), "%07ld", count_);
   trailer += count.data();
   std::string number;
   FormatDouble(number, euro_ ? 0.0 : amountSum_, 13, 0, true);  // DM amount sum
@@ -281,16 +282,15 @@ void SpkWriter::SpkWriteTrailer() {
 }
 
 void SpkWriter::PlaceholderValue(char letter, long long diskNumber, std::string& value) const {
-  const Settings& s = ctx_.settings;
+  const Settings& s = run_.settings;
   switch (letter) {
     case 'A': {
-      const std::string& name = ctx_.outputNames[ctx_.DataTypeIndex()];
-      value = name.substr(0, name.find(','));
+      value = run_.outputName;
       break;
     }
-    case 'B': value = ctx_.todayText; break;
+    case 'B': value = run_.today; break;
     case 'C': value = std::to_string(diskNumber); break;
-    case 'D': value = std::to_string(ctx_.outputCount); break;
+    case 'D': value = std::to_string(count_); break;
     case 'E': FormatDouble(value, amountSum_ / 100.0, 16, 2, false); break;
     case 'F': accountSum_.Format(value, 16, false); break;
     case 'G': bankCodeSum_.Format(value, 16, false); break;
@@ -303,16 +303,16 @@ void SpkWriter::PlaceholderValue(char letter, long long diskNumber, std::string&
   }
 }
 
-void SpkWriter::SpkPrintCoverNote() {
+void SpkWriter::PrintCoverNote() {
   CoverNotePrinter printer;
   // On the host's systems an empty PROTPRINTER meant the first parallel
   // port; here that is the print spooler's default printer.
   const std::string printerName =
-      ctx_.settings.protPrinter.empty() ? std::string("LPT1") : ctx_.settings.protPrinter;
+      run_.settings.protPrinter.empty() ? std::string("LPT1") : run_.settings.protPrinter;
   if (!printer.Open(printerName, std::getenv("PATH"))) ErrorExit("Drucker nicht ansprechbar");
 
   // The diskette number rises with every run that gets this far.
-  const std::string numberPath = ResolvePath(ctx_.configDir + "SPK.NUM");
+  const std::string numberPath = ResolvePath(run_.configDir + "SPK.NUM");
   std::FILE* numberFile = std::fopen(numberPath.c_str(), "rb");
   if (numberFile == nullptr) ErrorExit("Keine Diskettennummer");
   long long diskNumber = ReadNumber(numberFile);
@@ -331,7 +331,7 @@ void SpkWriter::SpkPrintCoverNote() {
   }
 
   const std::unique_ptr<std::FILE, int (*)(std::FILE*)> formFile(
-      std::fopen(ResolvePath(ctx_.configDir + "SPK.FRM").c_str(), "rb"), &std::fclose);
+      std::fopen(ResolvePath(run_.configDir + "SPK.FRM").c_str(), "rb"), &std::fclose);
   std::FILE* const form = formFile.get();
   if (form == nullptr) ErrorExit("Kein Begleitzettelformular");
   OutputStream* note = printer.Stream();
@@ -349,7 +349,7 @@ void SpkWriter::SpkPrintCoverNote() {
       line.resize(dollar);
       line += value;
     }
-    if (ctx_.settings.oemCharset) AnsiToOem(line.data(), line.size());
+    if (run_.settings.oemCharset) AnsiToOem(line.data(), line.size());
     note->Write(line);
     note->Putc('\n');
   }
@@ -358,8 +358,8 @@ void SpkWriter::SpkPrintCoverNote() {
 
 }  // namespace
 
-std::unique_ptr<OutputWriter> SpkSetup(RunContext& ctx, int dataType) {
-  return std::make_unique<SpkWriter>(ctx, dataType);
+std::unique_ptr<Writer> MakeSpkWriter(const RunInfo& run) {
+  return std::make_unique<SpkWriter>(run, run.dataType);
 }
 
 }  // namespace zeko

@@ -5,6 +5,8 @@
 #include "convert/mapentry.h"
 
 namespace zeko::hs {
+// Tables are aligned by column by hand.
+// clang-format off
 
 // Bookings (DataType 1, 3, 5): 24 rows, 137 characters.
 inline constexpr MapEntry kBookingLayout[] = {
@@ -59,4 +61,5 @@ inline constexpr int kAddressEndWidth = 157;
 static_assert(std::size(kBookingLayout) == 24 && RecordLength(kBookingLayout) == 137);
 static_assert(std::size(kAddressLayout) == 12 && RecordLength(kAddressLayout) == 156);
 
+// clang-format on
 }  // namespace zeko::hs

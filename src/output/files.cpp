@@ -1,17 +1,19 @@
-#include "run/files.h"
+#include "output/files.h"
+
+#include <fcntl.h>
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #ifdef _WIN32
 #include <io.h>
+
 #include <sys/stat.h>
 #else
 #include <unistd.h>
 #endif
 
+#include "lib/error.h"
 #include "lib/platform.h"
-#include "run/error.h"
 
 namespace zeko {
 
@@ -41,7 +43,8 @@ int e_write(int fd, const void* buffer, std::size_t count) {
 
 int OpenAppendFile(const std::string& path) {
   int fd = ::open(ResolvePath(path).c_str(), O_RDWR | O_CREAT | kBinary, kOwnerReadWrite);
-  if (fd < 0 || ::lseek(fd, 0, SEEK_END) < 0) ErrorExit("Fehler beim öffnen Outputdatei %s", path.c_str());
+  if (fd < 0 || ::lseek(fd, 0, SEEK_END) < 0)
+    ErrorExit("Fehler beim öffnen Outputdatei %s", path.c_str());
   return fd;
 }
 

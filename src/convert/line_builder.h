@@ -6,19 +6,23 @@
 
 #include "convert/convert.h"
 #include "convert/mapentry.h"
-#include "run/fields.h"
+#include "record/record.h"
 
 namespace zeko {
 
-// Room of a line buffer and of the value buffer of line assembly. A line of
-// these writers is at most 495 characters; a value has at most 999.
+// Room of a line buffer and of the value buffer of line assembly. A fixed
+// line is at most 495 characters; a value has at most 999, and an amount
+// printed with six decimals needs at most 360.
 inline constexpr std::size_t kLineRoom = 2048;
 inline constexpr std::size_t kValueRoom = 1024;
+static_assert(kValueRoom > Record::kValueRoom);
 
 // True when a line of the layout fits a line buffer of kLineRoom bytes with
 // the room ConvertField needs behind its last field (a date layout's full
 // width of at most 10 characters and the terminating zero).
-constexpr bool FitsLineRoom(MapTable layout) { return RecordLength(layout) + 11 <= kLineRoom; }
+constexpr bool FitsLineRoom(MapTable layout) {
+  return RecordLength(layout) + kWidestDate + 1 <= kLineRoom;
+}
 
 // Replaces the value being adjusted by text (which may lie inside it), cut
 // to the value buffer's room.
@@ -35,7 +39,7 @@ inline void ReplaceValue(char* value, std::size_t room, const char* text) {
 // line is then incomplete and must not be used. Callers check their tables
 // with FitsLineRoom.
 template <class Adjust>
-bool BuildLine(MapTable layout, const FieldTable& fields, std::span<char, kLineRoom> out,
+bool BuildLine(MapTable layout, const Record& fields, std::span<char, kLineRoom> out,
                std::span<char, kValueRoom> value, Adjust&& adjust) {
   char* pos = out.data();
   *pos = '\0';

@@ -9,7 +9,7 @@
 #include <random>
 #include <vector>
 
-#include "convert/presort.h"
+#include "record/presort.h"
 
 namespace zeko {
 namespace {

@@ -1,4 +1,4 @@
-#include "convert/presort.h"
+#include "record/presort.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,14 +12,11 @@
 #include <unistd.h>
 #endif
 
+#include "lib/error.h"
 #include "lib/filehandle.h"
 #include "lib/platform.h"
 #include "lib/text.h"
-#include "run/context.h"
-#include "run/error.h"
-#include "run/fields.h"
-#include "run/files.h"
-#include "run/progress.h"
+#include "record/record.h"
 
 namespace zeko {
 
@@ -27,32 +24,15 @@ namespace {
 
 constexpr int kGroupEndField = 998;
 
-// One of the three-digit numbers of an item header. Characters beyond the end
-// of the record read as the end of the text, never as memory past it.
-int ReadItemNumber(std::string_view record, std::size_t at) {
-  char digits[4] = {0, 0, 0, 0};
-  if (at < record.size()) record.copy(digits, 3, at);
-  return ParseFixedInt(digits, 3);
-}
-
 // The sort key of a record: the item's data read as atof reads it. Key texts
 // of any length are taken whole. Nothing when the record has no item `field`.
 std::optional<double> ReadSortKey(std::string_view record, int field, std::string& text) {
   const std::optional<std::size_t> at = FindRecordField(record, field);
   if (!at) return std::nullopt;
   // FindRecordField vouches for the length: not negative, within the line.
-  const int length = ReadItemNumber(record, *at + 3);
+  const int length = ReadGroupHeader(record, *at).length;
   text.assign(record.substr(*at + 9, static_cast<std::size_t>(length)));
   return AtoF(text.c_str());
-}
-
-// Lines of the sorted copy carry their bytes unchanged and end in CR LF. The
-// record itself is written without line-end translation: a lone line feed
-// inside a value would otherwise become CR LF and split the record in two
-// when the copy is read back.
-void WriteLine(OutputStream& out, std::string_view line) {
-  out.WriteRaw(line.data(), line.size());
-  out.WriteRaw("\r\n", 2);
 }
 
 // Fenwick tree of counts over the places 1..n.
@@ -183,23 +163,6 @@ void ExchangeOrder(std::span<const double> keys, std::vector<std::size_t>& order
 
 }  // namespace
 
-std::optional<std::size_t> FindRecordField(std::string_view record, int field) {
-  std::size_t at = 0;
-  for (;;) {
-    const int number = ReadItemNumber(record, at);
-    if (number == 0) return std::nullopt;
-    const int length = ReadItemNumber(record, at + 3);
-    // A damaged item (negative number or length, or data running past the
-    // line) ends the chain, as it ends the record for the reader: the presort
-    // sees exactly the items that the conversion sees.
-    if (number < 0 || length < 0 || at + 9 + static_cast<std::size_t>(length) > record.size()) {
-      return std::nullopt;
-    }
-    if (number == field) return at;
-    at += 9 + static_cast<std::size_t>(length);
-  }
-}
-
 std::vector<std::size_t> PresortOrder(std::span<const double> keys) {
   std::vector<std::size_t> order(keys.size());
   std::iota(order.begin(), order.end(), std::size_t{0});
@@ -226,13 +189,13 @@ void GroupStore::Clear() {
   ends_.clear();
 }
 
-void SortGroup(const GroupStore& store, OutputStream& out, int field) {
+void SortGroup(const GroupStore& store, SortedCopy& out, int field) {
   const std::size_t k = store.size();
   if (k == 0) return;
   // A lone record is never compared, so its key is never looked at: it is
   // written as it is even without the sort field.
   if (k == 1) {
-    WriteLine(out, store[0]);
+    out.WriteLine(store[0]);
     return;
   }
   std::vector<double> keys(k);
@@ -245,7 +208,7 @@ void SortGroup(const GroupStore& store, OutputStream& out, int field) {
     }
     keys[i] = *value;
   }
-  for (const std::size_t i : PresortOrder(keys)) WriteLine(out, store[i]);
+  for (const std::size_t i : PresortOrder(keys)) out.WriteLine(store[i]);
 }
 
 namespace {
@@ -263,55 +226,76 @@ std::string SortedCopyPath(const std::string& inputPath) {
 
 }  // namespace
 
-void Presort(RunContext& ctx) {
-  const int field = ctx.presortField;
-  const std::string copyPath = SortedCopyPath(ctx.inputPath);
-  const std::unique_ptr<OutputStream> out = OpenOutputStream(copyPath, false);
+// Lines of the sorted copy carry their bytes unchanged: a lone line feed
+// inside a value must not become CR LF and split the record in two when the
+// copy is read back.
+SortedCopy::SortedCopy(const std::string& path)
+    : file_(std::fopen(ResolvePath(path).c_str(), "wb")) {
+  if (!file_) ErrorExit("Fehler beim öffnen Outputdatei %s", path.c_str());
+  std::setvbuf(file_, nullptr, _IOFBF, 1 << 16);
+}
 
-  FileHandle& input = *ctx.input;
+SortedCopy::~SortedCopy() {
+  if (file_) std::fclose(file_);
+}
+
+void SortedCopy::Write(const char* data, std::size_t length) {
+  if (length && std::fwrite(data, 1, length, file_) != length) ErrorExit("Fehler in e_write");
+}
+
+void SortedCopy::WriteLine(std::string_view line) {
+  Write(line.data(), line.size());
+  Write("\r\n", 2);
+}
+
+void SortedCopy::Flush() {
+  if (std::fflush(file_) != 0) ErrorExit("Fehler in e_write");
+}
+
+void SortedCopy::Close() {
+  // On disk before it replaces the input, so that not even a crash right
+  // after the rename can leave an empty input file behind.
+  Flush();
+#ifndef _WIN32
+  if (::fsync(::fileno(file_)) != 0) ErrorExit("Fehler in e_write");
+#endif
+  std::FILE* f = file_;
+  file_ = nullptr;
+  const bool bad = std::ferror(f) != 0;
+  if (std::fclose(f) != 0 || bad) ErrorExit("Fehler in e_write");
+}
+
+std::string WriteSortedCopy(FileHandle& input, const std::string& inputPath, int field,
+                            const PresortProgress& progress) {
+  const std::string copyPath = SortedCopyPath(inputPath);
+  SortedCopy out(copyPath);
   input.Rewind();
-  if (ctx.dialog) ctx.dialog->SetPresortRange(input.FileSize());
+  if (progress.start) progress.start(input.FileSize());
 
   GroupStore group;
   std::string line;
   while (!input.FEof() && input.Get(line)) {
     if (FindRecordField(line, kGroupEndField)) {
-      if (ctx.dialog) ctx.dialog->PresortStep(input.FilePos());
-      SortGroup(group, *out, field);
+      if (progress.step) progress.step(input.FilePos());
+      SortGroup(group, out, field);
       group.Clear();
-      WriteLine(*out, line);
+      out.WriteLine(line);
     } else {
       group.Add(line);
     }
   }
-  SortGroup(group, *out, field);
-  // On disk before it replaces the input, so that not even a crash right
-  // after the rename can leave an empty input file behind.
-  out->Flush();
-#ifndef _WIN32
-  if (::fsync(::fileno(out->file())) != 0) ErrorExit("Fehler in e_write");
-#endif
-  out->Close();
+  SortGroup(group, out, field);
+  out.Close();
+  return copyPath;
+}
 
-  // The sorted copy takes the input's place in one rename, so at every moment
-  // one complete input file is on disk; on failure the unsorted input stays.
-  ctx.input->Close();
-  ctx.input.reset();
-  const std::string inputPath = ResolvePath(ctx.inputPath);
+void ReplaceBySortedCopy(const std::string& copyPath, const std::string& inputPath) {
+  const std::string resolved = ResolvePath(inputPath);
   std::error_code error;
-  std::filesystem::rename(copyPath, inputPath, error);
+  std::filesystem::rename(copyPath, resolved, error);
   if (error) {
-    ErrorExit("Fehler beim Umbenennen der Datei %s in %s", copyPath.c_str(), inputPath.c_str());
+    ErrorExit("Fehler beim Umbenennen der Datei %s in %s", copyPath.c_str(), resolved.c_str());
   }
-
-  auto reopened = std::make_unique<FileHandle>();
-  try {
-    reopened->Open(ctx.inputPath, 0x40, 0x4000, false);
-  } catch (const QVTError&) {
-    ErrorExit("Fehler beim öffnen der Eingabedatei");
-  }
-  reopened->SetDelimiter("\r\n");
-  ctx.input = std::move(reopened);
 }
 
 }  // namespace zeko

@@ -12,10 +12,9 @@
 #include <utility>
 #include <vector>
 
-#include "convert/presort.h"
-#include "lib/filehandle.h"
-#include "run/context.h"
-#include "run/progress.h"
+#include "app/progress.h"
+#include "record/presort.h"
+#include "record/record.h"
 
 namespace zeko {
 namespace {
@@ -62,21 +61,17 @@ class PresortFile : public ::testing::Test {
             ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_);
-    ctx_.tempName = "INPUT";
-    ctx_.inputPath = (dir_ / "INPUT.$TM").string();
-    ctx_.presortField = 100;
+    inputPath_ = (dir_ / "INPUT.$TM").string();
   }
   void TearDown() override {
-    ctx_.input.reset();
+    reader_.reset();
     fs::remove_all(dir_);
   }
 
   // Writes the input file and opens it as the run's setup does.
   void Input(const std::string& bytes) {
-    Write(ctx_.inputPath, bytes);
-    ctx_.input = std::make_unique<FileHandle>();
-    ctx_.input->Open(ctx_.inputPath, 0x40, 0x4000, false);
-    ctx_.input->SetDelimiter("\r\n");
+    Write(inputPath_, bytes);
+    reader_ = std::make_unique<RecordReader>(inputPath_, 16383, SlotOrder::kByNumber);
   }
   static void Write(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
@@ -87,8 +82,12 @@ class PresortFile : public ::testing::Test {
   }
   std::string Copy() const { return (dir_ / "INPUT.$TO").string(); }
 
+  void Presort() { reader_->Presort(100, progress_); }
+
   fs::path dir_;
-  RunContext ctx_;
+  std::string inputPath_;
+  std::unique_ptr<RecordReader> reader_;
+  PresortProgress progress_;
 };
 
 // A record with sort field 100 = key and field 110 = name.
@@ -104,14 +103,13 @@ const std::string kEnd2 = "998002000E2\r\n";
 
 TEST_F(PresortFile, GroupEndLinesKeepTheirPlaces) {
   Input(Rec("3", "A3") + Rec("1", "A1") + kEnd1 + Rec("2", "B2") + Rec("1", "B1") + kEnd2);
-  Presort(ctx_);
-  EXPECT_EQ(Read(ctx_.inputPath),
+  Presort();
+  EXPECT_EQ(Read(inputPath_),
             Rec("1", "A1") + Rec("3", "A3") + kEnd1 + Rec("1", "B1") + Rec("2", "B2") + kEnd2);
   EXPECT_FALSE(fs::exists(Copy()));
   // The new handle reads the sorted file from its start.
-  std::string line;
-  ASSERT_TRUE(ctx_.input->Get(line));
-  EXPECT_EQ(line + "\r\n", Rec("1", "A1"));
+  ASSERT_TRUE(reader_->Next());
+  EXPECT_EQ(reader_->record().Text(110), "A1");
 }
 
 TEST_F(PresortFile, KeysCompareAsNumbersAndTiesFollowTheExchanges) {
@@ -121,8 +119,8 @@ TEST_F(PresortFile, KeysCompareAsNumbersAndTiesFollowTheExchanges) {
   Input(Rec("10", "ten") + Rec("9", "nine") + Rec("12.50", "a") + Rec("12.5", "b") +
         Rec("2", "2a") + Rec("2", "2b") + Rec("1", "one") + Rec("x", "zero") + Rec("-1", "1") +
         Rec(" 3e0", "three"));
-  Presort(ctx_);
-  EXPECT_EQ(Read(ctx_.inputPath), Rec("-1", "1") + Rec("x", "zero") + Rec("1", "one") +
+  Presort();
+  EXPECT_EQ(Read(inputPath_), Rec("-1", "1") + Rec("x", "zero") + Rec("1", "one") +
                                       Rec("2", "2b") + Rec("2", "2a") + Rec(" 3e0", "three") +
                                       Rec("9", "nine") + Rec("10", "ten") + Rec("12.50", "a") +
                                       Rec("12.5", "b"));
@@ -134,15 +132,15 @@ TEST_F(PresortFile, LongKeyTextsAndLineEnds) {
   const std::string zeros(40, '0');
   Input(kEnd1 + kEnd2 + Rec(zeros + "7", "seven") + Rec(zeros + "5", "five") +
         "100001000" + "6");
-  Presort(ctx_);
-  EXPECT_EQ(Read(ctx_.inputPath), kEnd1 + kEnd2 + Rec(zeros + "5", "five") +
+  Presort();
+  EXPECT_EQ(Read(inputPath_), kEnd1 + kEnd2 + Rec(zeros + "5", "five") +
                                       "100001000" + "6\r\n" + Rec(zeros + "7", "seven"));
 }
 
 TEST_F(PresortFile, LoneRecordWithoutTheFieldIsNeverCompared) {
   Input(Rec("2", "a") + Rec("1", "b") + kEnd1 + "110004000solo\r\n" + kEnd2);
-  Presort(ctx_);
-  EXPECT_EQ(Read(ctx_.inputPath),
+  Presort();
+  EXPECT_EQ(Read(inputPath_),
             Rec("1", "b") + Rec("2", "a") + kEnd1 + "110004000solo\r\n" + kEnd2);
 }
 
@@ -150,9 +148,9 @@ TEST_F(PresortFile, GroupRecordWithoutTheFieldIsFatal) {
   const std::string input = Rec("2", "a") + Rec("1", "b") + kEnd1 + Rec("5", "c") +
                             "110004000none\r\n" + kEnd2 + Rec("0", "d");
   Input(input);
-  EXPECT_EXIT(Presort(ctx_), ::testing::ExitedWithCode(1), "^Sortierfeld fehlt\n$");
+  EXPECT_EXIT(Presort(), ::testing::ExitedWithCode(1), "^Sortierfeld fehlt\n$");
   // The input is untouched; the copy holds what was sorted before.
-  EXPECT_EQ(Read(ctx_.inputPath), input);
+  EXPECT_EQ(Read(inputPath_), input);
   EXPECT_EQ(Read(Copy()), Rec("1", "b") + Rec("2", "a") + kEnd1);
 }
 
@@ -160,9 +158,9 @@ TEST_F(PresortFile, CopyThatCannotBeCreatedIsFatal) {
   const std::string input = Rec("2", "a") + Rec("1", "b");
   Input(input);
   fs::create_directory(Copy());
-  EXPECT_EXIT(Presort(ctx_), ::testing::ExitedWithCode(1),
+  EXPECT_EXIT(Presort(), ::testing::ExitedWithCode(1),
               "^Fehler beim öffnen Outputdatei .*INPUT\\.\\$TO\n$");
-  EXPECT_EQ(Read(ctx_.inputPath), input);
+  EXPECT_EQ(Read(inputPath_), input);
 }
 
 TEST_F(PresortFile, ProgressAdvancesAtGroupEnds) {
@@ -170,8 +168,9 @@ TEST_F(PresortFile, ProgressAdvancesAtGroupEnds) {
   // line is at 100 %, which never moves the bar.
   Input("1000010002\r\n1000010001\r\n998000000\r\n1000010003\r\n998000000\r\n");
   RecordingDialog dialog;
-  ctx_.dialog = &dialog;
-  Presort(ctx_);
+  progress_.start = [&dialog](std::int64_t total) { dialog.SetPresortRange(total); };
+  progress_.step = [&dialog](std::int64_t position) { dialog.PresortStep(position); };
+  Presort();
   ASSERT_EQ(dialog.bars.size(), 1u);
   EXPECT_EQ(dialog.bars[0], std::make_pair(CZekoDlg::kPresortBar, 60));
   EXPECT_EQ(dialog.pumps, 3);  // the range, then each end line

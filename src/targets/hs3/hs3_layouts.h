@@ -6,6 +6,8 @@
 #include "convert/mapentry.h"
 
 namespace zeko::hs3 {
+// Tables are aligned by column by hand.
+// clang-format off
 
 // Bookings for RELEASE below 38: 30 rows, 175 characters.
 inline constexpr MapEntry kBookingLayout[] = {
@@ -207,4 +209,5 @@ static_assert(std::size(kAddressLine8) == 7 && RecordLength(kAddressLine8) == 29
 static_assert(std::size(kAddressLine3) == 16 && RecordLength(kAddressLine3) == 185);
 static_assert(std::size(kAddressLine4) == 13 && RecordLength(kAddressLine4) == 95);
 
+// clang-format on
 }  // namespace zeko::hs3

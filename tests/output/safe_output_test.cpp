@@ -1,6 +1,6 @@
 // The file that a run never changes in place: the earlier content stays
 // until Commit, and the swap keeps what the user set up around the file.
-#include "run/safe_output.h"
+#include "output/safe_output.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "config/config.h"
-#include "run/context.h"
-#include "run/output.h"
+#include "app/binding.h"
+#include "app/context.h"
 #include "support/harness.h"
 
 namespace zeko {
@@ -31,14 +31,15 @@ TEST(BindOutput, EveryKeyword) {
     test::WriteFile(dir / "fibconf", std::string("typ=") + c.keyword + "\nNAME1=OUT.TXT\nSLMACRO=" +
                                          (dir / "m.lua").string() + "\n");
     RunContext ctx;
+    Record first;
     ReadConfig((dir / "fibconf").string(), ctx.settings);
     ctx.dataType = 1;
     if (c.hasWriter) {
-      BindOutput(ctx);
+      BindOutput(ctx, first);
       EXPECT_NE(ctx.writer, nullptr) << c.keyword;
       EXPECT_EQ(ctx.outputPath, "OUT.TXT");
     } else {
-      EXPECT_EXIT(BindOutput(ctx), ::testing::ExitedWithCode(1), "^Zuweisung Open fehlt\n$") << c.keyword;
+      EXPECT_EXIT(BindOutput(ctx, first), ::testing::ExitedWithCode(1), "^Zuweisung Open fehlt\n$") << c.keyword;
     }
   }
 }

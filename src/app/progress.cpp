@@ -1,4 +1,4 @@
-#include "run/progress.h"
+#include "app/progress.h"
 
 namespace zeko {
 
@@ -14,7 +14,8 @@ void CZekoDlg::SetTexts(const std::string& text1, const std::string& text2) {
 
 void CZekoDlg::ProgressTo(Bar bar, std::int64_t position) {
   if (total_ == 0) return;  // no percentage without a total
-  int percent = static_cast<int>(static_cast<double>(position) / static_cast<double>(total_) * 100.0);
+  int percent =
+      static_cast<int>(static_cast<double>(position) / static_cast<double>(total_) * 100.0);
   if (lastPercent_ && *lastPercent_ == percent) return;
   // The bar is never set to 0 or 100: it starts empty and stays at its last
   // position, at most 99, until the dialog closes.

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "lib/text.h"
-#include "run/fields.h"
+#include "record/record.h"
 
 namespace zeko::hs {
 

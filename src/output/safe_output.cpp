@@ -1,18 +1,19 @@
-#include "run/safe_output.h"
+#include "output/safe_output.h"
 
 #include <filesystem>
 #include <system_error>
 #include <vector>
 
+#include "lib/error.h"
 #include "lib/platform.h"
-#include "run/error.h"
 
 #ifdef _WIN32
 #include <io.h>
 #else
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
+
+#include <sys/stat.h>
 #endif
 
 namespace zeko {

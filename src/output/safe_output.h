@@ -17,7 +17,7 @@
 #include <memory>
 #include <string>
 
-#include "run/files.h"
+#include "output/files.h"
 
 namespace zeko {
 

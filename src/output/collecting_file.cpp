@@ -1,4 +1,4 @@
-#include "targets/common/collecting_file.h"
+#include "output/collecting_file.h"
 
 namespace zeko {
 
@@ -6,10 +6,11 @@ OutputStream& OpenCollectingFile(SafeOutput& file, const std::string& path, bool
                                  const char* failMessage) {
   // Without APPEND the file used to be removed and created anew, which
   // needs no right to write the file itself; the swap at the end does the same.
-  return file.Open(path, append ? SafeOutput::Mode::kAppend : SafeOutput::Mode::kReplace,
-                   failMessage, [&path, append] {
-                     OpenOutputStream(path, append)->Close();  // its message names the configured path
-                   });
+  return file.Open(
+      path, append ? SafeOutput::Mode::kAppend : SafeOutput::Mode::kReplace, failMessage,
+      [&path, append] {
+        OpenOutputStream(path, append)->Close();  // its message names the configured path
+      });
 }
 
 void WriteLine(OutputStream& out, const char* line, std::size_t length) {

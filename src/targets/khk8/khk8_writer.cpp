@@ -14,10 +14,10 @@
 #include "convert/convert.h"
 #include "lib/platform.h"
 #include "lib/text.h"
-#include "run/files.h"
-#include "run/safe_output.h"
+#include "output/files.h"
+#include "output/safe_output.h"
 #include "targets/khk8/khk8_layouts.h"
-#include "targets/setups.h"
+#include "targets/writer.h"
 
 namespace zeko {
 namespace {
@@ -65,12 +65,12 @@ struct AccountPairHash {
   }
 };
 
-class Khk8Writer final : public OutputWriter {
+class Khk8Writer final : public Writer {
  public:
-  explicit Khk8Writer(RunContext& ctx);
-  int Open() override;
-  int Process() override;
-  int Close() override;
+  explicit Khk8Writer(const RunInfo& run);
+  void Open(const RunInfo& run) override;
+  void Write(const Record& record) override;
+  void Close() override;
 
  private:
   // One line of the grouping collection.
@@ -92,7 +92,8 @@ class Khk8Writer final : public OutputWriter {
   void SetTaxColumn(int column, int sourceField);
   int TaxIndex() const;
 
-  RunContext& ctx_;
+  const RunInfo& run_;
+  const Record* rec_ = nullptr;  // the record being written
   MapTable table_;
   bool release2_;
   bool grouping_;
@@ -105,7 +106,7 @@ class Khk8Writer final : public OutputWriter {
   std::size_t lineLength_ = 0;
   std::vector<char> work_;  // value of the current field
   int taxIndex_ = -1;
-  double amount_ = 0.0;     // running sum of the current line's amounts
+  double amount_ = 0.0;  // running sum of the current line's amounts
 
   std::string groupKey_;
   // Collected lines in first-seen order; entries past collectedCount_ are
@@ -115,11 +116,11 @@ class Khk8Writer final : public OutputWriter {
   std::unordered_map<AccountPair, std::size_t, AccountPairHash> pairIndex_;
 };
 
-Khk8Writer::Khk8Writer(RunContext& ctx)
-    : ctx_(ctx),
-      table_(Khk8Layout(ctx.dataType, ctx.settings.release == 2)),
-      release2_(ctx.settings.release == 2),
-      grouping_(ctx.fields.Value(kFieldGroup)[0] != '\0'),
+Khk8Writer::Khk8Writer(const RunInfo& run)
+    : run_(run),
+      table_(Khk8Layout(run.dataType, run.settings.release == 2)),
+      release2_(run.settings.release == 2),
+      grouping_(run.first.Value(kFieldGroup)[0] != '\0'),
       work_(kWorkMinimum) {
   // Every row may take a comma, two quotes, its converted text with the room
   // the conversion writes into, and a line end.
@@ -128,37 +129,38 @@ Khk8Writer::Khk8Writer(RunContext& ctx)
   line_.resize(size);
 }
 
-int Khk8Writer::Open() {
+void Khk8Writer::Open(const RunInfo&) {
   // Payments (and data of no known kind) have no layout: no file at all.
-  if (table_.empty()) return 0;
-  const std::string& path = ctx_.outputPath;
+  if (table_.empty()) return;
+  const std::string& path = run_.outputPath;
   out_ = &file_.Open(path, SafeOutput::Mode::kTruncate, "ZEKO : Fehler Anlegen Outputdatei " + path,
                      [&path] { CloseOutputFile(CreateOutputFile(path)); });
-  ctx_.outputCount = 0;
-  return 0;
+  count_ = 0;
+  return;
 }
 
-int Khk8Writer::Process() {
-  if (table_.empty()) return 0;
+void Khk8Writer::Write(const Record& record) {
+  rec_ = &record;
+  if (table_.empty()) return;
   if (!grouping_) {
     if (!Khk8BuildLine()) {
       amount_ = 0.0;
       Khk8WriteLine(line_.data(), lineLength_);
     }
-    return 0;
+    return;
   }
-  const char* key = ctx_.fields.Value(kFieldGroup);
+  const char* key = (*rec_).Value(kFieldGroup);
   if (groupKey_.empty() || groupKey_ != key) Khk8Flush();
   Khk8Collect();
-  return 0;
+  return;
 }
 
-int Khk8Writer::Close() {
-  if (table_.empty()) return 0;
+void Khk8Writer::Close() {
+  if (table_.empty()) return;
   if (grouping_ && collectedCount_ > 0) Khk8Flush();
   out_ = nullptr;
   file_.Commit();
-  return 0;
+  return;
 }
 
 bool Khk8Writer::Khk8BuildLine() {
@@ -179,7 +181,7 @@ bool Khk8Writer::Khk8BuildLine() {
     const bool text = row.type == kTypeText || row.type == kTypeDate;
     const bool quoted = text || release2_;
     if (quoted) *out++ = '"';
-    ConvertField(out, row, work_.data(), ctx_.fields);
+    ConvertField(out, row, work_.data(), (*rec_));
     // A blank text is written as two quotes with nothing between.
     if (text && empty(out)) {
       *out = '\0';
@@ -222,20 +224,19 @@ bool Khk8Writer::Khk8AdjustField(std::uint32_t field) {
     case 191: {  // currency code
       // Only a field 190 with some text names a currency; a blank one reads
       // as number 0 like any other number.
-      const char* number = ctx_.fields.Value(kFieldCurrencyNumber);
+      const char* number = (*rec_).Value(kFieldCurrencyNumber);
       if (number[0] != '\0') {
         const int n = AtoI(number);
-        if (n >= 0 && n <= 9 && !ctx_.settings.currency[n].empty()) {
-          SetValue(ctx_.settings.currency[n].c_str());
+        if (n >= 0 && n <= 9 && !run_.settings.currency[n].empty()) {
+          SetValue(run_.settings.currency[n].c_str());
         }
       }
       return false;
     }
     case 920:  // sign code
-      SetValue(std::strchr(ctx_.fields.Value(kFieldAmount), '-') ? "2" : "0");
+      SetValue(std::strchr((*rec_).Value(kFieldAmount), '-') ? "2" : "0");
       return false;
-    default:
-      break;
+    default: break;
   }
   if (field >= 901 && field <= 909) {
     SetTaxColumn(static_cast<int>(field) - 901, kFieldTax117);
@@ -247,7 +248,7 @@ bool Khk8Writer::Khk8AdjustField(std::uint32_t field) {
     SetTaxColumn(static_cast<int>(field) - 931, kFieldTax131);
   } else if (field >= 940 && field <= 948 && taxIndex_ >= 0) {
     const int n = static_cast<int>(field) - 940;
-    const auto& rateText = ctx_.settings.taxTexts[static_cast<std::size_t>(n)];
+    const auto& rateText = run_.settings.taxTexts[static_cast<std::size_t>(n)];
     if (rateText) {
       SetValue(rateText->c_str(), rateText->size());
     } else {
@@ -260,8 +261,8 @@ bool Khk8Writer::Khk8AdjustField(std::uint32_t field) {
 }
 
 void Khk8Writer::Khk8Collect() {
-  const AccountPair accounts{AtoF(ctx_.fields.Value(kFieldAccount120)),
-                             AtoF(ctx_.fields.Value(kFieldAccount110))};
+  const AccountPair accounts{AtoF((*rec_).Value(kFieldAccount120)),
+                             AtoF((*rec_).Value(kFieldAccount110))};
   const auto found = pairIndex_.find(accounts);
   amount_ = found != pairIndex_.end() ? collected_[found->second].amount : 0.0;
   if (Khk8BuildLine()) return;
@@ -270,7 +271,7 @@ void Khk8Writer::Khk8Collect() {
   if (found != pairIndex_.end()) {
     index = found->second;
   } else {
-    if (collectedCount_ == 0) groupKey_ = ctx_.fields.Value(kFieldGroup);
+    if (collectedCount_ == 0) groupKey_ = (*rec_).Value(kFieldGroup);
     // No limit on the number of pairs: a group keeps every distinct pair.
     index = collectedCount_++;
     if (index == collected_.size()) collected_.emplace_back();
@@ -291,15 +292,15 @@ void Khk8Writer::Khk8Flush() {
 }
 
 void Khk8Writer::Khk8WriteLine(char* text, std::size_t length) {
-  if (ctx_.settings.oemCharset) AnsiToOem(text, length);
+  if (run_.settings.oemCharset) AnsiToOem(text, length);
   out_->WriteRaw(text, length);
-  ++ctx_.outputCount;
+  ++count_;
 }
 
 // The input value without its trailing blanks, or the row's default for a
 // constant row and for an input field that has no text.
 void Khk8Writer::LoadRowValue(const MapEntry& row) {
-  const char* input = row.field != 0 ? ctx_.fields.Value(static_cast<int>(row.field)) : "";
+  const char* input = row.field != 0 ? (*rec_).Value(static_cast<int>(row.field)) : "";
   if (input[0] != '\0') {
     SetValue(input);
     rtrim(work_.data(), work_.data());
@@ -341,19 +342,19 @@ void Khk8Writer::SetTermsCode() {
 // value stays.
 void Khk8Writer::SetTaxColumn(int column, int sourceField) {
   if (taxIndex_ < 0) return;
-  SetValue(column == taxIndex_ ? ctx_.fields.Value(sourceField) : "");
+  SetValue(column == taxIndex_ ? (*rec_).Value(sourceField) : "");
 }
 
 int Khk8Writer::TaxIndex() const {
-  const FieldSlot& slot = ctx_.fields[kFieldTaxCode];
-  if (slot.length == 0 && slot.format == 0) return -1;
-  return AtoI(slot.value.c_str());
+  const Record& r = *rec_;
+  if (r.Length(kFieldTaxCode) == 0 && r.Format(kFieldTaxCode) == 0) return -1;
+  return AtoI(r.Value(kFieldTaxCode));
 }
 
 }  // namespace
 
-std::unique_ptr<OutputWriter> Khk8Setup(RunContext& ctx) {
-  return std::make_unique<Khk8Writer>(ctx);
+std::unique_ptr<Writer> MakeKhk8Writer(const RunInfo& run) {
+  return std::make_unique<Khk8Writer>(run);
 }
 
 }  // namespace zeko

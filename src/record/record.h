@@ -1,0 +1,141 @@
+// The host's self-describing records: one Record holds the fields of the
+// record read last, RecordReader reads them from the input file.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zeko {
+
+class FileHandle;
+
+// Where a field's value goes: the slot of its number, or (the sequential
+// mode of one host variant) the slot of its place in the record.
+enum class SlotOrder { kByNumber, kByPlace };
+
+// One field group of the current record, in the order of the line.
+struct FieldGroup {
+  int number;  // field number as written
+  int slot;    // the slot that holds its value
+};
+
+// The fields of the record read last: 1000 slots indexed by field number.
+// Slots are never cleared between records: a slot keeps the last value that
+// any record gave it. Each slot owns a fixed room of kValueRoom bytes (a
+// value has at most 999 characters, the length having three digits) in one
+// block allocated once, so reading a record never allocates and the views
+// handed out stay valid until the slot is written again.
+class Record {
+ public:
+  static constexpr int kSlots = 1000;
+  static constexpr std::size_t kValueRoom = 1000;  // 999 characters and a zero byte
+
+  Record();
+  Record(const Record&) = delete;
+  Record& operator=(const Record&) = delete;
+
+  // The value of field n; empty for numbers outside 0..999.
+  std::string_view Text(int n) const {
+    return InRange(n) ? std::string_view(Slot(n), size_[n]) : std::string_view();
+  }
+  // The same as a zero-terminated text.
+  const char* Value(int n) const { return InRange(n) ? Slot(n) : ""; }
+  // A declared length other than 0 makes a field present.
+  bool Present(int n) const { return InRange(n) && length_[n] != 0; }
+  std::uint32_t Length(int n) const { return InRange(n) ? length_[n] : 0; }
+  std::uint32_t Format(int n) const { return InRange(n) ? format_[n] : 0; }
+  // The groups of the record read last, in the order of its line.
+  std::span<const FieldGroup> groups() const { return groups_; }
+
+  // Splits one record line into the slots. Returns the number of groups.
+  int Split(std::string_view line, SlotOrder order = SlotOrder::kByNumber);
+  // Sets one slot (value cut at its room).
+  void Set(int slot, std::string_view value, std::uint32_t length, std::uint32_t format);
+  void Clear();
+
+ private:
+  static bool InRange(int n) { return n >= 0 && n < kSlots; }
+  const char* Slot(int n) const { return text_.get() + std::size_t(n) * kValueRoom; }
+  char* Slot(int n) { return text_.get() + std::size_t(n) * kValueRoom; }
+
+  std::unique_ptr<char[]> text_;
+  std::uint16_t size_[kSlots] = {};
+  std::uint32_t length_[kSlots] = {};
+  std::uint32_t format_[kSlots] = {};
+  std::vector<FieldGroup> groups_;
+};
+
+// Signed decimal number from at most n characters (the record format's rules).
+int ParseFixedInt(const char* text, int n);
+
+// The header of the group that starts at `at`. Characters beyond the end of
+// the line read as the end of the text. `valid` is false where the chain
+// ends: field number 0, a negative number or length, or a value that runs
+// past the line.
+struct GroupHeader {
+  int number;
+  int length;
+  int format;
+  bool valid;
+};
+GroupHeader ReadGroupHeader(std::string_view line, std::size_t at);
+
+// Offset of the group of `field` in a record line, or nothing when the line
+// has no such group before the chain ends (field number 0, a damaged group
+// or the end of the line): the presort sees exactly the groups that the
+// reader sees.
+std::optional<std::size_t> FindRecordField(std::string_view line, int field);
+
+// atoi over a value that need not be zero-terminated (digits of a field).
+int LeadingInt(std::string_view text);
+
+// What the presort shows: the input's size once, then positions.
+struct PresortProgress {
+  std::function<void(std::int64_t total)> start;
+  std::function<void(std::int64_t position)> step;
+};
+
+// Reads the input file record by record into one Record.
+class RecordReader {
+ public:
+  // Opens the input; "Fehler beim öffnen der Eingabedatei" when it cannot.
+  // A line longer than lineLimit characters ends the run.
+  RecordReader(std::string path, std::size_t lineLimit, SlotOrder order);
+  ~RecordReader();
+
+  // The next record into record(); false at the end of the input.
+  bool Next();
+  const Record& record() const { return record_; }
+  Record& record() { return record_; }
+
+  void Rewind();
+  std::int64_t Size() const;
+  std::int64_t Position() const;
+  const std::string& path() const { return path_; }
+
+  // True when the input's first line holds a group of `field`.
+  bool FirstLineHas(int field);
+  // Rewrites the input in the order of `field` (see presort.h); the sorted
+  // copy takes the input's place and is read from its start.
+  void Presort(int field, const PresortProgress& progress);
+  // Releases the input file.
+  void Close();
+
+ private:
+  void Open();
+
+  std::string path_;
+  std::size_t lineLimit_;
+  SlotOrder order_;
+  std::unique_ptr<FileHandle> file_;
+  std::string line_;
+  Record record_;
+};
+
+}  // namespace zeko

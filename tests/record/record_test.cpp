@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include "record/record.h"
+#include "support/harness.h"
+
+namespace zeko {
+namespace {
+
+using test::Field;
+
+TEST(ParseFixedInt, Rules) {
+  EXPECT_EQ(ParseFixedInt("0 5", 3), 5);
+  EXPECT_EQ(ParseFixedInt("5 7", 3), 5);
+  EXPECT_EQ(ParseFixedInt(" -3", 3), -3);
+  EXPECT_EQ(ParseFixedInt("abc", 3), 0);
+  EXPECT_EQ(ParseFixedInt("1234", 3), 123);
+  EXPECT_EQ(ParseFixedInt("1", 3), 1);
+  EXPECT_EQ(ParseFixedInt("", 3), 0);
+}
+
+TEST(RecordSplit, Groups) {
+  Record rec;
+  const struct {
+    const char* line;
+    int count;
+  } cases[] = {
+      {"", 0},
+      {"010003001ABC015001001X", 2},
+      {"010003001ABC015001001X000", 2},
+      {"010003001ABC015001001X   999001000Z", 2},  // no non-zero digit ends it
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(rec.Split(c.line), c.count) << c.line;
+  }
+  EXPECT_EQ(rec.Text(10), "ABC");
+  EXPECT_EQ(rec.Length(10), 3u);
+  EXPECT_EQ(rec.Format(10), 1u);
+  EXPECT_EQ(rec.Text(15), "X");
+  EXPECT_FALSE(rec.Present(999));
+}
+
+TEST(RecordSplit, FieldsAreStickyAndLaterOccurrencesWin) {
+  Record rec;
+  EXPECT_EQ(rec.Split(Field(120, "4711") + Field(110, "1") + Field(110, "2")), 3);
+  EXPECT_EQ(rec.Text(110), "2");
+  EXPECT_EQ(rec.Split(Field(115, "9")), 1);
+  EXPECT_EQ(rec.Text(120), "4711");
+  EXPECT_EQ(rec.Length(120), 4u);
+  EXPECT_EQ(rec.Split(" 10002000xy"), 1);  // blank-led numbers
+  EXPECT_EQ(rec.Text(10), "xy");
+}
+
+TEST(RecordSplit, ValueCutAtZeroByte) {
+  Record rec;
+  EXPECT_EQ(rec.Split(Field(20, std::string("ab\0cd", 5))), 1);
+  EXPECT_EQ(rec.Text(20), "ab");
+  EXPECT_EQ(rec.Length(20), 5u);
+}
+
+TEST(RecordSplit, DamagedGroupsEndTheRecord) {
+  Record rec;
+  const struct {
+    std::string line;
+    int count;
+  } cases[] = {
+      {Field(30, "ok") + "-31002000ab", 1},         // negative field number
+      {Field(31, "ok") + "032-02000ab", 1},         // negative length
+      {Field(32, "ok") + "033050000short", 1},      // value past the end
+      {Field(33, "ok") + "034", 1},                 // header cut short
+      {Field(34, "ok") + "035002", 1},
+  };
+  for (const auto& c : cases) EXPECT_EQ(rec.Split(c.line), c.count) << c.line;
+  EXPECT_TRUE(rec.Present(34));
+  EXPECT_FALSE(rec.Present(35));
+}
+
+TEST(RecordSplit, SlotsByPlaceKeepTheNumbersInTheGroups) {
+  Record rec;
+  EXPECT_EQ(rec.Split(Field(10, "3") + Field(105, "01.01.2020") + Field(198, "02.02.2020") + Field(15, "1"),
+                      SlotOrder::kByPlace),
+            4);
+  EXPECT_EQ(rec.Text(0), "3");
+  EXPECT_EQ(rec.Text(2), "02.02.2020");
+  ASSERT_EQ(rec.groups().size(), 4u);
+  EXPECT_EQ(rec.groups()[3].number, 15);
+  EXPECT_EQ(rec.groups()[3].slot, 3);
+}
+
+TEST(RecordSplit, GroupsAreThoseOfTheLastRecordOnly) {
+  Record rec;
+  rec.Split(Field(295, "x") + Field(10, "1"));
+  rec.Split(Field(10, "2"));
+  ASSERT_EQ(rec.groups().size(), 1u);
+  EXPECT_EQ(rec.groups()[0].number, 10);
+  EXPECT_EQ(rec.Text(295), "x");  // the slot stays
+}
+
+}  // namespace
+}  // namespace zeko
