@@ -21,6 +21,7 @@
 #include "targets/spk/spk_control_sum.h"
 #include "targets/spk/spk_layouts.h"
 #include "targets/spk/spk_printer.h"
+#include "targets/spk/spk_sepa.h"
 
 namespace zeko {
 namespace {
@@ -132,6 +133,8 @@ class SpkWriter final : public OutputWriter {
   void SpkPrintCoverNote();
   void WriteRecord(std::size_t length);
   void PlaceholderValue(char letter, long long diskNumber, std::string& value) const;
+  long long NextDiskNumber() const;
+  void WriteSepa();
 
   RunContext& ctx_;
   // Only outgoing invoices have DTAUS layouts; for other kinds of data the
@@ -155,6 +158,9 @@ class SpkWriter final : public OutputWriter {
   // record that brings its own. Kept whole, however long the input text.
   std::string keptBlz_;
   std::string keptKonto_;
+
+  // SPK_FORMAT=SEPA: the payments go into a SEPA document instead.
+  std::unique_ptr<SpkSepa> sepa_;
 };
 
 SpkWriter::SpkWriter(RunContext& ctx, int dataType)
@@ -182,6 +188,11 @@ SpkWriter::SpkWriter(RunContext& ctx, int dataType)
 
 int SpkWriter::SpkOpen() {
   if (cLayout_.empty()) return 0;
+  if (SpkSepaChosen(ctx_.settings)) {
+    sepa_ = std::make_unique<SpkSepa>(ctx_.settings, euro_, GetSysTime());
+    ctx_.outputCount = 0;
+    return 0;
+  }
   const std::string& path = ctx_.outputPath;
   const bool append = ctx_.settings.append != 0;
   out_ = &file_.Open(path, append ? SafeOutput::Mode::kAppend : SafeOutput::Mode::kTruncate,
@@ -197,12 +208,22 @@ int SpkWriter::SpkOpen() {
 
 int SpkWriter::SpkProcess() {
   if (cLayout_.empty()) return 0;
-  WriteRecord(SpkBuildRecord(cLayout_));
+  const std::size_t length = SpkBuildRecord(cLayout_);
+  if (sepa_) {
+    sepa_->Add(record_.data(), ctx_.fields, keptBlz_, keptKonto_, ctx_.outputCount + 1);
+  } else {
+    WriteRecord(length);
+  }
   ++ctx_.outputCount;
   return 0;
 }
 
 int SpkWriter::SpkClose() {
+  if (sepa_) {
+    WriteSepa();
+    SpkPrintCoverNote();
+    return 0;
+  }
   if (cLayout_.empty() || !out_) return 0;
   SpkWriteTrailer();
   // The file is complete and in place before the cover note, whose failures
@@ -221,7 +242,7 @@ std::size_t SpkWriter::SpkBuildRecord(MapTable layout) {
             });
   const std::size_t length = RecordLength(layout);
   record_[length] = '\0';
-  SpkUppercase(record_.data());
+  if (!sepa_) SpkUppercase(record_.data());  // SEPA texts keep their case
   return length;
 }
 
@@ -303,6 +324,28 @@ void SpkWriter::PlaceholderValue(char letter, long long diskNumber, std::string&
   }
 }
 
+long long SpkWriter::NextDiskNumber() const {
+  std::FILE* numberFile = std::fopen(ResolvePath(ctx_.configDir + "SPK.NUM").c_str(), "rb");
+  if (numberFile == nullptr) ErrorExit("Keine Diskettennummer");
+  const long long diskNumber = ReadNumber(numberFile);
+  std::fclose(numberFile);
+  return diskNumber + 1;
+}
+
+// The document names the diskette number that the cover note will carry,
+// so the number is looked up first; the document is then written whole
+// in place of the file (APPEND does not apply: a second document in the
+// same file is no payment file).
+void SpkWriter::WriteSepa() {
+  const long long diskNumber = NextDiskNumber();
+  const std::string& path = ctx_.outputPath;
+  OutputStream& out = file_.Open(path, SafeOutput::Mode::kTruncate,
+                                 "Fehler beim öffnen Outputdatei " + path,
+                                 [&path] { OpenOutputStream(path, false)->Close(); });
+  sepa_->Write(out, diskNumber);
+  file_.Commit();
+}
+
 void SpkWriter::SpkPrintCoverNote() {
   CoverNotePrinter printer;
   // On the host's systems an empty PROTPRINTER meant the first parallel
@@ -313,11 +356,7 @@ void SpkWriter::SpkPrintCoverNote() {
 
   // The diskette number rises with every run that gets this far.
   const std::string numberPath = ResolvePath(ctx_.configDir + "SPK.NUM");
-  std::FILE* numberFile = std::fopen(numberPath.c_str(), "rb");
-  if (numberFile == nullptr) ErrorExit("Keine Diskettennummer");
-  long long diskNumber = ReadNumber(numberFile);
-  std::fclose(numberFile);
-  ++diskNumber;
+  const long long diskNumber = NextDiskNumber();
   {
     // Replaced whole: a failed write keeps the old number rather than
     // leaving an empty file that no later run could count on.
