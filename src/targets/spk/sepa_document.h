@@ -38,12 +38,12 @@ enum class SepaMessage { kCreditTransfer, kDirectDebit };
 
 // One payment, its texts already in the SEPA character set.
 struct SepaPayment {
-  std::int64_t cents = 0;   // positive
-  std::string name;         // the other party
-  std::string iban;         // the other party's account
-  std::string endToEndId;   // handed on to the other party
-  std::string remittance;   // may be empty
-  std::string mandateId;    // direct debits
+  std::int64_t cents = 0;  // positive
+  std::string name;        // the other party
+  std::string iban;        // the other party's account
+  std::string endToEndId;  // handed on to the other party
+  std::string remittance;  // may be empty
+  std::string mandateId;   // direct debits
 };
 
 // What the whole document shares.

@@ -9,16 +9,11 @@ constexpr std::size_t kIdentifierLength = 35;
 
 bool IsSepaChar(unsigned char c) {
   if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
-  switch (c) {
-    case '/': case '-': case '?': case ':': case '(': case ')': case '.': case ',':
-    case '\'': case '+': case ' ':
-      return true;
-    default:
-      return false;
-  }
+  return std::string_view("/-?:().,'+ ").find(static_cast<char>(c)) != std::string_view::npos;
 }
 
 // Transliteration of the bytes 0x80 to 0xFF; an empty entry is a blank.
+// clang-format off
 constexpr std::array<const char*, 128> kHighBytes = {
     // 0x80: code page 850
     "C", "ue", "e", "a", "ae", "a", "a", "c", "e", "e", "e", "i", "i", "i", "AE", "A",
@@ -33,6 +28,7 @@ constexpr std::array<const char*, 128> kHighBytes = {
     "a", "ss", "a", "a", "ae", "a", "ae", "c", "e", "e", "e", "e", "i", "i", "i", "i",
     "d", "n", "o", "o", "o", "o", "oe", "", "o", "u", "u", "u", "ue", "y", "th", "y",
 };
+// clang-format on
 
 }  // namespace
 
@@ -96,8 +92,7 @@ void AppendXml(std::string& out, std::string_view text) {
 
 std::string MessageText(std::string_view text) {
   std::string out;
-  for (char c : text.substr(0, 40))
-    out += (c >= ' ' && c <= '~') ? c : '?';
+  for (char c : text.substr(0, 40)) out += (c >= ' ' && c <= '~') ? c : '?';
   return out;
 }
 

@@ -83,12 +83,14 @@ SpkSepa::SpkSepa(const Settings& settings, bool euro, std::int64_t now)
   } else if (kind == "LK") {
     header_.message = SepaMessage::kDirectDebit;
   } else {
-    Refuse("SPK_KENNZEICHEN " + Quoted(kind) + " muss GK (Überweisungen) oder LK (Lastschriften) sein");
+    Refuse("SPK_KENNZEICHEN " + Quoted(kind) +
+           " muss GK (Überweisungen) oder LK (Lastschriften) sein");
   }
   const bool debit = header_.message == SepaMessage::kDirectDebit;
 
   header_.bic = Trimmed(settings.spkBic);
-  if (!header_.bic.empty() && !IsValidBic(header_.bic)) Refuse("BIC " + Quoted(header_.bic) + " ist ungültig");
+  if (!header_.bic.empty() && !IsValidBic(header_.bic))
+    Refuse("BIC " + Quoted(header_.bic) + " ist ungültig");
 
   // The run date, and the day the payments are due: a credit transfer
   // by default on the run date (the bank carries it out on its next
@@ -108,7 +110,8 @@ SpkSepa::SpkSepa(const Settings& settings, bool euro, std::int64_t now)
 
   if (!debit) return;
   header_.creditorId = Trimmed(settings.spkGlaeubigerId);
-  if (header_.creditorId.empty()) Refuse("Gläubiger-Identifikationsnummer (SPK_GLAEUBIGERID) fehlt");
+  if (header_.creditorId.empty())
+    Refuse("Gläubiger-Identifikationsnummer (SPK_GLAEUBIGERID) fehlt");
   if (!IsValidCreditorId(header_.creditorId))
     Refuse("Gläubiger-Identifikationsnummer " + Quoted(header_.creditorId) + " ist ungültig");
 
@@ -173,7 +176,8 @@ void SpkSepa::Add(const char* record, const FieldTable& fields, const std::strin
     const std::string& text = fields.Text(mandateField_);
     std::string_view mandate = Trimmed(text);
     if (mandate.empty())
-      RefuseRecord(recordNumber, "Mandatsreferenz (Feld " + std::to_string(mandateField_) + ") fehlt");
+      RefuseRecord(recordNumber,
+                   "Mandatsreferenz (Feld " + std::to_string(mandateField_) + ") fehlt");
     if (!IsSepaIdentifier(mandate))
       RefuseRecord(recordNumber, "Mandatsreferenz " + Quoted(mandate) +
                                      " hat mehr als 35 Zeichen oder unzulässige Zeichen");
@@ -182,11 +186,18 @@ void SpkSepa::Add(const char* record, const FieldTable& fields, const std::strin
   document_.Add(ownIban, ownName, std::move(p));
 }
 
+void SpkSepa::CheckNotEmpty() const {
+  // A run cancelled before its first record: a document without a payment
+  // is refused by every bank.
+  if (document_.count() == 0) Refuse("keine Zahlung, keine Datei geschrieben");
+}
+
 void SpkSepa::Write(OutputStream& out, long long diskNumber) const {
   SepaHeader header = header_;
   // Unique over the runs and traceable: the run's date and time, and the
   // diskette number that the cover note carries.
-  header.messageId = (StringTime(now_, "%Y%m%d%H%M%S") + "-" + std::to_string(diskNumber)).substr(0, 35);
+  header.messageId =
+      (StringTime(now_, "%Y%m%d%H%M%S") + "-" + std::to_string(diskNumber)).substr(0, 35);
   document_.Write(header, [&out](const std::string& piece) { out.Write(piece); });
 }
 

@@ -32,6 +32,9 @@ class SpkSepa {
   void Add(const char* record, const FieldTable& fields, const std::string& ownBankCode,
            const std::string& ownAccount, long recordNumber);
 
+  // Ends the run when no payment came, before anything is written.
+  void CheckNotEmpty() const;
+
   // Writes the document; diskNumber is the one the cover note will carry.
   void Write(OutputStream& out, long long diskNumber) const;
 

@@ -337,6 +337,7 @@ long long SpkWriter::NextDiskNumber() const {
 // in place of the file (APPEND does not apply: a second document in the
 // same file is no payment file).
 void SpkWriter::WriteSepa() {
+  sepa_->CheckNotEmpty();
   const long long diskNumber = NextDiskNumber();
   const std::string& path = ctx_.outputPath;
   OutputStream& out = file_.Open(path, SafeOutput::Mode::kTruncate,

@@ -5,12 +5,12 @@
 // write or expect is checked with xmllint against the schemas; a machine
 // without xmllint fails these tests (scripts/deps.sh installs it).
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 #include "support/harness.h"
@@ -122,16 +122,18 @@ TEST_P(SepaTextTest, Transliterates) {
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, SepaTextTest,
-    ::testing::Values(
-        TextCase{"B\xe4" "ckerei M\xfcller & S\xf6hne", 70, "Baeckerei Mueller Soehne"},  // Windows-1252
-        TextCase{"\xc4\xd6\xdc\xe4\xf6\xfc\xdf", 70, "AEOEUEaeoeuess"},
-        TextCase{"\x8e\x99\x9a\x84\x94\x81\xe1", 70, "AEOEUEaeoeuess"},  // code page 850
-        TextCase{"Jos\xe9 Fran\xe7ois \xc5sa", 70, "Jose Francois Asa"},
-        TextCase{"O'Neil (GmbH) +/-?:.,", 70, "O'Neil (GmbH) +/-?:.,"},
-        TextCase{"  a \t b*_c;\"d\"  ", 70, "a b c d"},
-        TextCase{"50 \xa7 3 \xb0", 70, "50 3"},
-        TextCase{"abcdef", 3, "abc"}, TextCase{"ab cdef", 3, "ab"},
-        TextCase{"M\xfc", 2, "Mu"}, TextCase{"", 70, ""}, TextCase{"&<>", 70, ""}));
+    ::testing::Values(TextCase{"B\xe4"
+                               "ckerei M\xfcller & S\xf6hne",
+                               70, "Baeckerei Mueller Soehne"},  // Windows-1252
+                      TextCase{"\xc4\xd6\xdc\xe4\xf6\xfc\xdf", 70, "AEOEUEaeoeuess"},
+                      TextCase{"\x8e\x99\x9a\x84\x94\x81\xe1", 70,
+                               "AEOEUEaeoeuess"},  // code page 850
+                      TextCase{"Jos\xe9 Fran\xe7ois \xc5sa", 70, "Jose Francois Asa"},
+                      TextCase{"O'Neil (GmbH) +/-?:.,", 70, "O'Neil (GmbH) +/-?:.,"},
+                      TextCase{"  a \t b*_c;\"d\"  ", 70, "a b c d"},
+                      TextCase{"50 \xa7 3 \xb0", 70, "50 3"}, TextCase{"abcdef", 3, "abc"},
+                      TextCase{"ab cdef", 3, "ab"}, TextCase{"M\xfc", 2, "Mu"},
+                      TextCase{"", 70, ""}, TextCase{"&<>", 70, ""}));
 
 TEST(SepaIdentifierTest, MadeFromText) {
   EXPECT_EQ(SepaIdentifier("RE 2024/001"), "RE2024/001");
@@ -175,10 +177,10 @@ TEST_P(BusinessDayTest, SkipsTargetHolidays) {
 
 INSTANTIATE_TEST_SUITE_P(
     Days, BusinessDayTest,
-    ::testing::Values(DueCase{{2026, 12, 6}, 0, "2026-12-06"},   // a Sunday stays itself
-                      DueCase{{2026, 12, 5}, 1, "2026-12-07"},   // Saturday to Monday
+    ::testing::Values(DueCase{{2026, 12, 6}, 0, "2026-12-06"},  // a Sunday stays itself
+                      DueCase{{2026, 12, 5}, 1, "2026-12-07"},  // Saturday to Monday
                       DueCase{{2026, 12, 4}, 2, "2026-12-08"},
-                      DueCase{{2024, 3, 28}, 1, "2024-04-02"},   // Good Friday, Easter Monday
+                      DueCase{{2024, 3, 28}, 1, "2024-04-02"},  // Good Friday, Easter Monday
                       DueCase{{2025, 4, 17}, 1, "2025-04-22"},
                       DueCase{{2024, 12, 24}, 1, "2024-12-27"},  // Christmas
                       DueCase{{2024, 12, 31}, 1, "2025-01-02"},  // New Year
@@ -216,8 +218,10 @@ namespace {
 // The schemas lie beside the checkout (in a folder "shared/iso20022" of
 // the checkout's parent or one above it).
 fs::path SchemaDir() {
-  for (fs::path p = fs::path(ZEKO_SOURCE_DIR); !p.empty() && p != p.root_path(); p = p.parent_path())
-    if (fs::exists(p / "shared" / "iso20022" / "pain.001.001.09.xsd")) return p / "shared" / "iso20022";
+  for (fs::path p = fs::path(ZEKO_SOURCE_DIR); !p.empty() && p != p.root_path();
+       p = p.parent_path())
+    if (fs::exists(p / "shared" / "iso20022" / "pain.001.001.09.xsd"))
+      return p / "shared" / "iso20022";
   return {};
 }
 
@@ -256,7 +260,7 @@ struct Refusal {
   const char* name;
   const char* config;  // base configuration
   const char* extraConfig;
-  const char* extraInput;  // fields of the first record that replace the base ones
+  const char* extraInput;    // fields of the first record that replace the base ones
   const char* secondRecord;  // a second record, or nullptr
   const char* message;
 };
@@ -337,8 +341,8 @@ INSTANTIATE_TEST_SUITE_P(
                 "SEPA: Mandatsdatum (SPK_MANDATDATUM) fehlt"},
         Refusal{"MandateDateWrong", kDebitConfig, "SPK_MANDATDATUM=2020-02-01\n", "", nullptr,
                 "SEPA: Mandatsdatum \"2020-02-01\" ist kein Datum TT.MM.JJJJ"},
-        Refusal{"MandateDateLater", kDebitConfig, "SPK_MANDATDATUM=01.01.2999\nSPK_VORLAUF=0\n",
-                "", nullptr, nullptr},  // the message names today
+        Refusal{"MandateDateLater", kDebitConfig, "SPK_MANDATDATUM=01.01.2999\nSPK_VORLAUF=0\n", "",
+                nullptr, nullptr},  // the message names today
         Refusal{"SequenceUnknown", kDebitConfig, "SPK_SEQUENZ=ONCE\n", "", nullptr,
                 "SEPA: SPK_SEQUENZ \"ONCE\" ist nicht FRST, RCUR, OOFF oder FNAL"},
         Refusal{"MandateFieldWrong", kDebitConfig, "SPK_MANDATFELD=ABC\n", "", nullptr,
@@ -355,13 +359,15 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(SepaSchemaTest, GoldenDocumentsAreValid) {
   TempDir work;
   int documents = 0;
-  for (const auto& e : fs::recursive_directory_iterator(fs::path(ZEKO_SOURCE_DIR) / "tests" / "golden")) {
+  for (const auto& e :
+       fs::recursive_directory_iterator(fs::path(ZEKO_SOURCE_DIR) / "tests" / "golden")) {
     if (!e.is_regular_file() || e.path().parent_path().filename() != "expected") continue;
     std::string text = ReadFile(e.path());
     if (text.rfind("<?xml", 0) != 0) continue;
     ++documents;
     for (const auto& [from, to] : {std::pair<std::string, std::string>{"{DATE8}", "20240315"},
-                                   {"{ISODATE}", "2024-03-15"}, {"{TIME6}", "120000"},
+                                   {"{ISODATE}", "2024-03-15"},
+                                   {"{TIME6}", "120000"},
                                    {"{TIME}", "12:00:00"}}) {
       for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
         text.replace(at, from.size(), to);
@@ -402,19 +408,27 @@ std::string ExpectedIban(std::uint64_t bankCode, std::uint64_t account) {
   n = n * 1000000ull + 131400ull;
   char text[40];
   std::snprintf(text, sizeof text, "DE%02d%08llu%010llu", 98 - static_cast<int>(n % 97),
-                static_cast<unsigned long long>(bankCode), static_cast<unsigned long long>(account));
+                static_cast<unsigned long long>(bankCode),
+                static_cast<unsigned long long>(account));
   return text;
 }
 
 Generated Generate(int count, std::uint64_t seed) {
-  static const char* const kNames[] = {"B\xe4""ckerei M\xfcller", "Stra\xdf""enbau S\xf6hne & Co",
-                                       "Jos\xe9 Garc\xed""a", "O'Neil Ltd.", "Weiss Handel e.K."};
+  static const char* const kNames[] = {
+      "B\xe4"
+      "ckerei M\xfcller",
+      "Stra\xdf"
+      "enbau S\xf6hne & Co",
+      "Jos\xe9 Garc\xed"
+      "a",
+      "O'Neil Ltd.", "Weiss Handel e.K."};
   Draw draw(seed);
   Generated g;
   for (int i = 0; i < count; ++i) {
     const std::uint64_t bankCode = 10000000 + draw.Below(80000000);
     std::uint64_t account = 1;
-    for (std::uint64_t digits = 1 + draw.Below(10); digits > 1; --digits) account = account * 10 + draw.Below(10);
+    for (std::uint64_t digits = 1 + draw.Below(10); digits > 1; --digits)
+      account = account * 10 + draw.Below(10);
     g.ibans.push_back(ExpectedIban(bankCode, account));
     const std::uint64_t cents = 1 + draw.Below(draw.Below(4) == 0 ? 100 : 10000000);
     std::string amount = std::to_string(cents / 100) + "." + std::to_string(cents % 100 / 10) +
@@ -436,7 +450,8 @@ std::vector<std::string> Elements(const std::string& xml, const std::string& tag
   for (std::size_t at = 0; (at = xml.find(open, at)) != std::string::npos;) {
     const std::size_t start = xml.find('>', at) + 1;
     const std::size_t end = xml.find(close, start);
-    if (xml[at + open.size()] == '>' || xml[at + open.size()] == ' ') out.push_back(xml.substr(start, end - start));
+    if (xml[at + open.size()] == '>' || xml[at + open.size()] == ' ')
+      out.push_back(xml.substr(start, end - start));
     at = end;
   }
   return out;
@@ -445,7 +460,8 @@ std::vector<std::string> Elements(const std::string& xml, const std::string& tag
 std::int64_t Cents(const std::string& decimal) {
   const std::size_t dot = decimal.find('.');
   EXPECT_EQ(decimal.size() - dot, 3u) << decimal;
-  return std::atoll(decimal.substr(0, dot).c_str()) * 100 + std::atoll(decimal.substr(dot + 1).c_str());
+  return std::atoll(decimal.substr(0, dot).c_str()) * 100 +
+         std::atoll(decimal.substr(dot + 1).c_str());
 }
 
 struct Bulk {
