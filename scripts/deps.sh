@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs, where they are missing.
+# Installs the Debian packages the build needs, where they are missing
+# (libxml2-utils: xmllint, with which the tests check the SEPA files).
 set -euo pipefail
 need=()
-for pkg in g++ cmake make pkg-config libgtest-dev liblua5.4-dev; do
+for pkg in g++ cmake make pkg-config libgtest-dev liblua5.4-dev libxml2-utils; do
   dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
 done
 if ((${#need[@]})); then

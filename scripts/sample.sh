@@ -14,6 +14,6 @@ rm -rf "$out" && mkdir -p "$out/tmp"
 cp -r examples/"$target"/. "$out/"
 cp "examples/$target/SAMPLE.\$TM" "$out/tmp/"
 cd "$out"
-TMPDIR="$out/tmp" ../../zeko /CONFIG:fibconf /TEMP:SAMPLE
+TMPDIR="$out/tmp" ../../zeko /CONFIG:./fibconf /TEMP:SAMPLE
 echo "exit code $? - output in $out:"
 ls -l "$out"

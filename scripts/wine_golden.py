@@ -83,6 +83,23 @@ def difference(want: bytes, got: bytes) -> str:
             f"      expected: {around(want)}\n      actual:   {around(got)}")
 
 
+def fill_time(want: bytes, actual: bytes) -> bytes:
+    """The first {TIME} or {TIME6} adopts the run's clock time from the actual
+    file at that place; every further one must show the same time."""
+    found = [i for i in (want.find(b"{TIME}"), want.find(b"{TIME6}")) if i >= 0]
+    if not found:
+        return want
+    at = min(found)
+    six = want.startswith(b"{TIME6}", at)
+    hms = actual[at:at + (6 if six else 8)]
+    if not six:
+        hms = hms[0:2] + hms[3:5] + hms[6:8]
+    if len(hms) != 6 or not hms.isdigit():
+        hms = b"??????"
+    colons = hms[0:2] + b":" + hms[2:4] + b":" + hms[4:6]
+    return want.replace(b"{TIME}", colons).replace(b"{TIME6}", hms)
+
+
 def cases():
     for target in sorted(p for p in GOLDEN.iterdir() if p.is_dir()):
         for case in sorted(p for p in target.iterdir() if p.is_dir()):
@@ -154,16 +171,20 @@ def run_case(case: Path, exe: str, work: Path, wine: list) -> list:
     today = datetime.date.today()
     long_date = today.strftime("%d.%m.%Y").encode()
     short_date = today.strftime("%d%m%y").encode()
+    iso_date = today.strftime("%Y-%m-%d").encode()
+    compact_date = today.strftime("%Y%m%d").encode()
     expected = case / "expected"
     if expected.exists():
         for path in sorted(p for p in expected.rglob("*") if p.is_file()):
             rel = path.relative_to(expected)
             want = path.read_bytes().replace(b"{TODAY}", long_date).replace(b"{TODAY6}", short_date)
+            want = want.replace(b"{ISODATE}", iso_date).replace(b"{DATE8}", compact_date)
             actual_path = work / rel
             if not actual_path.exists():
                 failures.append(f"{rel} was not written")
                 continue
             actual = actual_path.read_bytes()
+            want = fill_time(want, actual)
             if actual != want:
                 failures.append(f"{rel}: " + difference(want, actual))
     if (case / "absent").exists():

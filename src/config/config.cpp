@@ -184,6 +184,20 @@ class ConfigReader {
       SetFirst(s_.spkDatentraeger);
     } else if (Starts("SPK_KASSENNAME")) {
       SetFirst(s_.spkKassenname);
+    } else if (Starts("SPK_FORMAT")) {
+      SetFirst(s_.spkFormat);
+    } else if (Starts("SPK_BIC")) {
+      SetFirst(s_.spkBic);
+    } else if (Starts("SPK_GLAEUBIGERID")) {
+      SetFirst(s_.spkGlaeubigerId);
+    } else if (Starts("SPK_MANDATFELD")) {
+      SetFirst(s_.spkMandatFeld);
+    } else if (Starts("SPK_MANDATDATUM")) {
+      SetFirst(s_.spkMandatDatum);
+    } else if (Starts("SPK_SEQUENZ")) {
+      SetFirst(s_.spkSequenz);
+    } else if (Starts("SPK_VORLAUF")) {
+      SetFirst(s_.spkVorlauf);
     } else if (Starts("PROTPRINTER")) {
       SetFirst(s_.protPrinter);
     } else if (Starts("BUFLEN")) {

@@ -38,6 +38,10 @@ struct Settings {
   std::string anwender;              // ANWENDER
   std::string spkKennzeichen, spkBlz, spkKunde, spkKonto, spkReferenz, spkDatentraeger,
       spkKassenname;
+  // The SEPA form of the savings-bank file: SPK_FORMAT, SPK_BIC,
+  // SPK_GLAEUBIGERID, SPK_MANDATFELD, SPK_MANDATDATUM, SPK_SEQUENZ, SPK_VORLAUF.
+  std::string spkFormat, spkBic, spkGlaeubigerId, spkMandatFeld, spkMandatDatum, spkSequenz,
+      spkVorlauf;
   std::string protPrinter;              // PROTPRINTER
   int lineBufferSize = 16384;           // BUFLEN
   std::array<FieldList, 6> fieldLists;  // FIELDSA..FIELDSE (index = DataType)

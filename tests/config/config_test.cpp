@@ -63,6 +63,27 @@ TEST(ReadConfig, KeysValuesAndForms) {
   EXPECT_EQ(s.protPrinter, "LPT2");
 }
 
+TEST(ReadConfig, SepaKeysOfTheSavingsBankFile) {
+  Settings s = Read(
+      "spk_format=sepa\n"
+      "SPK_BIC=cobadeffxxx\n"
+      "SPK_GLAEUBIGERID= de98zzz09999999999\n"
+      "SPK_MANDATFELD=130\n"
+      "SPK_MANDATDATUM=01.02.2020\n"
+      "SPK_SEQUENZ=frst\n"
+      "SPK_SEQUENZ\n"  // no "=": ignored
+      "SPK_VORLAUF=2=3\n"
+      "SPK_BLZ=37040044\n");
+  EXPECT_EQ(s.spkFormat, "SEPA");
+  EXPECT_EQ(s.spkBic, "COBADEFFXXX");
+  EXPECT_EQ(s.spkGlaeubigerId, "DE98ZZZ09999999999");
+  EXPECT_EQ(s.spkMandatFeld, "130");
+  EXPECT_EQ(s.spkMandatDatum, "01.02.2020");
+  EXPECT_EQ(s.spkSequenz, "FRST");
+  EXPECT_EQ(s.spkVorlauf, "2=3");  // after the first "="
+  EXPECT_EQ(s.spkBlz, "37040044");
+}
+
 TEST(ReadConfig, WindowsLineEndsReadLikeUnixOnes) {
   Settings s = Read("TYP=HS\r\nNAME1=A.TXT\r\nGENERICRECSEP=13,10\r\n");
   EXPECT_EQ(s.targetType, 1);

@@ -4,7 +4,10 @@
 //   args       the command line words (default "/CONFIG:fibconf /TEMP:INPUT")
 //   before/    files placed in the work directory before the run
 //   expected/  files that must exist afterwards with exactly these bytes
-//              ({TODAY} and {TODAY6} stand for today's date)
+//              ({TODAY}, {TODAY6}, {ISODATE} and {DATE8} stand for today's
+//              date as dd.mm.yyyy, ddmmyy, yyyy-mm-dd and yyyymmdd; {TIME}
+//              and {TIME6} for the clock time of the run as hh:mm:ss and
+//              hhmmss, taken from where the file first shows it)
 //   absent     names that must not exist afterwards, one per line
 //   result     exit code on the first line, the exact stderr text after it
 #include <gtest/gtest.h>
@@ -62,6 +65,22 @@ std::string Difference(const std::string& want, const std::string& got) {
   return m.str();
 }
 
+// The clock time of a run is not known beforehand: the first {TIME} or
+// {TIME6} of the expected text adopts the time that the actual file holds
+// at that place (everything before it must match byte for byte anyway), and
+// every further one must then show the same time.
+std::string FillTime(const std::string& want, const std::string& actual) {
+  const std::size_t at = std::min(want.find("{TIME}"), want.find("{TIME6}"));
+  if (at == std::string::npos) return want;
+  const bool six = want.compare(at, 7, "{TIME6}") == 0;
+  std::string hms = actual.substr(at, six ? 6 : 8);
+  if (!six && hms.size() == 8) hms = hms.substr(0, 2) + hms.substr(3, 2) + hms.substr(6, 2);
+  if (hms.size() != 6 || hms.find_first_not_of("0123456789") != std::string::npos)
+    hms = "??????";
+  const std::string colons = hms.substr(0, 2) + ":" + hms.substr(2, 2) + ":" + hms.substr(4, 2);
+  return Replace(Replace(want, "{TIME}", colons), "{TIME6}", hms);
+}
+
 class Golden : public ::testing::TestWithParam<fs::path> {};
 
 TEST_P(Golden, Run) {
@@ -95,8 +114,10 @@ TEST_P(Golden, Run) {
       fs::path rel = fs::relative(e.path(), c / "expected");
       std::string want = ReadFile(e.path());
       want = Replace(Replace(want, "{TODAY}", TodayLong()), "{TODAY6}", TodayShort());
+      want = Replace(Replace(want, "{ISODATE}", TodayIso()), "{DATE8}", TodayCompact());
       ASSERT_TRUE(fs::exists(work / rel.string())) << rel << " was not written";
       std::string actual = ReadFile(work / rel.string());
+      want = FillTime(want, actual);
       EXPECT_TRUE(want == actual) << rel << ": " << Difference(want, actual);
     }
   }

@@ -138,5 +138,7 @@ static std::string Today(const char* format) {
 
 std::string TodayLong() { return Today("%d.%m.%Y"); }
 std::string TodayShort() { return Today("%d%m%y"); }
+std::string TodayIso() { return Today("%Y-%m-%d"); }
+std::string TodayCompact() { return Today("%Y%m%d"); }
 
 }  // namespace zeko::test

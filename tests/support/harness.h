@@ -48,5 +48,7 @@ RunResult RunZeko(const fs::path& dir, const std::vector<std::string>& args,
 // Today's date in the forms the converter writes it.
 std::string TodayLong();   // dd.mm.yyyy
 std::string TodayShort();  // ddmmyy
+std::string TodayIso();    // yyyy-mm-dd
+std::string TodayCompact();  // yyyymmdd
 
 }  // namespace zeko::test

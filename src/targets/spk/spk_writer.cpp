@@ -20,6 +20,7 @@
 #include "targets/spk/spk_control_sum.h"
 #include "targets/spk/spk_layouts.h"
 #include "targets/spk/spk_printer.h"
+#include "targets/spk/spk_sepa.h"
 #include "targets/writer.h"
 
 namespace zeko {
@@ -129,6 +130,8 @@ class SpkWriter final : public Writer {
   void PrintCoverNote();
   void WriteRecord(std::size_t length);
   void PlaceholderValue(char letter, long long diskNumber, std::string& value) const;
+  long long NextDiskNumber() const;
+  void WriteSepa();
 
   const RunInfo& run_;
   const Record* rec_ = nullptr;  // the record being written
@@ -153,6 +156,9 @@ class SpkWriter final : public Writer {
   // record that brings its own. Kept whole, however long the input text.
   std::string keptBlz_;
   std::string keptKonto_;
+
+  // SPK_FORMAT=SEPA: the payments go into a SEPA document instead.
+  std::unique_ptr<SpkSepa> sepa_;
 };
 
 SpkWriter::SpkWriter(const RunInfo& run, int dataType)
@@ -182,6 +188,11 @@ void SpkWriter::Open(const RunInfo& run) {
   if (cLayout_.empty()) return;
   // The A record takes its fields from the record read for the binding.
   rec_ = &run.first;
+  if (SpkSepaChosen(run_.settings)) {
+    sepa_ = std::make_unique<SpkSepa>(run_.settings, euro_, GetSysTime());
+    count_ = 0;
+    return;
+  }
   const std::string& path = run_.outputPath;
   const bool append = run_.settings.append != 0;
   out_ = &file_.Open(path, append ? SafeOutput::Mode::kAppend : SafeOutput::Mode::kTruncate,
@@ -192,18 +203,26 @@ void SpkWriter::Open(const RunInfo& run) {
   amountSum_ = 0.0;
   accountSum_.Reset();
   bankCodeSum_.Reset();
-  return;
 }
 
 void SpkWriter::Write(const Record& record) {
   if (cLayout_.empty()) return;
   rec_ = &record;
-  WriteRecord(BuildRecord(cLayout_));
+  const std::size_t length = BuildRecord(cLayout_);
+  if (sepa_) {
+    sepa_->Add(record_.data(), (*rec_), keptBlz_, keptKonto_, count_ + 1);
+  } else {
+    WriteRecord(length);
+  }
   ++count_;
-  return;
 }
 
 void SpkWriter::Close() {
+  if (sepa_) {
+    WriteSepa();
+    PrintCoverNote();
+    return;
+  }
   if (cLayout_.empty() || !out_) return;
   WriteTrailer();
   // The file is complete and in place before the cover note, whose failures
@@ -211,7 +230,6 @@ void SpkWriter::Close() {
   out_ = nullptr;
   file_.Commit();
   PrintCoverNote();
-  return;
 }
 
 std::size_t SpkWriter::BuildRecord(MapTable layout) {
@@ -222,7 +240,7 @@ std::size_t SpkWriter::BuildRecord(MapTable layout) {
             });
   const std::size_t length = RecordLength(layout);
   record_[length] = '\0';
-  SpkUppercase(record_.data());
+  if (!sepa_) SpkUppercase(record_.data());  // SEPA texts keep their case
   return length;
 }
 
@@ -303,6 +321,29 @@ void SpkWriter::PlaceholderValue(char letter, long long diskNumber, std::string&
   }
 }
 
+long long SpkWriter::NextDiskNumber() const {
+  std::FILE* numberFile = std::fopen(ResolvePath(run_.configDir + "SPK.NUM").c_str(), "rb");
+  if (numberFile == nullptr) ErrorExit("Keine Diskettennummer");
+  const long long diskNumber = ReadNumber(numberFile);
+  std::fclose(numberFile);
+  return diskNumber + 1;
+}
+
+// The document names the diskette number that the cover note will carry,
+// so the number is looked up first; the document is then written whole
+// in place of the file (APPEND does not apply: a second document in the
+// same file is no payment file).
+void SpkWriter::WriteSepa() {
+  sepa_->CheckNotEmpty();
+  const long long diskNumber = NextDiskNumber();
+  const std::string& path = run_.outputPath;
+  OutputStream& out =
+      file_.Open(path, SafeOutput::Mode::kTruncate, "Fehler beim öffnen Outputdatei " + path,
+                 [&path] { OpenOutputStream(path, false)->Close(); });
+  sepa_->Write(out, diskNumber);
+  file_.Commit();
+}
+
 void SpkWriter::PrintCoverNote() {
   CoverNotePrinter printer;
   // On the host's systems an empty PROTPRINTER meant the first parallel
@@ -313,11 +354,7 @@ void SpkWriter::PrintCoverNote() {
 
   // The diskette number rises with every run that gets this far.
   const std::string numberPath = ResolvePath(run_.configDir + "SPK.NUM");
-  std::FILE* numberFile = std::fopen(numberPath.c_str(), "rb");
-  if (numberFile == nullptr) ErrorExit("Keine Diskettennummer");
-  long long diskNumber = ReadNumber(numberFile);
-  std::fclose(numberFile);
-  ++diskNumber;
+  const long long diskNumber = NextDiskNumber();
   {
     // Replaced whole: a failed write keeps the old number rather than
     // leaving an empty file that no later run could count on.

@@ -1,0 +1,203 @@
+#include "targets/spk/spk_sepa.h"
+
+#include <cstdlib>
+#include <string_view>
+
+#include "lib/error.h"
+#include "lib/platform.h"
+#include "lib/text.h"
+#include "output/files.h"
+#include "targets/spk/iban.h"
+#include "targets/spk/sepa_text.h"
+
+namespace zeko {
+namespace {
+
+// Lengths that the banks take for names and the remittance text.
+constexpr std::size_t kNameLength = 70;
+constexpr std::size_t kRemittanceLength = 140;
+
+// Positions (1-based) and lengths in the C record: the amount in cents
+// (DM field, or Euro field for RELEASE 1 and 2) and the purpose texts.
+constexpr std::size_t kAmountDm = 51, kAmountEuro = 80, kAmountLength = 11;
+constexpr std::size_t kPurposeAt[] = {156, 190, 219};
+constexpr std::size_t kPurposeLength = 27;
+
+// The values of the new keys are compared without the blanks that may
+// trail them in the file.
+std::string_view Trimmed(std::string_view v) {
+  while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
+  while (!v.empty() && v.front() == ' ') v.remove_prefix(1);
+  return v;
+}
+
+[[noreturn]] void Refuse(const std::string& what) { ErrorExitText("SEPA: " + what); }
+[[noreturn]] void RefuseRecord(long record, const std::string& what) {
+  Refuse("Satz " + std::to_string(record) + ": " + what);
+}
+
+std::string Quoted(std::string_view text) { return "\"" + MessageText(text) + "\""; }
+
+bool AllDigits(std::string_view text, std::size_t maxDigits) {
+  if (text.empty() || text.size() > maxDigits) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+// The IBAN of one party; a bank code or account that gives none ends the run.
+std::string IbanOrRefuse(std::string_view bankCode, std::string_view account, long record,
+                         const char* whose) {
+  AccountIban result = IbanOf(bankCode, account);
+  switch (result.problem) {
+    case AccountProblem::kNone: break;
+    case AccountProblem::kBankCode:
+      RefuseRecord(record, std::string("Bankleitzahl") + whose + " " + Quoted(bankCode) +
+                               " hat nicht 8 Ziffern");
+    case AccountProblem::kAccount:
+      RefuseRecord(record, std::string("Kontonummer") + whose + " " + Quoted(account) +
+                               " ist leer, 0 oder keine Zahl mit höchstens 10 Ziffern");
+    case AccountProblem::kIban:
+      RefuseRecord(record, std::string("IBAN") + whose + " " + Quoted(account) +
+                               " ist ungültig (Prüfziffern oder Länge)");
+  }
+  return result.iban;
+}
+
+}  // namespace
+
+bool SpkSepaChosen(const Settings& settings) {
+  const std::string_view format = Trimmed(settings.spkFormat);
+  if (format.empty() || format == "DTAUS") return false;
+  if (format == "SEPA") return true;
+  ErrorExitText("SPK_FORMAT=" + MessageText(settings.spkFormat) +
+                " : Format unbekannt (DTAUS oder SEPA)");
+}
+
+SpkSepa::SpkSepa(const Settings& settings, bool euro, std::int64_t now)
+    : settings_(settings), euro_(euro), now_(now) {
+  const std::string_view kind = Trimmed(settings.spkKennzeichen);
+  if (kind == "GK") {
+    header_.message = SepaMessage::kCreditTransfer;
+  } else if (kind == "LK") {
+    header_.message = SepaMessage::kDirectDebit;
+  } else {
+    Refuse("SPK_KENNZEICHEN " + Quoted(kind) +
+           " muss GK (Überweisungen) oder LK (Lastschriften) sein");
+  }
+  const bool debit = header_.message == SepaMessage::kDirectDebit;
+
+  header_.bic = Trimmed(settings.spkBic);
+  if (!header_.bic.empty() && !IsValidBic(header_.bic))
+    Refuse("BIC " + Quoted(header_.bic) + " ist ungültig");
+
+  // The run date, and the day the payments are due: a credit transfer
+  // by default on the run date (the bank carries it out on its next
+  // business day), a direct debit by default on the next business day,
+  // the shortest lead the core scheme allows. SPK_VORLAUF gives another
+  // number of business days after the run date.
+  CivilDate today;
+  CivilDate::ParseGerman(StringTime(now, "%d.%m.%Y"), today);
+  int lead = debit ? 1 : 0;
+  if (const std::string_view v = Trimmed(settings.spkVorlauf); !v.empty()) {
+    if (!AllDigits(v, 3)) Refuse("SPK_VORLAUF " + Quoted(v) + " ist keine Anzahl von Tagen");
+    lead = std::atoi(std::string(v).c_str());
+  }
+  const CivilDate due = today.AddBusinessDays(lead);
+  header_.date = due.Iso();
+  header_.created = StringTime(now, "%Y-%m-%dT%H:%M:%S");
+
+  if (!debit) return;
+  header_.creditorId = Trimmed(settings.spkGlaeubigerId);
+  if (header_.creditorId.empty())
+    Refuse("Gläubiger-Identifikationsnummer (SPK_GLAEUBIGERID) fehlt");
+  if (!IsValidCreditorId(header_.creditorId))
+    Refuse("Gläubiger-Identifikationsnummer " + Quoted(header_.creditorId) + " ist ungültig");
+
+  const std::string_view signed_ = Trimmed(settings.spkMandatDatum);
+  CivilDate mandateDate;
+  if (signed_.empty()) Refuse("Mandatsdatum (SPK_MANDATDATUM) fehlt");
+  if (!CivilDate::ParseGerman(signed_, mandateDate))
+    Refuse("Mandatsdatum " + Quoted(signed_) + " ist kein Datum TT.MM.JJJJ");
+  if (due < mandateDate)
+    Refuse("Mandatsdatum " + Quoted(signed_) + " liegt nach dem Fälligkeitstag " + due.Iso());
+  header_.mandateDate = mandateDate.Iso();
+
+  header_.sequence = Trimmed(settings.spkSequenz);
+  if (header_.sequence.empty()) header_.sequence = "RCUR";
+  if (header_.sequence != "RCUR" && header_.sequence != "FRST" && header_.sequence != "OOFF" &&
+      header_.sequence != "FNAL")
+    Refuse("SPK_SEQUENZ " + Quoted(header_.sequence) + " ist nicht FRST, RCUR, OOFF oder FNAL");
+
+  if (const std::string_view v = Trimmed(settings.spkMandatFeld); !v.empty()) {
+    if (!AllDigits(v, 3)) Refuse("SPK_MANDATFELD " + Quoted(v) + " ist keine Feldnummer");
+    mandateField_ = std::atoi(std::string(v).c_str());
+  }
+}
+
+void SpkSepa::Add(const char* record, const Record& fields, const std::string& ownBankCode,
+                  const std::string& ownAccount, long recordNumber) {
+  SepaPayment p;
+  // Exactly the cents of the DTAUS record, which has dropped the sign.
+  const char* amount = record + (euro_ ? kAmountEuro : kAmountDm) - 1;
+  for (std::size_t i = 0; i < kAmountLength; ++i)
+    if (amount[i] >= '0' && amount[i] <= '9') p.cents = p.cents * 10 + (amount[i] - '0');
+  if (AtoF(fields.Value(115)) < 0)
+    RefuseRecord(recordNumber, "Betrag " + Quoted(fields.Text(115)) +
+                                   " ist negativ und kann nicht per SEPA gesendet werden");
+  if (p.cents == 0)
+    RefuseRecord(recordNumber, "Betrag " + Quoted(fields.Text(115)) +
+                                   " ist 0 und kann nicht per SEPA gesendet werden");
+
+  p.iban = IbanOrRefuse(fields.Text(305), fields.Text(310), recordNumber, "");
+  const std::string ownIban =
+      IbanOrRefuse(ownBankCode, ownAccount, recordNumber, " des Auftraggebers");
+
+  p.name = SepaText(fields.Text(205), kNameLength);
+  if (p.name.empty()) RefuseRecord(recordNumber, "Name (Feld 205) fehlt");
+  std::string ownName = SepaText(fields.Text(325), kNameLength);
+  if (ownName.empty()) ownName = SepaText(settings_.spkKunde, kNameLength);
+  if (ownName.empty())
+    RefuseRecord(recordNumber, "Name des Auftraggebers (Feld 325 oder SPK_KUNDE) fehlt");
+  if (header_.initiator.empty()) header_.initiator = ownName;
+
+  std::string purpose;
+  for (std::size_t at : kPurposeAt) {
+    purpose.append(record + at - 1, kPurposeLength);
+    purpose += ' ';
+  }
+  p.remittance = SepaText(purpose, kRemittanceLength);
+
+  p.endToEndId = SepaIdentifier(fields.Text(100));
+  if (p.endToEndId.empty()) p.endToEndId = "NOTPROVIDED";
+
+  if (header_.message == SepaMessage::kDirectDebit) {
+    const std::string_view text = fields.Text(mandateField_);
+    std::string_view mandate = Trimmed(text);
+    if (mandate.empty())
+      RefuseRecord(recordNumber,
+                   "Mandatsreferenz (Feld " + std::to_string(mandateField_) + ") fehlt");
+    if (!IsSepaIdentifier(mandate))
+      RefuseRecord(recordNumber, "Mandatsreferenz " + Quoted(mandate) +
+                                     " hat mehr als 35 Zeichen oder unzulässige Zeichen");
+    p.mandateId = mandate;
+  }
+  document_.Add(ownIban, ownName, std::move(p));
+}
+
+void SpkSepa::CheckNotEmpty() const {
+  // A run cancelled before its first record: a document without a payment
+  // is refused by every bank.
+  if (document_.count() == 0) Refuse("keine Zahlung, keine Datei geschrieben");
+}
+
+void SpkSepa::Write(OutputStream& out, long long diskNumber) const {
+  SepaHeader header = header_;
+  // Unique over the runs and traceable: the run's date and time, and the
+  // diskette number that the cover note carries.
+  header.messageId =
+      (StringTime(now_, "%Y%m%d%H%M%S") + "-" + std::to_string(diskNumber)).substr(0, 35);
+  document_.Write(header, [&out](const std::string& piece) { out.Write(piece); });
+}
+
+}  // namespace zeko

@@ -1,0 +1,543 @@
+// The SEPA form of the savings-bank file: account identifiers and texts,
+// due dates, every refusal of a whole run, and generated runs of 500
+// payments that the ISO 20022 schemas must accept and whose sums must be
+// those of the DTAUS file for the same input. Every SEPA document the tests
+// write or expect is checked with xmllint against the schemas; a machine
+// without xmllint fails these tests (scripts/deps.sh installs it).
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "support/harness.h"
+#include "targets/spk/iban.h"
+#include "targets/spk/sepa_document.h"
+#include "targets/spk/sepa_text.h"
+
+namespace zeko {
+namespace {
+
+// ---- IBAN and creditor identifier ---------------------------------------
+
+struct IbanCase {
+  const char* bankCode;
+  const char* account;
+  const char* iban;  // expected, or empty
+  AccountProblem problem;
+};
+
+class IbanTest : public ::testing::TestWithParam<IbanCase> {};
+
+TEST_P(IbanTest, FromBankCodeAndAccount) {
+  const IbanCase& c = GetParam();
+  const AccountIban result = IbanOf(c.bankCode, c.account);
+  EXPECT_EQ(result.problem, c.problem);
+  if (c.problem == AccountProblem::kNone) {
+    EXPECT_EQ(result.iban, c.iban);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Accounts, IbanTest,
+    ::testing::Values(
+        // The example of the German banks.
+        IbanCase{"37040044", "532013000", "DE89370400440532013000", AccountProblem::kNone},
+        IbanCase{" 37040044 ", "0532013000 ", "DE89370400440532013000", AccountProblem::kNone},
+        // Leading zeros do not count towards the 10 digits.
+        IbanCase{"37040044", "00012345678", "DE84370400440012345678", AccountProblem::kNone},
+        IbanCase{"37050198", "123456", "DE46370501980000123456", AccountProblem::kNone},
+        // An account that holds an IBAN is taken once it checks.
+        IbanCase{"", "DE89370400440532013000", "DE89370400440532013000", AccountProblem::kNone},
+        IbanCase{"x", "de89 3704 0044 0532 0130 00", "DE89370400440532013000",
+                 AccountProblem::kNone},
+        IbanCase{"", "GB82 WEST 1234 5698 7654 32", "GB82WEST12345698765432",
+                 AccountProblem::kNone},
+        IbanCase{"", "NL91ABNA0417164300", "NL91ABNA0417164300", AccountProblem::kNone},
+        IbanCase{"", "FR1420041010050500013M02606", "FR1420041010050500013M02606",
+                 AccountProblem::kNone},
+        IbanCase{"", "AT611904300234573201", "AT611904300234573201", AccountProblem::kNone},
+        IbanCase{"", "BE68539007547034", "BE68539007547034", AccountProblem::kNone},
+        IbanCase{"", "CH9300762011623852957", "CH9300762011623852957", AccountProblem::kNone},
+        IbanCase{"", "DE88370400440532013000", "", AccountProblem::kIban},
+        IbanCase{"", "DE89370400440532013001", "", AccountProblem::kIban},
+        IbanCase{"", "DE8937040044053201300", "", AccountProblem::kIban},  // 21 characters
+        IbanCase{"", "DE89-3704-0044", "", AccountProblem::kIban},
+        IbanCase{"3704004", "532013000", "", AccountProblem::kBankCode},
+        IbanCase{"370400440", "532013000", "", AccountProblem::kBankCode},
+        IbanCase{"3704004A", "532013000", "", AccountProblem::kBankCode},
+        IbanCase{"", "532013000", "", AccountProblem::kBankCode},
+        IbanCase{"37040044", "", "", AccountProblem::kAccount},
+        IbanCase{"37040044", "   ", "", AccountProblem::kAccount},
+        IbanCase{"37040044", "0", "", AccountProblem::kAccount},
+        IbanCase{"37040044", "0000000000", "", AccountProblem::kAccount},
+        IbanCase{"37040044", "12345678901", "", AccountProblem::kAccount},
+        IbanCase{"37040044", "532-013000", "", AccountProblem::kAccount},
+        IbanCase{"37040044", "A532013000", "", AccountProblem::kAccount}));
+
+struct IdCase {
+  const char* text;
+  bool valid;
+};
+
+class CreditorIdTest : public ::testing::TestWithParam<IdCase> {};
+
+TEST_P(CreditorIdTest, Checks) { EXPECT_EQ(IsValidCreditorId(GetParam().text), GetParam().valid); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Identifiers, CreditorIdTest,
+    ::testing::Values(IdCase{"DE98ZZZ09999999999", true},  // the Bundesbank's example
+                      IdCase{"DE98ABC09999999999", true},  // the business code is not checked
+                      IdCase{"DE97ZZZ09999999999", false}, IdCase{"DE98ZZZ09999999998", false},
+                      IdCase{"DE98ZZZ0999999999", false}, IdCase{"DE98ZZZ099999999990", false},
+                      IdCase{"DE98ZZZ0999999999X", false}, IdCase{"", false},
+                      IdCase{"DEXXZZZ09999999999", false}));
+
+class BicTest : public ::testing::TestWithParam<IdCase> {};
+
+TEST_P(BicTest, Checks) { EXPECT_EQ(IsValidBic(GetParam().text), GetParam().valid); }
+
+INSTANTIATE_TEST_SUITE_P(Bics, BicTest,
+                         ::testing::Values(IdCase{"COBADEFFXXX", true}, IdCase{"COBADEFF", true},
+                                           IdCase{"COLSDE33", true}, IdCase{"COBADEFF1", false},
+                                           IdCase{"COBA1EFF", false}, IdCase{"cobadeff", false},
+                                           IdCase{"", false}));
+
+// ---- Texts ---------------------------------------------------------------
+
+struct TextCase {
+  const char* in;
+  std::size_t max;
+  const char* out;
+};
+
+class SepaTextTest : public ::testing::TestWithParam<TextCase> {};
+
+TEST_P(SepaTextTest, Transliterates) {
+  EXPECT_EQ(SepaText(GetParam().in, GetParam().max), GetParam().out);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, SepaTextTest,
+    ::testing::Values(TextCase{"B\xe4"
+                               "ckerei M\xfcller & S\xf6hne",
+                               70, "Baeckerei Mueller Soehne"},  // Windows-1252
+                      TextCase{"\xc4\xd6\xdc\xe4\xf6\xfc\xdf", 70, "AEOEUEaeoeuess"},
+                      TextCase{"\x8e\x99\x9a\x84\x94\x81\xe1", 70,
+                               "AEOEUEaeoeuess"},  // code page 850
+                      TextCase{"Jos\xe9 Fran\xe7ois \xc5sa", 70, "Jose Francois Asa"},
+                      TextCase{"O'Neil (GmbH) +/-?:.,", 70, "O'Neil (GmbH) +/-?:.,"},
+                      TextCase{"  a \t b*_c;\"d\"  ", 70, "a b c d"},
+                      TextCase{"50 \xa7 3 \xb0", 70, "50 3"}, TextCase{"abcdef", 3, "abc"},
+                      TextCase{"ab cdef", 3, "ab"}, TextCase{"M\xfc", 2, "Mu"},
+                      TextCase{"", 70, ""}, TextCase{"&<>", 70, ""}));
+
+TEST(SepaIdentifierTest, MadeFromText) {
+  EXPECT_EQ(SepaIdentifier("RE 2024/001"), "RE2024/001");
+  EXPECT_EQ(SepaIdentifier("/RE//1"), "RE/1");
+  EXPECT_EQ(SepaIdentifier(" & "), "");
+  EXPECT_EQ(SepaIdentifier("M\xfcller"), "Mueller");
+  EXPECT_EQ(SepaIdentifier(std::string(40, '7')), std::string(35, '7'));
+}
+
+TEST(SepaIdentifierTest, TakenAsItStands) {
+  EXPECT_TRUE(IsSepaIdentifier("M/2019/17"));
+  EXPECT_TRUE(IsSepaIdentifier(std::string(35, 'M')));
+  EXPECT_FALSE(IsSepaIdentifier(std::string(36, 'M')));
+  EXPECT_FALSE(IsSepaIdentifier(""));
+  EXPECT_FALSE(IsSepaIdentifier("/M1"));
+  EXPECT_FALSE(IsSepaIdentifier("M//1"));
+  EXPECT_FALSE(IsSepaIdentifier("M 1"));
+  EXPECT_FALSE(IsSepaIdentifier("M\xfc"));
+  EXPECT_FALSE(IsSepaIdentifier("M&1"));
+}
+
+TEST(SepaXmlTest, Escapes) {
+  std::string out;
+  AppendXml(out, "a&b<c>'\"d");
+  EXPECT_EQ(out, "a&amp;b&lt;c&gt;&apos;&quot;d");
+}
+
+// ---- Dates and amounts ---------------------------------------------------
+
+struct DueCase {
+  CivilDate from;
+  int lead;
+  const char* due;
+};
+
+class BusinessDayTest : public ::testing::TestWithParam<DueCase> {};
+
+TEST_P(BusinessDayTest, SkipsTargetHolidays) {
+  EXPECT_EQ(GetParam().from.AddBusinessDays(GetParam().lead).Iso(), GetParam().due);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Days, BusinessDayTest,
+    ::testing::Values(DueCase{{2026, 12, 6}, 0, "2026-12-06"},  // a Sunday stays itself
+                      DueCase{{2026, 12, 5}, 1, "2026-12-07"},  // Saturday to Monday
+                      DueCase{{2026, 12, 4}, 2, "2026-12-08"},
+                      DueCase{{2024, 3, 28}, 1, "2024-04-02"},  // Good Friday, Easter Monday
+                      DueCase{{2025, 4, 17}, 1, "2025-04-22"},
+                      DueCase{{2024, 12, 24}, 1, "2024-12-27"},  // Christmas
+                      DueCase{{2024, 12, 31}, 1, "2025-01-02"},  // New Year
+                      DueCase{{2025, 4, 30}, 1, "2025-05-02"},   // 1 May
+                      DueCase{{2024, 2, 28}, 1, "2024-02-29"},
+                      DueCase{{2024, 3, 15}, 10, "2024-04-02"}));
+
+TEST(CivilDateTest, ParsesGermanDates) {
+  CivilDate d;
+  ASSERT_TRUE(CivilDate::ParseGerman("01.02.2020", d));
+  EXPECT_EQ(d.Iso(), "2020-02-01");
+  ASSERT_TRUE(CivilDate::ParseGerman("1.2.2020", d));
+  EXPECT_EQ(d.Iso(), "2020-02-01");
+  ASSERT_TRUE(CivilDate::ParseGerman("29.02.2024", d));
+  for (const char* bad : {"29.02.2023", "31.04.2024", "00.01.2024", "01.13.2024", "2020-02-01",
+                          "01.02.20", "01.02.20200", "", "01.02.2020.", "1..2020", "01.02.2020 "})
+    EXPECT_FALSE(CivilDate::ParseGerman(bad, d)) << bad;
+}
+
+TEST(FormatCentsTest, TwoDecimals) {
+  EXPECT_EQ(FormatCents(0), "0.00");
+  EXPECT_EQ(FormatCents(5), "0.05");
+  EXPECT_EQ(FormatCents(1250), "12.50");
+  EXPECT_EQ(FormatCents(123456789012), "1234567890.12");
+}
+
+}  // namespace
+}  // namespace zeko
+
+// ---- Whole runs ----------------------------------------------------------
+
+namespace zeko::test {
+namespace {
+
+// The schemas lie beside the checkout (in a folder "shared/iso20022" of
+// the checkout's parent or one above it).
+fs::path SchemaDir() {
+  for (fs::path p = fs::path(ZEKO_SOURCE_DIR); !p.empty() && p != p.root_path();
+       p = p.parent_path())
+    if (fs::exists(p / "shared" / "iso20022" / "pain.001.001.09.xsd"))
+      return p / "shared" / "iso20022";
+  return {};
+}
+
+// Validates a document against the schema its namespace names. Empty when
+// it is valid, else xmllint's report.
+std::string SchemaErrors(const std::string& document, const fs::path& dir) {
+  const fs::path schemas = SchemaDir();
+  if (schemas.empty()) return "schemas shared/iso20022 not found above " ZEKO_SOURCE_DIR;
+  const bool debit = document.find("pain.008.001.08") != std::string::npos;
+  const fs::path schema = schemas / (debit ? "pain.008.001.08.xsd" : "pain.001.001.09.xsd");
+  const fs::path file = dir / "document.xml", log = dir / "xmllint.log";
+  WriteFile(file, document);
+  const std::string command = "xmllint --noout --schema '" + schema.string() + "' '" +
+                              file.string() + "' >'" + log.string() + "' 2>&1";
+  const int status = std::system(command.c_str());
+  if (status == 0) return "";
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 127)
+    return "xmllint is missing: install libxml2-utils (scripts/deps.sh)";
+  return ReadFile(log);
+}
+
+const char* const kForm = "Diskette: $C\r\nAnzahl: $D\r\nBetrag:$E\r\n";
+
+const char* const kCreditConfig =
+    "TYP=SPK\nPATH=\nNAME1=sepa.xml\nSPK_FORMAT=SEPA\nSPK_KENNZEICHEN=GK\nSPK_BLZ=37040044\n"
+    "SPK_KUNDE=Muster GmbH\nSPK_KONTO=532013000\nPROTPRINTER=note.txt\n";
+const char* const kDebitConfig =
+    "TYP=SPK\nPATH=\nNAME1=sepa.xml\nSPK_FORMAT=SEPA\nSPK_KENNZEICHEN=LK\nSPK_BLZ=37040044\n"
+    "SPK_KUNDE=Muster GmbH\nSPK_KONTO=532013000\nPROTPRINTER=note.txt\n"
+    "SPK_GLAEUBIGERID=DE98ZZZ09999999999\nSPK_MANDATDATUM=01.02.2020\n";
+const char* const kRecord =
+    "010 1\n015 0\n105 15.03.2024\n155 C\n205 Hans Maier\n305 37050198\n310 123456\n"
+    "100 RE-1\n115 12.5\n";
+
+struct Refusal {
+  const char* name;
+  const char* config;  // base configuration
+  const char* extraConfig;
+  const char* extraInput;    // fields of the first record that replace the base ones
+  const char* secondRecord;  // a second record, or nullptr
+  const char* message;
+};
+
+class SepaRefusalTest : public ::testing::TestWithParam<Refusal> {};
+
+// Nothing is written: no document, no cover note, the diskette number stays.
+TEST_P(SepaRefusalTest, EndsRunWithoutFile) {
+  const Refusal& c = GetParam();
+  TempDir work;
+  WriteFile(work / "fibconf", std::string(c.config) + c.extraConfig);
+  WriteFile(work / "SPK.FRM", kForm);
+  WriteFile(work / "SPK.NUM", "41\r\n");
+  std::string input = std::string(kRecord) + c.extraInput;
+  if (c.secondRecord) input += std::string("--\n") + c.secondRecord;
+  WriteFile(work / "INPUT.$TM", EncodeRecords(input));
+  const RunResult r = RunZeko(work.path(), {"/CONFIG:./fibconf", "/TEMP:INPUT"});
+  EXPECT_EQ(r.exitCode, 1);
+  const std::string want =
+      c.message ? c.message
+                : "SEPA: Mandatsdatum \"01.01.2999\" liegt nach dem Fälligkeitstag " + TodayIso();
+  EXPECT_EQ(r.err, want + "\n");
+  EXPECT_FALSE(fs::exists(work / "SEPA.XML"));
+  EXPECT_FALSE(fs::exists(work / "SEPA.XML.$$$"));
+  EXPECT_FALSE(fs::exists(work / "NOTE.TXT"));
+  EXPECT_EQ(ReadFile(work / "SPK.NUM"), "41\r\n");
+  EXPECT_TRUE(fs::exists(work / "INPUT.$TM"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Refusals, SepaRefusalTest,
+    ::testing::Values(
+        Refusal{"BankCodeShort", kCreditConfig, "", "305 3705019\n", nullptr,
+                "SEPA: Satz 1: Bankleitzahl \"3705019\" hat nicht 8 Ziffern"},
+        Refusal{"BankCodeLetters", kCreditConfig, "", "305 3705O198\n", nullptr,
+                "SEPA: Satz 1: Bankleitzahl \"3705O198\" hat nicht 8 Ziffern"},
+        Refusal{"AccountEmpty", kCreditConfig, "", "310 \n", nullptr,
+                "SEPA: Satz 1: Kontonummer \"\" ist leer, 0 oder keine Zahl mit höchstens 10 "
+                "Ziffern"},
+        Refusal{"AccountZero", kCreditConfig, "", "310 0000\n", nullptr,
+                "SEPA: Satz 1: Kontonummer \"0000\" ist leer, 0 oder keine Zahl mit höchstens 10 "
+                "Ziffern"},
+        Refusal{"AccountLong", kCreditConfig, "", "310 12345678901\n", nullptr,
+                "SEPA: Satz 1: Kontonummer \"12345678901\" ist leer, 0 oder keine Zahl mit "
+                "höchstens 10 Ziffern"},
+        Refusal{"IbanCheckDigits", kCreditConfig, "", "310 DE88370400440532013000\n", nullptr,
+                "SEPA: Satz 1: IBAN \"DE88370400440532013000\" ist ungültig (Prüfziffern oder "
+                "Länge)"},
+        Refusal{"OwnAccountMissing", kCreditConfig, "SPK_KONTO=\n", "", nullptr,
+                "SEPA: Satz 1: Kontonummer des Auftraggebers \"\" ist leer, 0 oder keine Zahl "
+                "mit höchstens 10 Ziffern"},
+        Refusal{"OwnBankCodeOfSecondRecord", kCreditConfig, "", "", "340 1234567\n100 RE-2\n",
+                "SEPA: Satz 2: Bankleitzahl des Auftraggebers \"1234567\" hat nicht 8 Ziffern"},
+        Refusal{"AmountZero", kCreditConfig, "", "115 0\n", nullptr,
+                "SEPA: Satz 1: Betrag \"0\" ist 0 und kann nicht per SEPA gesendet werden"},
+        Refusal{"AmountBelowOneCent", kDebitConfig, "", "115 0.004\n", nullptr,
+                "SEPA: Satz 1: Betrag \"0.004\" ist 0 und kann nicht per SEPA gesendet werden"},
+        Refusal{"AmountNegative", kCreditConfig, "", "", "115 -7.25\n",
+                "SEPA: Satz 2: Betrag \"-7.25\" ist negativ und kann nicht per SEPA gesendet "
+                "werden"},
+        Refusal{"NameMissing", kCreditConfig, "", "205 &&\n", nullptr,
+                "SEPA: Satz 1: Name (Feld 205) fehlt"},
+        Refusal{"FormatUnknown", kCreditConfig, "SPK_FORMAT=XML\n", "", nullptr,
+                "SPK_FORMAT=XML : Format unbekannt (DTAUS oder SEPA)"},
+        Refusal{"KindUnknown", kCreditConfig, "SPK_KENNZEICHEN=XX\n", "", nullptr,
+                "SEPA: SPK_KENNZEICHEN \"XX\" muss GK (Überweisungen) oder LK (Lastschriften) "
+                "sein"},
+        Refusal{"BicWrong", kCreditConfig, "SPK_BIC=COBADEFF1\n", "", nullptr,
+                "SEPA: BIC \"COBADEFF1\" ist ungültig"},
+        Refusal{"LeadNotANumber", kCreditConfig, "SPK_VORLAUF=-1\n", "", nullptr,
+                "SEPA: SPK_VORLAUF \"-1\" ist keine Anzahl von Tagen"},
+        Refusal{"CreditorIdMissing", kDebitConfig, "SPK_GLAEUBIGERID=\n", "", nullptr,
+                "SEPA: Gläubiger-Identifikationsnummer (SPK_GLAEUBIGERID) fehlt"},
+        Refusal{"CreditorIdWrong", kDebitConfig, "SPK_GLAEUBIGERID=DE97ZZZ09999999999\n", "",
+                nullptr,
+                "SEPA: Gläubiger-Identifikationsnummer \"DE97ZZZ09999999999\" ist ungültig"},
+        Refusal{"MandateDateMissing", kDebitConfig, "SPK_MANDATDATUM=\n", "", nullptr,
+                "SEPA: Mandatsdatum (SPK_MANDATDATUM) fehlt"},
+        Refusal{"MandateDateWrong", kDebitConfig, "SPK_MANDATDATUM=2020-02-01\n", "", nullptr,
+                "SEPA: Mandatsdatum \"2020-02-01\" ist kein Datum TT.MM.JJJJ"},
+        Refusal{"MandateDateLater", kDebitConfig, "SPK_MANDATDATUM=01.01.2999\nSPK_VORLAUF=0\n", "",
+                nullptr, nullptr},  // the message names today
+        Refusal{"SequenceUnknown", kDebitConfig, "SPK_SEQUENZ=ONCE\n", "", nullptr,
+                "SEPA: SPK_SEQUENZ \"ONCE\" ist nicht FRST, RCUR, OOFF oder FNAL"},
+        Refusal{"MandateFieldWrong", kDebitConfig, "SPK_MANDATFELD=ABC\n", "", nullptr,
+                "SEPA: SPK_MANDATFELD \"ABC\" ist keine Feldnummer"},
+        Refusal{"MandateMissing", kDebitConfig, "SPK_MANDATFELD=130\n", "", nullptr,
+                "SEPA: Satz 1: Mandatsreferenz (Feld 130) fehlt"},
+        Refusal{"MandateWithBlank", kDebitConfig, "SPK_MANDATFELD=130\n", "130 M 1\n", nullptr,
+                "SEPA: Satz 1: Mandatsreferenz \"M 1\" hat mehr als 35 Zeichen oder unzulässige "
+                "Zeichen"}),
+    [](const ::testing::TestParamInfo<Refusal>& info) { return std::string(info.param.name); });
+
+// Every SEPA document that a golden case expects (and, byte for byte,
+// writes) is one that the schemas accept.
+TEST(SepaSchemaTest, GoldenDocumentsAreValid) {
+  TempDir work;
+  int documents = 0;
+  for (const auto& e :
+       fs::recursive_directory_iterator(fs::path(ZEKO_SOURCE_DIR) / "tests" / "golden")) {
+    if (!e.is_regular_file() || e.path().parent_path().filename() != "expected") continue;
+    std::string text = ReadFile(e.path());
+    if (text.rfind("<?xml", 0) != 0) continue;
+    ++documents;
+    for (const auto& [from, to] : {std::pair<std::string, std::string>{"{DATE8}", "20240315"},
+                                   {"{ISODATE}", "2024-03-15"},
+                                   {"{TIME6}", "120000"},
+                                   {"{TIME}", "12:00:00"}}) {
+      for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
+        text.replace(at, from.size(), to);
+    }
+    EXPECT_EQ(SchemaErrors(text, work.path()), "") << e.path();
+  }
+  EXPECT_GE(documents, 2);
+}
+
+// ---- 500 generated payments ---------------------------------------------
+
+// A small, fully specified generator: the same seed gives the same input
+// on every platform.
+class Draw {
+ public:
+  explicit Draw(std::uint64_t seed) : state_(seed) {}
+  std::uint64_t Below(std::uint64_t n) {
+    std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return (z ^ (z >> 31)) % n;
+  }
+
+ private:
+  std::uint64_t state_;
+};
+
+struct Generated {
+  std::string records;
+  std::vector<std::string> ibans;  // of the other parties, computed here
+};
+
+// The IBAN worked out on its own: the digits of bank code, account and
+// "DE00" (D = 13, E = 14) as one number fit a 128-bit integer.
+std::string ExpectedIban(std::uint64_t bankCode, std::uint64_t account) {
+  unsigned __int128 n = bankCode;
+  n = n * 10000000000ull + account;
+  n = n * 1000000ull + 131400ull;
+  char text[40];
+  std::snprintf(text, sizeof text, "DE%02d%08llu%010llu", 98 - static_cast<int>(n % 97),
+                static_cast<unsigned long long>(bankCode),
+                static_cast<unsigned long long>(account));
+  return text;
+}
+
+Generated Generate(int count, std::uint64_t seed) {
+  static const char* const kNames[] = {
+      "B\xe4"
+      "ckerei M\xfcller",
+      "Stra\xdf"
+      "enbau S\xf6hne & Co",
+      "Jos\xe9 Garc\xed"
+      "a",
+      "O'Neil Ltd.", "Weiss Handel e.K."};
+  Draw draw(seed);
+  Generated g;
+  for (int i = 0; i < count; ++i) {
+    const std::uint64_t bankCode = 10000000 + draw.Below(80000000);
+    std::uint64_t account = 1;
+    for (std::uint64_t digits = 1 + draw.Below(10); digits > 1; --digits)
+      account = account * 10 + draw.Below(10);
+    g.ibans.push_back(ExpectedIban(bankCode, account));
+    const std::uint64_t cents = 1 + draw.Below(draw.Below(4) == 0 ? 100 : 10000000);
+    std::string amount = std::to_string(cents / 100) + "." + std::to_string(cents % 100 / 10) +
+                         std::to_string(cents % 10);
+    std::string record = "010 1\n015 0\n105 15.03.2024\n155 C\n330 05\n";
+    record += "205 " + std::string(kNames[draw.Below(5)]) + " " + std::to_string(i) + "\n";
+    record += "305 " + std::to_string(bankCode) + "\n310 " + std::to_string(account) + "\n";
+    record += "100 RE-" + std::to_string(100000 + i) + "\n115 " + amount + "\n";
+    record += "920 RE \n921 VOM \n911 Kundennr " + std::to_string(draw.Below(99999)) + "\n";
+    g.records += record + "--\n";
+  }
+  return g;
+}
+
+// All texts between <tag> and </tag>, in order.
+std::vector<std::string> Elements(const std::string& xml, const std::string& tag) {
+  std::vector<std::string> out;
+  const std::string open = "<" + tag, close = "</" + tag + ">";
+  for (std::size_t at = 0; (at = xml.find(open, at)) != std::string::npos;) {
+    const std::size_t start = xml.find('>', at) + 1;
+    const std::size_t end = xml.find(close, start);
+    if (xml[at + open.size()] == '>' || xml[at + open.size()] == ' ')
+      out.push_back(xml.substr(start, end - start));
+    at = end;
+  }
+  return out;
+}
+
+std::int64_t Cents(const std::string& decimal) {
+  const std::size_t dot = decimal.find('.');
+  EXPECT_EQ(decimal.size() - dot, 3u) << decimal;
+  return std::atoll(decimal.substr(0, dot).c_str()) * 100 +
+         std::atoll(decimal.substr(dot + 1).c_str());
+}
+
+struct Bulk {
+  const char* name;
+  const char* config;
+  const char* release;
+  const char* transaction;  // element of one payment
+  std::size_t amountAt;     // position of the amount in the C record
+  std::size_t sumAt;        // position of the amount sum in the E record
+};
+
+class SepaBulkTest : public ::testing::TestWithParam<Bulk> {};
+
+TEST_P(SepaBulkTest, FiveHundredPayments) {
+  const Bulk& c = GetParam();
+  constexpr int kCount = 500;
+  const Generated g = Generate(kCount, 23);
+  TempDir work;
+  WriteFile(work / "SPK.FRM", kForm);
+
+  // The same input as a DTAUS file first: the amounts to compare with.
+  WriteFile(work / "fibconf", std::string(c.config) + c.release + "SPK_FORMAT=DTAUS\n");
+  WriteFile(work / "SPK.NUM", "41\r\n");
+  WriteFile(work / "INPUT.$TM", EncodeRecords(g.records));
+  RunResult r = RunZeko(work.path(), {"/CONFIG:./fibconf", "/TEMP:INPUT", "/ND"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const std::string dtaus = ReadFile(work / "SEPA.XML");
+  ASSERT_EQ(dtaus.size(), 128u + 256u * kCount + 128u);
+  const std::string e = dtaus.substr(128 + 256 * kCount);
+  const std::int64_t dtausSum = std::atoll(e.substr(c.sumAt - 1, 13).c_str());
+
+  WriteFile(work / "fibconf", std::string(c.config) + c.release);
+  r = RunZeko(work.path(), {"/CONFIG:./fibconf", "/TEMP:INPUT"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const std::string xml = ReadFile(work / "SEPA.XML");
+  EXPECT_EQ(SchemaErrors(xml, work.path()), "");
+
+  const std::vector<std::string> counts = Elements(xml, "NbOfTxs");
+  const std::vector<std::string> sums = Elements(xml, "CtrlSum");
+  ASSERT_EQ(counts.size(), 2u);  // group header and the one payment block
+  ASSERT_EQ(sums.size(), 2u);
+  EXPECT_EQ(counts[0], "500");
+  EXPECT_EQ(counts[1], "500");
+  EXPECT_EQ(sums[0], sums[1]);
+
+  std::string::size_type at = 0;
+  std::int64_t total = 0;
+  int n = 0;
+  const std::string open = std::string("<") + c.transaction + ">";
+  while ((at = xml.find(open, at)) != std::string::npos && n < kCount) {
+    const std::size_t end = xml.find(std::string("</") + c.transaction + ">", at);
+    const std::string tx = xml.substr(at, end - at);
+    const std::vector<std::string> ibans = Elements(tx, "IBAN");
+    const std::vector<std::string> amounts = Elements(tx, "InstdAmt");
+    ASSERT_EQ(ibans.size(), 1u);
+    ASSERT_EQ(amounts.size(), 1u);
+    EXPECT_EQ(ibans[0], g.ibans[n]) << "payment " << n + 1;
+    const std::int64_t cents = Cents(amounts[0]);
+    const std::string cRecord = dtaus.substr(128 + 256 * n, 256);
+    EXPECT_EQ(cents, std::atoll(cRecord.substr(c.amountAt - 1, 11).c_str())) << "payment " << n + 1;
+    total += cents;
+    ++n;
+    at = end;
+  }
+  EXPECT_EQ(n, kCount);
+  EXPECT_EQ(Cents(sums[0]), total);
+  // The E record sums the amounts before they are rounded to cents; with
+  // whole cents in the input that is the same sum.
+  EXPECT_EQ(total, dtausSum);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, SepaBulkTest,
+    ::testing::Values(Bulk{"CreditTransfers", kCreditConfig, "", "CdtTrfTxInf", 51, 18},
+                      Bulk{"DirectDebits", kDebitConfig, "RELEASE=1\n", "DrctDbtTxInf", 80, 65}),
+    [](const ::testing::TestParamInfo<Bulk>& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace zeko::test
