@@ -4,6 +4,7 @@
 #include <string>
 
 #include "config/settings.h"
+#include "output/line_sink.h"
 #include "record/record.h"
 
 namespace zeko {
@@ -38,10 +39,10 @@ class Writer {
   virtual void Write(const Record& record) = 0;
   virtual void Close() = 0;
   // Records written so far, as the dialog shows them.
-  long Count() const { return count_; }
+  long Count() const { return sink_.count(); }
 
  protected:
-  long count_ = 0;
+  LineSink sink_;  // the output file; it keeps the count
 };
 
 }  // namespace zeko

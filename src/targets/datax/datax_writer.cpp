@@ -86,8 +86,6 @@ class DataxWriter final : public Writer {
 
   // The file is never written in place: a run that fails part-way leaves
   // the earlier runs' records exactly as they were.
-  SafeOutput file_;
-  OutputStream* out_ = nullptr;
 };
 
 DataxWriter::DataxWriter(const RunInfo& run, int dataType)
@@ -112,9 +110,9 @@ void DataxWriter::Open(const RunInfo&) {
   // appended to, whatever APPEND says. A missing file is created at once,
   // with the message of the appending opener when it cannot be.
   const std::string& path = run_.outputPath;
-  out_ = &file_.Open(path, SafeOutput::Mode::kAppend, "Fehler beim öffnen Outputdatei " + path,
-                     [&path] { CloseOutputFile(OpenAppendFile(path)); });
-  count_ = 0;
+  sink_.Configure(LineSink::Framing::kRaw, LineSink::Counting::kLines, run_.settings.oemCharset);
+  sink_.Open(path, SafeOutput::Mode::kAppend, "Fehler beim öffnen Outputdatei " + path,
+             [&path] { CloseOutputFile(OpenAppendFile(path)); });
 }
 
 void DataxWriter::Write(const Record& record) {
@@ -124,15 +122,12 @@ void DataxWriter::Write(const Record& record) {
   char* line = record_.data();
   line[recordLength_ - 2] = '\r';
   line[recordLength_ - 1] = '\n';
-  if (run_.settings.oemCharset) AnsiToOem(line, recordLength_ - 2);
-  out_->WriteRaw(line, recordLength_);
-  ++count_;
+  sink_.Put(line, recordLength_);
 }
 
 void DataxWriter::Close() {
-  if (!Serves() || out_ == nullptr) return;
-  out_ = nullptr;
-  file_.Commit();
+  if (!Serves() || !sink_.open()) return;
+  sink_.Commit();
 }
 
 // Builds the record row by row; true when it is to be skipped. The rows

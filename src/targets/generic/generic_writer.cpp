@@ -276,15 +276,14 @@ void GenericWriter::SelectLayout(int list) {
 void GenericWriter::Open(const RunInfo&) {
   // Without APPEND the file starts over, as if removed and created anew.
   const std::string& path = run_.outputPath;
-  out_ = &file_.Open(path, s_.append != 0 ? SafeOutput::Mode::kAppend : SafeOutput::Mode::kReplace,
-                     "Fehler beim öffnen Outputdatei " + path,
-                     [&path] { CloseOutputFile(OpenAppendFile(path)); });
-  count_ = 0;
+  sink_.Configure(LineSink::Framing::kRaw, LineSink::Counting::kByWriter, s_.oemCharset);
+  sink_.Open(path, s_.append != 0 ? SafeOutput::Mode::kAppend : SafeOutput::Mode::kReplace,
+             "Fehler beim öffnen Outputdatei " + path,
+             [&path] { CloseOutputFile(OpenAppendFile(path)); });
   if (!empty(s_.genericFileHeader.c_str())) {
     std::string header = s_.genericFileHeader + s_.genericRecSep;
-    WriteOut(header.data(), header.size());
+    sink_.Put(header);
   }
-  return;
 }
 
 void GenericWriter::Write(const Record& record) {
@@ -307,8 +306,8 @@ void GenericWriter::Write(const Record& record) {
       // A group none of whose records was accepted holds the previous
       // group's record, which is already written.
       if (recordPending_ && groupRecords_ != 0 && total115_ != 0.0) {
-        WriteOut(held_.data(), heldLength_);
-        ++count_;
+        sink_.Put(held_.data(), heldLength_);
+        sink_.Tally();
       }
       recordPending_ = true;
       total115_ = 0.0;
@@ -325,26 +324,19 @@ void GenericWriter::Write(const Record& record) {
     ++groupRecords_;
     return;
   }
-  WriteOut(line_.data(), recordLength_);
+  sink_.Put(line_.data(), recordLength_);
   total115_ = 0.0;
   total116_ = 0.0;
-  ++count_;
+  sink_.Tally();
   return;
 }
 
 void GenericWriter::Close() {
   if (consolidating_ && groupRecords_ != 0 && total115_ != 0.0) {
-    WriteOut(held_.data(), heldLength_);
-    ++count_;
+    sink_.Put(held_.data(), heldLength_);
+    sink_.Tally();
   }
-  out_ = nullptr;
-  file_.Commit();
-  return;
-}
-
-void GenericWriter::WriteOut(char* data, std::size_t length) {
-  if (s_.oemCharset) AnsiToOem(data, length);
-  out_->WriteRaw(data, length);
+  sink_.Commit();
 }
 
 bool GenericWriter::BuildGenericRecord() {

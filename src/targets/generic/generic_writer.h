@@ -33,7 +33,6 @@ class GenericWriter final : public Writer {
   void SetNumberValue(double x);
   void SetIntValue(std::int64_t n);
   void SplitField217(bool cutValue);
-  void WriteOut(char* data, std::size_t length);
 
   const RunInfo& run_;
   const Record* rec_ = nullptr;  // the record being written
@@ -42,8 +41,6 @@ class GenericWriter final : public Writer {
   bool consolidating_;
   MapTable layout_;
   // Never written in place: a failed run leaves an existing file as it was.
-  SafeOutput file_;
-  OutputStream* out_ = nullptr;
 
   std::vector<char> line_;     // the record being built
   std::vector<char> value_;    // the current field's value (WorkBuffer)

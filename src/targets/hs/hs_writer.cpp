@@ -75,7 +75,6 @@ class HsWriter final : public Writer {
  private:
   void BuildRecord();
   void AdjustField(std::uint32_t field, char* value);
-  void WriteLine(char* text);
 
   const RunInfo& run_;
   const Record* rec_ = nullptr;  // the record being written
@@ -86,8 +85,6 @@ class HsWriter final : public Writer {
   char recordKind_[2] = " ";
   char newFileMark_[2] = "A";
 
-  SafeOutput file_;
-  OutputStream* out_ = nullptr;
   std::string endLine_;
 
   // Per-record values handed from one row to a later one.
@@ -131,21 +128,19 @@ void HsWriter::Open(const RunInfo&) {
   endLine_.assign(std::size_t(endWidth_) + 2, ' ');
   endLine_.front() = 'E';
   endLine_.back() = '\n';
-  const std::string path = ResolvePath(run_.outputPath);
-  if (file_.OpenExisting(path, "Fehler beim öffnen Ausgabedatei HS-FIBU",
-                         "Fehler beim öffnen Outputdatei " + run_.outputPath)) {
-    newFileMark_[0] = ' ';
-    std::int64_t endLine = FindEndLine(file_.existing());
-    if (endLine < 0) ErrorExitText("Keine Endekennung in HS-FIBU Ausgabedatei");
-    // Everything from the old end line on is written over.
-    out_ = &file_.Begin(endLine);
-  } else {
-    // A new file starts with its end line; this run's lines take its place
-    // at once, so the new content simply starts empty.
-    out_ = &file_.Begin(0);
-  }
-  count_ = 0;
-  return;
+  sink_.Configure(LineSink::Framing::kTextLine, LineSink::Counting::kByWriter,
+                  run_.settings.oemCharset);
+  // Everything from the old end line on is written over. A new file starts
+  // with its end line; this run's lines take its place at once, so the new
+  // content simply starts empty.
+  const bool existed = sink_.OpenInPlace(
+      run_.outputPath, "Fehler beim öffnen Ausgabedatei HS-FIBU",
+      "Fehler beim öffnen Outputdatei " + run_.outputPath, [](std::FILE* file, std::int64_t) {
+        const std::int64_t endLine = FindEndLine(file);
+        if (endLine < 0) ErrorExitText("Keine Endekennung in HS-FIBU Ausgabedatei");
+        return endLine;
+      });
+  if (existed) newFileMark_[0] = ' ';
 }
 
 void HsWriter::Write(const Record& record) {
@@ -158,27 +153,26 @@ void HsWriter::Write(const Record& record) {
       key120_.assign(account120);
       key110_.assign(account110);
       running_ = 0;
-      if (groupStarted_) WriteLine(held_.data());
+      if (groupStarted_) sink_.PutText(held_.data());
     }
     groupStarted_ = true;
   }
   BuildRecord();
   hs::CopyText(held_.data(), line_.data(), held_.size());
   if (!consolidate_) {
-    WriteLine(line_.data());
+    sink_.PutText(line_.data());
     running_ = 0;
   }
-  ++count_;
+  sink_.Tally();
   return;
 }
 
 void HsWriter::Close() {
   if (table_.empty()) return;
-  if (consolidate_) WriteLine(held_.data());
-  out_->Write(endLine_);
-  out_->Putc('\x1A');
-  file_.Commit();
-  out_ = nullptr;
+  if (consolidate_) sink_.PutText(held_.data());
+  sink_.PutRaw(endLine_);
+  sink_.PutRaw("\x1A");
+  sink_.Commit();
   return;
 }
 
@@ -243,12 +237,6 @@ void HsWriter::AdjustField(std::uint32_t field, char* value) {
     case 900: hs::CopyText(value, negative_ ? "-" : "+"); break;
     default: break;
   }
-}
-
-void HsWriter::WriteLine(char* text) {
-  if (run_.settings.oemCharset) AnsiToOem(text);
-  out_->Write(text, std::strlen(text));
-  out_->Write("\n", 1);
 }
 
 }  // namespace

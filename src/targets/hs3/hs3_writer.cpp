@@ -53,7 +53,6 @@ class Hs3Writer final : public Writer {
   bool AdjustAmount(double& running, char* value);
   // Builds and writes one address line; true when it was written.
   bool WriteAddressLine(MapTable layout);
-  void WriteLine(char* text);
   std::string HeaderLine(char digit) const;
   void NoteOptionalLines(const Record& record);
 
@@ -66,9 +65,6 @@ class Hs3Writer final : public Writer {
   MapTable bookingLayout_;
   char recordKind_[2] = " ";
   char newFileMark_[2] = "A";
-
-  SafeOutput file_;
-  OutputStream* out_ = nullptr;
 
   // Per-record values handed from one row to a later one.
   std::array<char, kValueRoom> terms_{};    // field 140
@@ -137,16 +133,15 @@ void Hs3Writer::NoteOptionalLines(const Record& record) {
 void Hs3Writer::Open(const RunInfo& run) {
   NoteOptionalLines(run.first);
   if (!bookings_ && !addresses_) return;
-  const std::string path = ResolvePath(run_.outputPath);
-  if (file_.OpenExisting(path, kOpenError, "Fehler beim öffnen Outputdatei " + run_.outputPath)) {
+  sink_.Configure(LineSink::Framing::kTextLine, LineSink::Counting::kByWriter,
+                  run_.settings.oemCharset);
+  if (sink_.OpenInPlace(run_.outputPath, kOpenError,
+                        "Fehler beim öffnen Outputdatei " + run_.outputPath,
+                        [](std::FILE*, std::int64_t size) { return size; })) {
     newFileMark_[0] = ' ';
-    out_ = &file_.Begin(file_.existingSize());
   } else {
-    out_ = &file_.Begin(0);
-    out_->Write(HeaderLine(bookings_ ? '3' : '2'));
+    sink_.PutRaw(HeaderLine(bookings_ ? '3' : '2'));
   }
-  count_ = 0;
-  return;
 }
 
 void Hs3Writer::Write(const Record& record) {
@@ -165,7 +160,7 @@ void Hs3Writer::ProcessBooking() {
       key120_.assign(account120);
       key110_.assign(account110);
       // A group whose amounts cancel out is not written at all.
-      if (groupStarted_ && !(running1_ == 0 && running2_ == 0)) WriteLine(held_.data());
+      if (groupStarted_ && !(running1_ == 0 && running2_ == 0)) sink_.PutText(held_.data());
       groupStarted_ = true;
       running1_ = 0;
       running2_ = 0;
@@ -176,15 +171,15 @@ void Hs3Writer::ProcessBooking() {
   hs::CopyText(held_.data(), line_.data(), held_.size());
   ++groupLines_;
   if (!consolidate_) {
-    WriteLine(line_.data());
+    sink_.PutText(line_.data());
     running1_ = 0;
     running2_ = 0;
   }
-  ++count_;
+  sink_.Tally();
 }
 
 void Hs3Writer::ProcessAddress() {
-  if (WriteAddressLine(hs3::kAddressLine1)) ++count_;
+  if (WriteAddressLine(hs3::kAddressLine1)) sink_.Tally();
   WriteAddressLine(hs3::kAddressLine2);
   WriteAddressLine(hs3::kAddressLine7);
   WriteAddressLine(hs3::kAddressLine8);
@@ -194,19 +189,18 @@ void Hs3Writer::ProcessAddress() {
 
 bool Hs3Writer::WriteAddressLine(MapTable layout) {
   if (!BuildRecord(layout)) return false;
-  WriteLine(line_.data());
+  sink_.PutText(line_.data());
   return true;
 }
 
 void Hs3Writer::Close() {
   if (!bookings_ && !addresses_) return;
   if (consolidate_ && groupLines_ > 0 && !(running1_ == 0 && running2_ == 0)) {
-    WriteLine(held_.data());
+    sink_.PutText(held_.data());
   }
-  out_->Write(HeaderLine(' '));
-  out_->Putc('\x1A');
-  file_.Commit();
-  out_ = nullptr;
+  sink_.PutRaw(HeaderLine(' '));
+  sink_.PutRaw("\x1A");
+  sink_.Commit();
   return;
 }
 
@@ -311,12 +305,6 @@ bool Hs3Writer::AdjustField(std::uint32_t field, char* value) {
     default: break;
   }
   return false;
-}
-
-void Hs3Writer::WriteLine(char* text) {
-  if (run_.settings.oemCharset) AnsiToOem(text);
-  out_->Write(text, std::strlen(text));
-  out_->Write("\n", 1);
 }
 
 }  // namespace

@@ -99,8 +99,6 @@ class Khk8Writer final : public Writer {
   bool grouping_;
   // The file is replaced only once the run has written all of it: a run
   // that fails part-way leaves the earlier file as it was.
-  SafeOutput file_;
-  OutputStream* out_ = nullptr;
 
   std::vector<char> line_;  // built text, sized from the layout
   std::size_t lineLength_ = 0;
@@ -133,10 +131,9 @@ void Khk8Writer::Open(const RunInfo&) {
   // Payments (and data of no known kind) have no layout: no file at all.
   if (table_.empty()) return;
   const std::string& path = run_.outputPath;
-  out_ = &file_.Open(path, SafeOutput::Mode::kTruncate, "ZEKO : Fehler Anlegen Outputdatei " + path,
-                     [&path] { CloseOutputFile(CreateOutputFile(path)); });
-  count_ = 0;
-  return;
+  sink_.Configure(LineSink::Framing::kRaw, LineSink::Counting::kLines, run_.settings.oemCharset);
+  sink_.Open(path, SafeOutput::Mode::kTruncate, "ZEKO : Fehler Anlegen Outputdatei " + path,
+             [&path] { CloseOutputFile(CreateOutputFile(path)); });
 }
 
 void Khk8Writer::Write(const Record& record) {
@@ -158,8 +155,7 @@ void Khk8Writer::Write(const Record& record) {
 void Khk8Writer::Close() {
   if (table_.empty()) return;
   if (grouping_ && collectedCount_ > 0) Khk8Flush();
-  out_ = nullptr;
-  file_.Commit();
+  sink_.Commit();
   return;
 }
 
@@ -291,11 +287,7 @@ void Khk8Writer::Khk8Flush() {
   pairIndex_.clear();
 }
 
-void Khk8Writer::Khk8WriteLine(char* text, std::size_t length) {
-  if (run_.settings.oemCharset) AnsiToOem(text, length);
-  out_->WriteRaw(text, length);
-  ++count_;
-}
+void Khk8Writer::Khk8WriteLine(char* text, std::size_t length) { sink_.Put(text, length); }
 
 // The input value without its trailing blanks, or the row's default for a
 // constant row and for an input field that has no text.

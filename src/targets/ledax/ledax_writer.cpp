@@ -8,7 +8,6 @@
 #include "convert/convert.h"
 #include "convert/line_builder.h"
 #include "lib/platform.h"
-#include "output/collecting_file.h"
 #include "targets/common/consolidation.h"
 #include "targets/ledax/ledax_layouts.h"
 #include "targets/writer.h"
@@ -37,11 +36,14 @@ class LedaxWriter final : public Writer {
 
   void Open(const RunInfo&) override {
     const bool append = run_.settings.append != 0;
-    out_ = &OpenCollectingFile(file_, run_.outputPath, append, kOpenFailed);
-    count_ = 0;
-    if (!run_.outputPath2.empty())
-      out2_ = &OpenCollectingFile(file2_, run_.outputPath2, append, kOpenFailed);
-    return;
+    sink_.Configure(LineSink::Framing::kTextLine, LineSink::Counting::kByWriter,
+                    run_.settings.oemCharset);
+    sink_.OpenCollecting(run_.outputPath, append, kOpenFailed);
+    if (!run_.outputPath2.empty()) {
+      sink2_.Configure(LineSink::Framing::kTextLine, LineSink::Counting::kByWriter,
+                       run_.settings.oemCharset);
+      sink2_.OpenCollecting(run_.outputPath2, append, kOpenFailed);
+    }
   }
 
   void Write(const Record& record) override {
@@ -51,31 +53,27 @@ class LedaxWriter final : public Writer {
     } else if (run_.dataType == 2 || run_.dataType == 4) {
       ProcessAddress();
     }
-    return;
   }
 
   void Close() override {
     // Both held lines belong to the same bookings, so they are current
     // together; for address data the second slot never holds a line.
     const bool flush = groups_.TakeHeldAtClose();
-    if (flush) WriteHeld(*out_, 0);
-    if (out2_ && flush && IsBooking()) WriteHeld(*out2_, 1);
+    if (flush) sink_.Put(groups_.Held(0));
+    if (sink2_.open() && flush && IsBooking()) sink2_.Put(groups_.Held(1));
     // The two files belong together: both are complete on the disk before
     // either takes its place.
-    out_ = nullptr;
-    out2_ = nullptr;
-    file_.Finish();
-    file2_.Finish();
-    file_.Commit();
-    file2_.Commit();
-    return;
+    sink_.Finish();
+    sink2_.Finish();
+    sink_.Commit();
+    sink2_.Commit();
   }
 
  private:
   void ProcessBooking() {
     if (groups_.BeginRecord((*rec_))) {
-      WriteHeld(*out_, 0);
-      if (out2_) WriteHeld(*out2_, 1);
+      sink_.Put(groups_.Held(0));
+      if (sink2_.open()) sink2_.Put(groups_.Held(1));
     }
     if (BuildBooking()) {
       groups_.DropRecord();
@@ -83,14 +81,14 @@ class LedaxWriter final : public Writer {
     }
     if (groups_.on()) {
       groups_.Keep(0, line_.data());
-      if (out2_) groups_.Keep(1, line2_.data());
+      if (sink2_.open()) groups_.Keep(1, line2_.data());
       groups_.HoldRecord();
     } else {
-      WriteOut(*out_, line_.data());
-      if (out2_) WriteOut(*out2_, line2_.data());
+      sink_.PutText(line_.data());
+      if (sink2_.open()) sink2_.PutText(line2_.data());
       groups_.RecordWritten();
     }
-    ++count_;
+    sink_.Tally();
   }
 
   // Address data has no groups: in consolidation mode every line replaces
@@ -102,9 +100,9 @@ class LedaxWriter final : public Writer {
       groups_.Keep(0, line_.data());
       groups_.HoldRecord();
     } else {
-      WriteOut(*out_, line_.data());
+      sink_.PutText(line_.data());
     }
-    ++count_;
+    sink_.Tally();
   }
 
   bool IsBooking() const { return run_.dataType == 1 || run_.dataType == 3 || run_.dataType == 5; }
@@ -154,26 +152,11 @@ class LedaxWriter final : public Writer {
     }
   }
 
-  void WriteHeld(OutputStream& out, int slot) {
-    std::string& held = groups_.Held(slot);
-    if (run_.settings.oemCharset) AnsiToOem(held.data(), held.size());
-    WriteLine(out, held.data(), held.size());
-  }
-
-  void WriteOut(OutputStream& out, char* line) {
-    const std::size_t length = std::strlen(line);
-    if (run_.settings.oemCharset) AnsiToOem(line, length);
-    WriteLine(out, line, length);
-  }
-
   const RunInfo& run_;
   const Record* rec_ = nullptr;  // the record being written
   MapTable address_;
   Consolidation groups_;
-  SafeOutput file_;
-  SafeOutput file2_;
-  OutputStream* out_ = nullptr;
-  OutputStream* out2_ = nullptr;
+  LineSink sink2_;  // the supplement lines, when NAMEn names a second file
   std::array<char, kLineRoom> line_{};
   std::array<char, kLineRoom> line2_{};
   std::array<char, kValueRoom> value_{};

@@ -6,7 +6,6 @@
 #include "convert/convert.h"
 #include "convert/line_builder.h"
 #include "lib/platform.h"
-#include "output/collecting_file.h"
 #include "targets/common/consolidation.h"
 #include "targets/pcrewe/pcrewe_layouts.h"
 #include "targets/writer.h"
@@ -32,16 +31,16 @@ class PcreweWriter final : public Writer {
       : run_(run), layout_(layout), groups_(run.consolidation != 0) {}
 
   void Open(const RunInfo&) override {
-    out_ = &OpenCollectingFile(file_, run_.outputPath, run_.settings.append != 0,
-                               "Fehler öffnen Ausgabedatei REWE-FIBU");
-    count_ = 0;
-    return;
+    sink_.Configure(LineSink::Framing::kTextLine, LineSink::Counting::kByWriter,
+                    run_.settings.oemCharset);
+    sink_.OpenCollecting(run_.outputPath, run_.settings.append != 0,
+                         "Fehler öffnen Ausgabedatei REWE-FIBU");
   }
 
   void Write(const Record& record) override {
     rec_ = &record;
     if (run_.dataType < 1 || run_.dataType > 5) return;
-    if (groups_.BeginRecord((*rec_))) WriteHeld();
+    if (groups_.BeginRecord((*rec_))) sink_.Put(groups_.Held(0));
     if (BuildRecord()) {
       groups_.DropRecord();
       return;
@@ -50,17 +49,16 @@ class PcreweWriter final : public Writer {
       groups_.Keep(0, line_.data());
       groups_.HoldRecord();
     } else {
-      WriteOut(line_.data(), std::strlen(line_.data()));
+      sink_.PutText(line_.data());
       groups_.RecordWritten();
     }
-    ++count_;
+    sink_.Tally();
     return;
   }
 
   void Close() override {
-    if (groups_.TakeHeldAtClose()) WriteHeld();
-    out_ = nullptr;
-    file_.Commit();
+    if (groups_.TakeHeldAtClose()) sink_.Put(groups_.Held(0));
+    sink_.Commit();
     return;
   }
 
@@ -98,22 +96,10 @@ class PcreweWriter final : public Writer {
     }
   }
 
-  void WriteHeld() {
-    std::string& held = groups_.Held(0);
-    WriteOut(held.data(), held.size());
-  }
-
-  void WriteOut(char* line, std::size_t length) {
-    if (run_.settings.oemCharset) AnsiToOem(line, length);
-    WriteLine(*out_, line, length);
-  }
-
   const RunInfo& run_;
   const Record* rec_ = nullptr;  // the record being written
   MapTable layout_;
   Consolidation groups_;
-  SafeOutput file_;
-  OutputStream* out_ = nullptr;
   std::array<char, kLineRoom> line_{};
   std::array<char, kValueRoom> value_{};
   // Carries the city from row 217 to row 220 of the same record.

@@ -143,8 +143,7 @@ class SpkWriter final : public Writer {
 
   // The payment file is put in place whole once its E record is written: a
   // run that fails before leaves an existing file exactly as it was.
-  SafeOutput file_;
-  OutputStream* out_ = nullptr;
+  SafeOutput file_;  // the SEPA document
   std::array<char, kLineRoom> record_{};
   std::array<char, kValueRoom> value_{};
 
@@ -190,16 +189,18 @@ void SpkWriter::Open(const RunInfo& run) {
   rec_ = &run.first;
   if (SpkSepaChosen(run_.settings)) {
     sepa_ = std::make_unique<SpkSepa>(run_.settings, euro_, GetSysTime());
-    count_ = 0;
     return;
   }
   const std::string& path = run_.outputPath;
   const bool append = run_.settings.append != 0;
-  out_ = &file_.Open(path, append ? SafeOutput::Mode::kAppend : SafeOutput::Mode::kTruncate,
-                     "Fehler beim öffnen Outputdatei " + path,
-                     [&path, append] { OpenOutputStream(path, append)->Close(); });
+  // Records are written as "%s" writes them, up to the first zero byte,
+  // with no line end.
+  sink_.Configure(LineSink::Framing::kText, LineSink::Counting::kByWriter,
+                  run_.settings.oemCharset);
+  sink_.Open(path, append ? SafeOutput::Mode::kAppend : SafeOutput::Mode::kTruncate,
+             "Fehler beim öffnen Outputdatei " + path,
+             [&path, append] { OpenOutputStream(path, append)->Close(); });
   WriteRecord(BuildRecord(aLayout_));
-  count_ = 0;
   amountSum_ = 0.0;
   accountSum_.Reset();
   bankCodeSum_.Reset();
@@ -210,11 +211,11 @@ void SpkWriter::Write(const Record& record) {
   rec_ = &record;
   const std::size_t length = BuildRecord(cLayout_);
   if (sepa_) {
-    sepa_->Add(record_.data(), (*rec_), keptBlz_, keptKonto_, count_ + 1);
+    sepa_->Add(record_.data(), (*rec_), keptBlz_, keptKonto_, sink_.count() + 1);
   } else {
     WriteRecord(length);
   }
-  ++count_;
+  sink_.Tally();
 }
 
 void SpkWriter::Close() {
@@ -223,12 +224,11 @@ void SpkWriter::Close() {
     PrintCoverNote();
     return;
   }
-  if (cLayout_.empty() || !out_) return;
+  if (cLayout_.empty() || !sink_.open()) return;
   WriteTrailer();
   // The file is complete and in place before the cover note, whose failures
   // end the run.
-  out_ = nullptr;
-  file_.Commit();
+  sink_.Commit();
   PrintCoverNote();
 }
 
@@ -272,19 +272,14 @@ void SpkWriter::AdjustField(std::uint32_t field, char* value, std::size_t room) 
   }
 }
 
-// Records are written as "%s" writes them, up to the first zero byte,
-// with no line end.
 void SpkWriter::WriteRecord(std::size_t length) {
-  char* record = record_.data();
-  length = strnlen(record, length);
-  if (run_.settings.oemCharset) AnsiToOem(record, length);
-  out_->Write(record, length);
+  sink_.Put(record_.data(), strnlen(record_.data(), length));
 }
 
 void SpkWriter::WriteTrailer() {
   std::string trailer = "0128E     ";
   std::array<char, 32> count;
-  std::snprintf(count.data(), count.size(), "%07ld", count_);
+  std::snprintf(count.data(), count.size(), "%07ld", sink_.count());
   trailer += count.data();
   std::string number;
   FormatDouble(number, euro_ ? 0.0 : amountSum_, 13, 0, true);  // DM amount sum
@@ -296,7 +291,7 @@ void SpkWriter::WriteTrailer() {
   FormatDouble(number, euro_ ? amountSum_ : 0.0, 13, 0, true);  // Euro amount sum
   trailer += number;
   trailer.append(51, ' ');
-  out_->Write(trailer);
+  sink_.PutRaw(trailer);
 }
 
 void SpkWriter::PlaceholderValue(char letter, long long diskNumber, std::string& value) const {
@@ -308,7 +303,7 @@ void SpkWriter::PlaceholderValue(char letter, long long diskNumber, std::string&
     }
     case 'B': value = run_.today; break;
     case 'C': value = std::to_string(diskNumber); break;
-    case 'D': value = std::to_string(count_); break;
+    case 'D': value = std::to_string(sink_.count()); break;
     case 'E': FormatDouble(value, amountSum_ / 100.0, 16, 2, false); break;
     case 'F': accountSum_.Format(value, 16, false); break;
     case 'G': bankCodeSum_.Format(value, 16, false); break;
