@@ -18,7 +18,7 @@ namespace {
 
 void ConvertDate(int layout, char* out, char* date) {
   char fallback[] = "00.00.0000";
-  std::size_t len = date ? std::strlen(date) : 0;
+  std::size_t len = date ? strnlen(date, 11) : 0;
   const char* d = date;
   if (len == 8 || len == 10) {
     fillnull(date);
@@ -73,13 +73,20 @@ void ConvertNumber(char* out, const MapEntry& row, const char* value) {
   const bool absolute = code == 21 || code == 25 || code == 26 || code == 27;
   if (absolute) x = std::fabs(x);
   if (code == 27) --w;
-  char text[400 + kFixedRoom];
-  // A field wider than any number keeps its own width (the text is padded).
-  FormatFixed(text, x, w > 400 ? 0 : w, decimals);
+  char text[kFixedRoom];
+  const std::size_t n = FormatFixed(text, x, 0, decimals);
   if (code == 22)
-    if (char* dot = std::strchr(text, '.')) *dot = ',';
+    if (char* dot = static_cast<char*>(std::memchr(text, '.', n))) *dot = ',';
   if (w < 0) w = 0;
-  rightbound(out, text, w);
+  // As rightbound places it: a text wider than the field keeps its start.
+  const auto width = static_cast<std::size_t>(w);
+  if (n >= width) {
+    std::memcpy(out, text, width);
+  } else {
+    std::memset(out, ' ', width - n);
+    std::memcpy(out + (width - n), text, n);
+  }
+  out[width] = '\0';
   if (code == 12 || code == 19 || code == 21 || code == 22 || code == 25 || code == 26 ||
       code == 27)
     fillnull(out);
@@ -100,15 +107,10 @@ void ConvertText(char* out, const MapEntry& row, const char* value) {
   std::memset(out, ' ', w);
   out[w] = '\0';
   const char* a = row.a ? row.a : "";
-  std::size_t alen = std::strlen(a);
-  if (alen > w) alen = w;
+  const std::size_t alen = strnlen(a, w);
   std::memcpy(out, a, alen);
-  std::size_t room = w - alen;
-  if (room > 0 && value) {
-    std::size_t vlen = std::strlen(value);
-    if (vlen > room) vlen = room;
-    std::memcpy(out + alen, value, vlen);
-  }
+  const std::size_t room = w - alen;
+  if (room > 0 && value) std::memcpy(out + alen, value, strnlen(value, room));
   if (row.type == 16) {
     for (std::size_t i = alen; i < w; ++i) out[i] = UpperAsciiChar(out[i]);
   } else if (row.type == 10) {

@@ -19,20 +19,6 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // White space of the C locale's isspace.
 bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
-const char* SkipDigits(const char* p, const char* end) {
-  while (p < end && IsDigit(*p)) ++p;
-  return p;
-}
-
-// Exponent text (digits only) as a number, saturated far beyond any
-// exponent that still gives a finite, non-zero double.
-long ReadExponent(const char* p, const char* end) {
-  long e = 0;
-  for (; p < end && IsDigit(*p); ++p)
-    if (e < 100000) e = e * 10 + (*p - '0');
-  return e;
-}
-
 // The magnitude of a number too large or too small for a double: infinity
 // when its first significant digit stands before the decimal point once the
 // exponent is applied, else zero.
@@ -55,20 +41,49 @@ double OutOfRange(const char* digits, const char* digitsEnd, long exponent) {
   return position + exponent >= 0 ? std::numeric_limits<double>::infinity() : 0.0;
 }
 
-}  // namespace
+// Powers of ten that a double holds exactly.
+constexpr double kExactPow10[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                    1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                    1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
-double AtoF(std::string_view text) {
-  const char* p = text.data();
-  const char* const end = p + text.size();
-  while (p < end && IsSpace(*p)) ++p;
+// The end of a zero-terminated text: its zero byte stops every scan below,
+// so the text need not be measured first.
+struct ZeroByte {};
+bool Before(const char* p, const char* end) { return p < end; }
+bool Before(const char*, ZeroByte) { return true; }
+
+template <class End>
+const char* SkipSpace(const char* p, End end) {
+  while (Before(p, end) && IsSpace(*p)) ++p;
+  return p;
+}
+
+template <class End>
+const char* SkipDigits(const char* p, End end) {
+  while (Before(p, end) && IsDigit(*p)) ++p;
+  return p;
+}
+
+// Exponent digits as a number, saturated far beyond any exponent that still
+// gives a finite, non-zero double.
+long ReadExponent(const char* p, const char* end) {
+  long e = 0;
+  for (; p < end; ++p)
+    if (e < 100000) e = e * 10 + (*p - '0');
+  return e;
+}
+
+template <class End>
+double ReadReal(const char* p, End end) {
+  p = SkipSpace(p, end);
   bool negative = false;
-  if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+  if (Before(p, end) && (*p == '+' || *p == '-')) negative = *p++ == '-';
 
   // The longest prefix of the form digits [. digits] [exponent].
   const char* const digits = p;
   p = SkipDigits(p, end);
   bool any = p > digits;
-  if (p < end && *p == '.') {
+  if (Before(p, end) && *p == '.') {
     const char* fraction = p + 1;
     p = SkipDigits(fraction, end);
     any = any || p > fraction;
@@ -77,15 +92,41 @@ double AtoF(std::string_view text) {
   const char* const digitsEnd = p;
   long exponent = 0;
   bool fortranExponent = false;
-  if (p < end && (*p == 'e' || *p == 'E' || *p == 'd' || *p == 'D')) {
+  if (Before(p, end) && (*p == 'e' || *p == 'E' || *p == 'd' || *p == 'D')) {
     const char* q = p + 1;
     bool expNegative = false;
-    if (q < end && (*q == '+' || *q == '-')) expNegative = *q++ == '-';
-    if (q < end && IsDigit(*q)) {  // else the letter is not part of the number
+    if (Before(q, end) && (*q == '+' || *q == '-')) expNegative = *q++ == '-';
+    if (Before(q, end) && IsDigit(*q)) {  // else the letter is not part of the number
       fortranExponent = *p == 'd' || *p == 'D';
-      exponent = ReadExponent(q, end);
-      if (expNegative) exponent = -exponent;
       p = SkipDigits(q, end);
+      exponent = ReadExponent(q, p);
+      if (expNegative) exponent = -exponent;
+    }
+  }
+
+  // Most numbers have few digits: their digits as a whole number and a
+  // power of ten are both exact doubles, and the one rounding of the
+  // multiplication or division gives the nearest double, as below.
+  std::uint64_t whole = 0;
+  int count = 0;  // digits in whole, from the first non-zero one
+  int places = 0;  // digits after the point
+  bool inFraction = false;
+  for (const char* q = digits; q < digitsEnd; ++q) {
+    if (*q == '.') {
+      inFraction = true;
+      continue;
+    }
+    whole = whole * 10 + static_cast<unsigned>(*q - '0');
+    count += whole != 0;
+    places += inFraction;
+  }
+  if (count <= 15) {  // below 2^53
+    const long power = exponent - places;
+    if (whole == 0) return negative ? -0.0 : 0.0;
+    if (power >= -22 && power <= 22) {
+      const auto w = static_cast<double>(whole);
+      const double value = power < 0 ? w / kExactPow10[-power] : w * kExactPow10[power];
+      return negative ? -value : value;
     }
   }
 
@@ -107,22 +148,28 @@ double AtoF(std::string_view text) {
   return negative ? -value : value;
 }
 
-int AtoI(std::string_view text) {
-  const char* p = text.data();
-  const char* const end = p + text.size();
-  while (p < end && IsSpace(*p)) ++p;
+template <class End>
+int ReadInt(const char* p, End end) {
+  p = SkipSpace(p, end);
   bool negative = false;
-  if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+  if (Before(p, end) && (*p == '+' || *p == '-')) negative = *p++ == '-';
   // The magnitude, held just past the int range once it gets there.
   constexpr long long kCap = static_cast<long long>(INT_MAX) + 1;
   long long n = 0;
-  for (; p < end && IsDigit(*p); ++p) {
+  for (; Before(p, end) && IsDigit(*p); ++p) {
     n = n * 10 + (*p - '0');
     if (n > kCap) n = kCap;
   }
   if (negative) return n >= kCap ? INT_MIN : static_cast<int>(-n);
   return n >= kCap ? INT_MAX : static_cast<int>(n);
 }
+
+}  // namespace
+
+double AtoF(std::string_view text) { return ReadReal(text.data(), text.data() + text.size()); }
+double AtoF(const char* text) { return text ? ReadReal(text, ZeroByte{}) : 0.0; }
+int AtoI(std::string_view text) { return ReadInt(text.data(), text.data() + text.size()); }
+int AtoI(const char* text) { return text ? ReadInt(text, ZeroByte{}) : 0; }
 
 namespace {
 

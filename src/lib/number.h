@@ -15,13 +15,13 @@ namespace zeko {
 // nearest double; a magnitude beyond the double range gives an infinity,
 // one below it zero.
 double AtoF(std::string_view text);
-inline double AtoF(const char* text) { return text ? AtoF(std::string_view(text)) : 0.0; }
+double AtoF(const char* text);  // nullptr reads as 0
 
 // atoi: optional white space, an optional sign, decimal digits. A value
 // beyond the int range gives INT_MAX or INT_MIN, as the host runtime's
 // atoi does (its long is 32 bits wide).
 int AtoI(std::string_view text);
-inline int AtoI(const char* text) { return text ? AtoI(std::string_view(text)) : 0; }
+int AtoI(const char* text);  // nullptr reads as 0
 
 // Most decimals FormatFixed prints.
 inline constexpr int kMaxFixedDecimals = 19;
