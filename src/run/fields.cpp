@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "lib/filehandle.h"
+#include "lib/number.h"
 #include "run/context.h"
 #include "run/error.h"
 
@@ -40,17 +41,6 @@ int ParseFixed(const char* p, int n, std::size_t avail) {
   return negative ? -value : value;
 }
 
-// atoi over a value that is not zero-terminated.
-int AtoIPrefix(const char* p, std::size_t n) {
-  std::size_t i = 0;
-  while (i < n && (p[i] == ' ' || (p[i] >= '\t' && p[i] <= '\r'))) ++i;
-  bool negative = false;
-  if (i < n && (p[i] == '+' || p[i] == '-')) negative = p[i++] == '-';
-  long long v = 0;
-  while (i < n && p[i] >= '0' && p[i] <= '9' && v < (1LL << 40)) v = v * 10 + (p[i++] - '0');
-  return static_cast<int>(negative ? -v : v);
-}
-
 }  // namespace
 
 int ParseFixedInt(const char* text, int n) {
@@ -80,8 +70,8 @@ int SplitRecord(RunContext& ctx, const std::string& line) {
     if (const void* zero = std::memchr(value, '\0', vlen))
       vlen = static_cast<std::size_t>(static_cast<const char*>(zero) - value);
     if (sequential) {
-      if (number == 10) ctx.capturedDataType = AtoIPrefix(value, vlen);
-      if (number == 15) ctx.capturedConsolidation = AtoIPrefix(value, vlen);
+      if (number == 10) ctx.capturedDataType = AtoI(std::string_view(value, vlen));
+      if (number == 15) ctx.capturedConsolidation = AtoI(std::string_view(value, vlen));
       if (number == 198) ctx.capturedDate.assign(value, vlen);
       if (number == 105 && ctx.capturedDate.empty()) ctx.capturedDate.assign(value, vlen);
     } else if (hs3) {
