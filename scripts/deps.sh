@@ -2,7 +2,7 @@
 # Installs the Debian packages the build needs, where they are missing.
 set -euo pipefail
 need=()
-for pkg in g++ cmake make pkg-config libgtest-dev liblua5.4-dev; do
+for pkg in g++ cmake make pkg-config libgtest-dev liblua5.4-dev python3 tmux; do
   dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
 done
 if ((${#need[@]})); then
