@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
-# Cross-builds zeko.exe with MinGW-w64 into build-win/ and runs every golden
-# case of tests/golden against it under Wine, headless (no X display; the
-# runs get "/NOGUI", so no window and no message box is ever opened).
-# Cases that cannot pass on Windows are listed with their reason in
-# scripts/windows-skip.txt. Extra arguments select cases by "target/case"
-# substring.
+# Cross-builds zeko.exe with MinGW-w64 into build-win/ (Lua built from
+# Debian's source by scripts/win-lua.sh) and tests it under Wine, headless
+# (no X display: Wine's null graphics driver, see below):
+#  - every golden case of tests/golden, run with "/NOGUI" so that no window
+#    and no message box is opened; cases that cannot pass on Windows are
+#    listed with their reason in scripts/windows-skip.txt;
+#  - "--help", "/?" and "--version", and the progress dialog with Cancel
+#    (scripts/wine-dialog.sh);
+# then packs build-win/zeko-<version>-win64.zip (scripts/win-zip.sh).
+# Extra arguments select golden cases by "target/case" substring and skip
+# the rest.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,7 +17,7 @@ need=()
 for tool in cmake make python3; do
   command -v "$tool" >/dev/null || need+=("$tool")
 done
-for pkg in g++-mingw-w64-x86-64 wine wine64; do
+for pkg in g++-mingw-w64-x86-64 wine wine64 zip unzip; do
   dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
 done
 if ((${#need[@]})); then
@@ -20,6 +25,9 @@ if ((${#need[@]})); then
   apt-get update -qq
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 fi
+
+# Lua for Windows from Debian's source, built once into build-win/deps.
+./scripts/win-lua.sh build-win/deps
 
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
@@ -44,9 +52,22 @@ trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wine wineboot --init >/dev/null 2>&1
 fi
+# No X server: windows go to Wine's null graphics driver, where they exist
+# with their controls and messages but are drawn nowhere. The desktop process
+# takes its driver when the server starts, so a change restarts the server.
+if ! wine reg query 'HKCU\Software\Wine\Drivers' /v Graphics 2>/dev/null | grep null >/dev/null; then
+  wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d null /f >/dev/null 2>&1
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -p 2>/dev/null || true
+fi
 wintemp="Z:$(printf '%s' "$work" | tr / '\\')"
 for var in TMP TEMP; do
   wine reg add 'HKCU\Environment' /v "$var" /t REG_SZ /d "$wintemp" /f >/dev/null 2>&1
 done
 
-python3 scripts/wine_golden.py build-win/zeko.exe "$work" --skip scripts/windows-skip.txt "$@"
+status=0
+python3 scripts/wine_golden.py build-win/zeko.exe "$work" --skip scripts/windows-skip.txt "$@" || status=1
+(($#)) && exit $status
+./scripts/wine-dialog.sh build-win/zeko.exe build-win/dialog_probe.exe "$work" || status=1
+./scripts/win-zip.sh build-win/zeko.exe build-win || status=1
+exit $status

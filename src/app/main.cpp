@@ -5,6 +5,7 @@
 
 #include "app/run.h"
 #include "app/terminal_dialog.h"
+#include "app/usage.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);
 #endif
+  if (zeko::AnswerInfoRequest(argc, argv)) return 0;
   std::vector<std::string> words;
   for (int i = 0; i < argc; ++i) words.emplace_back(argv[i]);
   auto dialog = zeko::MakeProgressDialog();

@@ -6,6 +6,7 @@
 #include "app/progress.h"
 #include "config/config.h"
 #include "lib/error.h"
+#include "lib/number.h"
 #include "lib/platform.h"
 #include "lib/text.h"
 #include "output/files.h"
@@ -75,8 +76,8 @@ void TakeRunFacts(RunContext& ctx, const Record& first) {
     ctx.runDate.clear();
     for (const FieldGroup& g : first.groups()) {
       const std::string_view value = first.Text(g.slot);
-      if (g.number == fld::kDataType) ctx.dataType = LeadingInt(value);
-      if (g.number == fld::kConsolidation) ctx.consolidationMode = LeadingInt(value);
+      if (g.number == fld::kDataType) ctx.dataType = AtoI(value);
+      if (g.number == fld::kConsolidation) ctx.consolidationMode = AtoI(value);
       if (g.number == fld::kRunDate) ctx.runDate = value;
       if (g.number == fld::kDocumentDate && ctx.runDate.empty()) ctx.runDate = value;
     }

@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 
 #include "lib/error.h"
@@ -16,67 +15,11 @@ namespace {
 
 [[noreturn]] void BadType() { ErrorExit("Fehler in Typenkonvertierung"); }
 
-// True when |x| lies exactly halfway between two values of `decimals`
-// places, the only case in which rounding half away from zero differs from
-// the C library's rounding of the exact binary value.
-bool IsExactTie(double x, int decimals) {
-  if (!std::isfinite(x) || x == 0.0) return false;
-  int exp = 0;
-  double m = std::frexp(std::fabs(x), &exp);  // |x| = m * 2^exp, 0.5 <= m < 1
-  auto mant = static_cast<std::uint64_t>(std::ldexp(m, 53));
-  int e2 = exp - 53;          // |x| = mant * 2^e2
-  if (e2 >= 0) return false;  // a whole number has no half
-  while ((mant & 1u) == 0 && e2 < 0) {
-    mant >>= 1;
-    ++e2;
-  }
-  // mant / 2^-e2 has exactly -e2 decimal places; a tie needs decimals + 1.
-  return -e2 == decimals + 1;
-}
-
-// Adds one unit in the last place to a string of digits and at most one '.'.
-void IncrementDigits(std::string& s) {
-  for (std::size_t i = s.size(); i-- > 0;) {
-    if (s[i] == '.') continue;
-    if (s[i] == '9') {
-      s[i] = '0';
-    } else {
-      ++s[i];
-      return;
-    }
-  }
-  s.insert(s.begin(), '1');
-}
-
 }  // namespace
-
-std::size_t FormatFixed(char* out, double x, int width, int decimals) {
-  if (!IsExactTie(x, decimals)) {
-    int n = std::snprintf(out, 360 + static_cast<std::size_t>(width > 0 ? width : 0), "%*.*f",
-                          width, decimals, x);
-    return n > 0 ? static_cast<std::size_t>(n) : 0;
-  }
-  // An exact tie: the value has decimals + 1 places, printed exactly; drop
-  // the final 5 and round the magnitude up.
-  char buf[400];
-  std::snprintf(buf, sizeof buf, "%.*f", decimals + 1, std::fabs(x));
-  std::string digits(buf);
-  digits.pop_back();
-  if (!digits.empty() && digits.back() == '.') digits.pop_back();
-  IncrementDigits(digits);
-  if (x < 0) digits.insert(digits.begin(), '-');
-  std::size_t n = digits.size();
-  std::size_t w = width > 0 ? static_cast<std::size_t>(width) : 0;
-  std::size_t pad = n < w ? w - n : 0;
-  std::memset(out, ' ', pad);
-  std::memcpy(out + pad, digits.data(), n);
-  out[pad + n] = '\0';
-  return pad + n;
-}
 
 void ConvertDate(int layout, char* out, char* date) {
   char fallback[] = "00.00.0000";
-  std::size_t len = date ? std::strlen(date) : 0;
+  std::size_t len = date ? strnlen(date, 11) : 0;
   const char* d = date;
   if (len == 8 || len == 10) {
     fillnull(date);
@@ -137,13 +80,20 @@ void ConvertNumber(char* out, const MapEntry& row, const char* value) {
                         code == kCentsAbsolute || code == kCentsTrailingSign;
   if (absolute) x = std::fabs(x);
   if (code == kCentsTrailingSign) --w;
-  char text[800];
-  // A field wider than any number keeps its own width (the text is padded).
-  FormatFixed(text, x, w > 400 ? 0 : w, decimals);
+  char text[kFixedRoom];
+  const std::size_t n = FormatFixed(text, x, 0, decimals);
   if (code == kDecimalComma)
-    if (char* dot = std::strchr(text, '.')) *dot = ',';
+    if (char* dot = static_cast<char*>(std::memchr(text, '.', n))) *dot = ',';
   if (w < 0) w = 0;
-  rightbound(out, text, w);
+  // As rightbound places it: a text wider than the field keeps its start.
+  const auto width = static_cast<std::size_t>(w);
+  if (n >= width) {
+    std::memcpy(out, text, width);
+  } else {
+    std::memset(out, ' ', width - n);
+    std::memcpy(out + (width - n), text, n);
+  }
+  out[width] = '\0';
   if (code == kNumberZeroFilled || code == kNumberZeroFilledBlankZero || code == kDecimalComma ||
       absolute)
     fillnull(out);
@@ -164,15 +114,10 @@ void ConvertText(char* out, const MapEntry& row, const char* value) {
   std::memset(out, ' ', w);
   out[w] = '\0';
   const char* a = row.a ? row.a : "";
-  std::size_t alen = std::strlen(a);
-  if (alen > w) alen = w;
+  const std::size_t alen = strnlen(a, w);
   std::memcpy(out, a, alen);
-  std::size_t room = w - alen;
-  if (room > 0 && value) {
-    std::size_t vlen = std::strlen(value);
-    if (vlen > room) vlen = room;
-    std::memcpy(out + alen, value, vlen);
-  }
+  const std::size_t room = w - alen;
+  if (room > 0 && value) std::memcpy(out + alen, value, strnlen(value, room));
   if (row.type == kTextUpper) {
     for (std::size_t i = alen; i < w; ++i) out[i] = UpperAsciiChar(out[i]);
   } else if (row.type == kTextTrimmed) {
@@ -251,16 +196,20 @@ void ConvertField(char* out, const MapEntry& row, char* value, const Record& fie
   }
 }
 
-int ReadTaggedInt(const char* text, char tag) {
-  std::string s = UpperAsciiCopy(text ? text : "");
-  std::size_t at = s.find(UpperAsciiChar(tag));
-  return at == std::string::npos ? 0 : AtoI(s.c_str() + at + 1);
+namespace {
+// The text behind the first occurrence of the tag letter, either case; the
+// number there reads the same upper-cased or not.
+const char* AfterTag(const char* text, char tag) {
+  if (text == nullptr) return nullptr;
+  const char upper = UpperAsciiChar(tag);
+  for (; *text; ++text)
+    if (UpperAsciiChar(*text) == upper) return text + 1;
+  return nullptr;
 }
+}  // namespace
 
-double ReadTaggedReal(const char* text) {
-  std::string s = UpperAsciiCopy(text ? text : "");
-  std::size_t at = s.find('P');
-  return at == std::string::npos ? 0.0 : AtoF(s.c_str() + at + 1);
-}
+int ReadTaggedInt(const char* text, char tag) { return AtoI(AfterTag(text, tag)); }
+
+double ReadTaggedReal(const char* text) { return AtoF(AfterTag(text, 'P')); }
 
 }  // namespace zeko

@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "convert/mapentry.h"
+#include "lib/number.h"  // FormatFixed, which the writers print their amounts with
 
 namespace zeko {
 
@@ -28,11 +29,5 @@ void ConvertDate(int layout, char* out, char* date);
 // Number following the first tag letter in the upper-cased text, else 0.
 int ReadTaggedInt(const char* text, char tag);
 double ReadTaggedReal(const char* text);  // tag "P"
-
-// printf("%*.*f") with rounding to nearest, halves away from zero, independent
-// of the C library and locale. Writes into out (room for the result and a
-// zero byte; width + 360 characters suffice for decimals up to 40) and
-// returns the length written.
-std::size_t FormatFixed(char* out, double x, int width, int decimals);
 
 }  // namespace zeko

@@ -1,9 +1,14 @@
 #include "lib/macro.h"
 
+#include <sys/stat.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <cstdio>
 #include <cstring>
 #include <lua.hpp>
-#include <sys/stat.h>
 
 #include "lib/platform.h"
 
@@ -23,6 +28,25 @@ bool HasExtension(const std::string& name) {
     if (IsPathSep(c)) return false;
   }
   return false;
+}
+
+// The macro's path with its file name spelled as on disk. The configuration
+// upper-cases SLMACRO; Windows opens "BROKEN.LUA" as broken.lua, and Lua's
+// messages (file and line) then name the file as the user sees it in the
+// folder, the same as on Linux, where ResolvePath finds that name. The fixed
+// "Kann Macro ... nicht Laden" keeps the name as configured on both.
+std::string NameOnDisk(const std::string& path) {
+#ifdef _WIN32
+  WIN32_FIND_DATAA found;
+  HANDLE h = FindFirstFileA(path.c_str(), &found);
+  if (h == INVALID_HANDLE_VALUE) return path;
+  FindClose(h);
+  std::size_t base = path.find_last_of("\\/:");
+  base = base == std::string::npos ? 0 : base + 1;
+  return path.substr(0, base) + found.cFileName;
+#else
+  return path;
+#endif
 }
 
 // Message handler of every protected call: turns the error object into one
@@ -83,6 +107,7 @@ MacMacro::MacMacro(const std::string& name, const unsigned char* source, CallMeB
       lua_close(lua_);
       throw MacroLoadError("cannot open " + path_, true);
     }
+    path_ = NameOnDisk(path_);
     // Text only: precompiled chunks are not checked by Lua and could crash it.
     status = luaL_loadfilex(lua_, path_.c_str(), "t");
   }

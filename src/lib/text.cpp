@@ -1,9 +1,5 @@
 #include "lib/text.h"
 
-#include <locale.h>
-
-#include <clocale>
-#include <cstdlib>
 #include <cstring>
 
 namespace zeko {
@@ -84,33 +80,6 @@ std::string hkpad(std::string_view text) {
     text.remove_suffix(1);
   }
   return std::string(text);
-}
-
-#ifndef _WIN32
-namespace {
-// The "C" locale, so that numbers read the same whatever the process locale.
-locale_t CLocale() {
-  static locale_t loc = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
-  return loc;
-}
-}  // namespace
-#endif
-
-int AtoI(const char* text) {
-  if (!text) return 0;
-  return static_cast<int>(std::strtol(text, nullptr, 10));
-}
-
-double AtoF(const char* text) {
-  if (!text) return 0.0;
-#ifdef _WIN32
-  // MinGW's own strtod (gdtoa, correctly rounded like glibc's; msvcrt's
-  // _strtod_l is not), reading "." as the decimal point: the program never
-  // calls setlocale, so the "C" locale is in force.
-  return std::strtod(text, nullptr);
-#else
-  return strtod_l(text, nullptr, CLocale());
-#endif
 }
 
 }  // namespace zeko

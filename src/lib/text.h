@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "lib/number.h"  // AtoI, AtoF
+
 namespace zeko {
 
 // Upper-cases the ASCII letters a to z only; every other byte stays, so
@@ -30,10 +32,5 @@ const char* right(const char* text, std::size_t n);
 // The text part of a GENERIC field-definition line: the line end removed and
 // one pair of enclosing double quotes taken off; blanks inside are kept.
 std::string hkpad(std::string_view text);
-
-// C library atoi/atof as the host system's numbers are read, but without any
-// dependence on the process locale (the decimal point is always '.').
-int AtoI(const char* text);
-double AtoF(const char* text);
 
 }  // namespace zeko

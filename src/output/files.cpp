@@ -58,26 +58,51 @@ void CloseOutputFile(int fd) {
   if (fd >= 0 && ::close(fd) != 0 && errno != EINTR) ErrorExit("Fehler in e_write");
 }
 
+OutputStream::OutputStream(std::FILE* file)
+    : file_(file), buffer_(std::make_unique_for_overwrite<char[]>(kBufferSize)) {
+  // One buffer is enough: the blocks go to the system as they are.
+  std::setvbuf(file_, nullptr, _IONBF, 0);
+}
+
 OutputStream::~OutputStream() {
   // An explicit Close reports errors; a stream dropped without one (a fatal
   // exit elsewhere) is simply closed.
-  if (file_) std::fclose(file_);
+  if (file_) {
+    (void)Drain();
+    std::fclose(file_);
+  }
 }
 
-void OutputStream::WriteRaw(const char* data, std::size_t length) {
-  if (length && std::fwrite(data, 1, length, file_) != length) ErrorExit("Fehler in e_write");
+bool OutputStream::Drain() {
+  const std::size_t n = used_;
+  used_ = 0;
+  return n == 0 || std::fwrite(buffer_.get(), 1, n, file_) == n;
 }
+
+void OutputStream::Append(const char* data, std::size_t length) {
+  if (length > kBufferSize - used_) {
+    if (!Drain()) ErrorExit("Fehler in e_write");
+    if (length >= kBufferSize) {
+      if (std::fwrite(data, 1, length, file_) != length) ErrorExit("Fehler in e_write");
+      return;
+    }
+  }
+  std::memcpy(buffer_.get() + used_, data, length);
+  used_ += length;
+}
+
+void OutputStream::WriteRaw(const char* data, std::size_t length) { Append(data, length); }
 
 void OutputStream::Write(const char* data, std::size_t length) {
   while (length > 0) {
     const void* nl = std::memchr(data, '\n', length);
     if (!nl) {
-      WriteRaw(data, length);
+      Append(data, length);
       return;
     }
     std::size_t n = static_cast<std::size_t>(static_cast<const char*>(nl) - data);
-    WriteRaw(data, n);
-    WriteRaw("\r\n", 2);
+    Append(data, n);
+    Append("\r\n", 2);
     data += n + 1;
     length -= n + 1;
   }
@@ -86,21 +111,22 @@ void OutputStream::Write(const char* data, std::size_t length) {
 void OutputStream::Puts(const char* text) { Write(text, std::strlen(text)); }
 
 void OutputStream::Flush() {
-  if (file_ && std::fflush(file_) != 0) ErrorExit("Fehler in e_write");
+  if (!file_) return;
+  if (!Drain() || std::fflush(file_) != 0) ErrorExit("Fehler in e_write");
 }
 
 void OutputStream::Close() {
   if (!file_) return;
   std::FILE* f = file_;
+  const bool drained = Drain();
   file_ = nullptr;
-  bool bad = std::ferror(f) != 0;
+  bool bad = !drained || std::ferror(f) != 0;
   if (std::fclose(f) != 0 || bad) ErrorExit("Fehler in e_write");
 }
 
 std::unique_ptr<OutputStream> OpenOutputStream(const std::string& path, bool append) {
   std::FILE* f = std::fopen(ResolvePath(path).c_str(), append ? "ab" : "wb");
   if (!f) ErrorExit("Fehler beim öffnen Outputdatei %s", path.c_str());
-  std::setvbuf(f, nullptr, _IOFBF, 1 << 16);
   return std::make_unique<OutputStream>(f);
 }
 

@@ -19,9 +19,17 @@ void CloseOutputFile(int fd);
 
 // A Windows text-mode output stream: every "\n" written becomes CR LF.
 // Write errors end the run with "Fehler in e_write".
+//
+// The stream keeps its own buffer and hands the file whole blocks, so a run
+// of many short records costs few system calls; the file itself is switched
+// to unbuffered. Bytes still in the buffer when the process ends without
+// Flush or Close (a fatal error) are not written.
 class OutputStream {
  public:
-  explicit OutputStream(std::FILE* file) : file_(file) {}
+  static constexpr std::size_t kBufferSize = 128 * 1024;
+
+  // Takes over a stream on which nothing has been read or written yet.
+  explicit OutputStream(std::FILE* file);
   ~OutputStream();
   OutputStream(const OutputStream&) = delete;
   OutputStream& operator=(const OutputStream&) = delete;
@@ -32,12 +40,21 @@ class OutputStream {
   void Putc(char c) { Write(&c, 1); }
   // Bytes as they are, without line-end translation.
   void WriteRaw(const char* data, std::size_t length);
+  // Hands everything written so far to the system.
   void Flush();
   void Close();
+  // The stream underneath; its position and content are up to date only
+  // after Flush.
   std::FILE* file() const { return file_; }
 
  private:
+  void Append(const char* data, std::size_t length);
+  // Writes out the buffer's bytes; false when the file did not take them all.
+  bool Drain();
+
   std::FILE* file_;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t used_ = 0;
 };
 
 // Appends when append is true, else replaces the file.

@@ -33,18 +33,6 @@ int ParseFixedInt(const char* text, int n) {
   return ParseFixed(text, n, static_cast<std::size_t>(-1));
 }
 
-int LeadingInt(std::string_view text) {
-  const char* p = text.data();
-  const std::size_t n = text.size();
-  std::size_t i = 0;
-  while (i < n && (p[i] == ' ' || (p[i] >= '\t' && p[i] <= '\r'))) ++i;
-  bool negative = false;
-  if (i < n && (p[i] == '+' || p[i] == '-')) negative = p[i++] == '-';
-  long long v = 0;
-  while (i < n && p[i] >= '0' && p[i] <= '9' && v < (1LL << 40)) v = v * 10 + (p[i++] - '0');
-  return static_cast<int>(negative ? -v : v);
-}
-
 GroupHeader ReadGroupHeader(std::string_view line, std::size_t at) {
   const std::size_t avail = at < line.size() ? line.size() - at : 0;
   const char* p = line.data() + (at < line.size() ? at : line.size());

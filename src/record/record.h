@@ -92,9 +92,6 @@ GroupHeader ReadGroupHeader(std::string_view line, std::size_t at);
 // reader sees.
 std::optional<std::size_t> FindRecordField(std::string_view line, int field);
 
-// atoi over a value that need not be zero-terminated (digits of a field).
-int LeadingInt(std::string_view text);
-
 // What the presort shows: the input's size once, then positions.
 struct PresortProgress {
   std::function<void(std::int64_t total)> start;

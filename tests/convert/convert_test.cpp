@@ -160,21 +160,5 @@ TEST(ReadTagged, Numbers) {
   EXPECT_DOUBLE_EQ(ReadTaggedReal(""), 0.0);
 }
 
-TEST(FormatFixed, HalvesAwayFromZero) {
-  char out[400];
-  const struct {
-    double x;
-    int width, decimals;
-    const char* want;
-  } cases[] = {{0.5, 0, 0, "1"},    {1.5, 0, 0, "2"},       {2.5, 0, 0, "3"},
-               {-2.5, 0, 0, "-3"},  {0.125, 0, 2, "0.13"},  {9.995, 0, 2, "9.99"},
-               {99.5, 4, 0, " 100"}, {-0.4, 0, 0, "-0"},    {1e20, 0, 0, "100000000000000000000"},
-               {0.375, 6, 2, "  0.38"}};
-  for (const auto& c : cases) {
-    FormatFixed(out, c.x, c.width, c.decimals);
-    EXPECT_STREQ(out, c.want) << c.x;
-  }
-}
-
 }  // namespace
 }  // namespace zeko

@@ -104,9 +104,6 @@ TEST(Text, Helpers) {
   EXPECT_EQ(hkpad(" text\n"), " text");
   EXPECT_EQ(hkpad("\""), "\"");
   EXPECT_EQ(UpperAsciiCopy("abc\xe4z"), "ABC\xe4Z");
-  EXPECT_EQ(AtoI(" 42x"), 42);
-  EXPECT_DOUBLE_EQ(AtoF(" -1.5e1x"), -15.0);
-  EXPECT_DOUBLE_EQ(AtoF("x"), 0.0);
 }
 
 TEST(Platform, ShellWords) {

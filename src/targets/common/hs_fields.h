@@ -1,7 +1,6 @@
 // Field rules that the HS and HS3 writers share.
 #pragma once
 #include <cstddef>
-#include <cstdio>
 #include <cstring>
 
 #include "lib/text.h"
@@ -30,14 +29,14 @@ inline void FormatTaxCode(char* value, int dataType) {
     std::memcpy(value, "   ", 4);
     return;
   }
-  const char* format = (dataType == 3 || dataType == 4) ? "V%2d" : "M%2d";
-  std::snprintf(value, kValueRoom, format, n);
+  value[0] = (dataType == 3 || dataType == 4) ? 'V' : 'M';
+  FormatInt(value + 1, n, 2);
   fillnull(value);
 }
 
 // A number as two digits, zero-filled (5 gives 05).
 inline void FormatTwoDigits(char* value) {
-  std::snprintf(value, kValueRoom, "%2d", AtoI(value));
+  FormatInt(value, AtoI(value), 2);
   fillnull(value);
 }
 

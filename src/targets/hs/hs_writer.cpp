@@ -207,9 +207,9 @@ void HsWriter::AdjustField(std::uint32_t field, char* value) {
       break;
     case 142:
       // Discount days given in the input win over the terms code.
-      if (value[0] == '\0') std::snprintf(value, kValueRoom, "%d", hs::TermsPair(terms_.data(), 0));
+      if (value[0] == '\0') FormatInt(value, hs::TermsPair(terms_.data(), 0));
       break;
-    case 143: std::snprintf(value, kValueRoom, "%d", hs::TermsPair(terms_.data(), 4)); break;
+    case 143: FormatInt(value, hs::TermsPair(terms_.data(), 4)); break;
     case 145:
     case 230: hs::FormatTwoDigits(value); break;
     case 146:

@@ -243,11 +243,11 @@ bool Hs3Writer::AdjustField(std::uint32_t field, char* value) {
       break;
     case 142:
       if (!termsFromInput_ && value[0] == '\0') {
-        std::snprintf(value, kValueRoom, "%d", hs::TermsPair(terms_.data(), 0));
+        FormatInt(value, hs::TermsPair(terms_.data(), 0));
       }
       break;
     case 143:
-      if (!termsFromInput_) std::snprintf(value, kValueRoom, "%d", hs::TermsPair(terms_.data(), 4));
+      if (!termsFromInput_) FormatInt(value, hs::TermsPair(terms_.data(), 4));
       break;
     case 145:
     case 230: hs::FormatTwoDigits(value); break;

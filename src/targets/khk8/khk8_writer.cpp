@@ -249,7 +249,7 @@ bool Khk8Writer::Khk8AdjustField(std::uint32_t field) {
       SetValue(rateText->c_str(), rateText->size());
     } else {
       char digits[16];
-      std::snprintf(digits, sizeof digits, "%d", n);
+      FormatInt(digits, n);
       SetValue(digits);
     }
   }
@@ -317,12 +317,16 @@ void Khk8Writer::SetTermsCode() {
   const int days = ParseFixedInt(terms, 2);
   const int percent = ParseFixedInt(terms + 2, 2);
   const int netDays = ParseFixedInt(terms + 4, 2);
+  // "%3.3d%2.2d%3.3d", release 2 with "0" and six blanks before the net days.
   char code[48];
+  char* p = code;
+  p += FormatInt(p, days, 0, 3);
+  p += FormatInt(p, percent, 0, 2);
   if (release2_) {
-    std::snprintf(code, sizeof code, "%3.3d%2.2d0      %3.3d", days, percent, netDays);
-  } else {
-    std::snprintf(code, sizeof code, "%3.3d%2.2d%3.3d", days, percent, netDays);
+    std::memcpy(p, "0      ", 7);
+    p += 7;
   }
+  FormatInt(p, netDays, 0, 3);
   char result[16];
   leftbound(result, code, width);
   fillnull(result);

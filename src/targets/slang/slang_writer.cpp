@@ -46,6 +46,8 @@ void SlangWriter::Load() {
   } catch (const MacroLoadError& e) {
     // The fixed message does not say why; a script that exists but does not
     // compile or run gets Lua's message (file and line) on the line before.
+    // The fixed message names the macro as configured (upper-cased like every
+    // value) on every platform; Lua's message names the file as it is on disk.
     std::string message = "Kann Macro " + name + " nicht Laden";
     ErrorExitText(e.missing ? message : e.what() + ("\n" + message));
   }

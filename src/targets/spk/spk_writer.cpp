@@ -43,10 +43,10 @@ void CopyValue(char* value, std::size_t room, const std::string& text) {
 // printf("%lf", x) of a value that is not negative, into value.
 void PrintLf(char* value, std::size_t room, double x) {
   if (std::isnan(x)) {
-    std::snprintf(value, room, "nan");
+    std::memcpy(value, "nan", 4);
   } else if (std::isinf(x)) {
-    std::snprintf(value, room, "inf");
-  } else if (room >= 350) {  // a double printed with six decimals needs up to 317
+    std::memcpy(value, "inf", 4);
+  } else if (room >= kFixedRoom) {  // a double printed with six decimals needs up to 317
     FormatFixed(value, x, 0, 6);
   } else {
     value[0] = '\0';
@@ -279,7 +279,7 @@ void SpkWriter::WriteRecord(std::size_t length) {
 void SpkWriter::WriteTrailer() {
   std::string trailer = "0128E     ";
   std::array<char, 32> count;
-  std::snprintf(count.data(), count.size(), "%07ld", sink_.count());
+  FormatInt(count.data(), sink_.count(), 0, 7);  // "%07ld" of a count
   trailer += count.data();
   std::string number;
   FormatDouble(number, euro_ ? 0.0 : amountSum_, 13, 0, true);  // DM amount sum

@@ -9,7 +9,7 @@ local function put(name, ...)
 end
 
 function OpenOutput(...)
-  log = assert(io.open("log.txt", "w"))
+  log = assert(io.open("log.txt", "wb"))
   put("OpenOutput", ...)
 end
 

@@ -1,7 +1,7 @@
 -- ProcessField fails on field 115 of every record; the run goes on.
 local log
 
-function OpenOutput() log = assert(io.open("log.txt", "w")) end
+function OpenOutput() log = assert(io.open("log.txt", "wb")) end
 function StartRecord() log:write("StartRecord\n") end
 
 function ProcessField(field, value)

@@ -1,0 +1,16 @@
+// "zeko --help" and "zeko --version": answered before any run is set up, so
+// that neither reads a configuration nor touches an input or output file.
+#pragma once
+
+namespace zeko {
+
+// True when the command line is a request for the usage text ("--help", on
+// Windows also "/?") or the version ("--version") as the only word after the
+// program name; the answer has then been printed. The host system never
+// starts the converter that way: its command lines keep their meaning.
+bool AnswerInfoRequest(int argc, const char* const* argv);
+
+// The usage text (UTF-8, lines ending in "\n").
+const char* UsageText();
+
+}  // namespace zeko

@@ -1,0 +1,56 @@
+// "--help" and "--version" answer without touching any file, while the
+// host's command lines around them keep their meaning.
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "support/harness.h"
+
+namespace zeko::test {
+namespace {
+
+// A directory where a run with the defaults (FIBCONF, "$TMPDIR/.$TM") would
+// convert: anything but an answer changes it.
+void PrepareDefaultRun(const TempDir& work) {
+  WriteFile(work / "FIBCONF", "TYP=DATAX\nPATH=\nNAME1=DATAX.DAT\n");
+  WriteFile(work / ".$TM", EncodeRecords("010 1\n100 R1\n105 04.12.2026\n115 10.00\n--\n"));
+}
+
+TEST(Usage, AnswersWithoutTouchingAnyFile) {
+  struct Case {
+    std::string word;
+    std::string pattern;  // the whole of stdout
+  } cases[] = {
+      {"--help", "Aufruf: zeko /CONFIG:<Konfigurationsdatei> /TEMP:<Name> \\[/ND\\]\n(.|\n)*"
+                 "\\$TMPDIR/(.|\n)*SLANG(.|\n)*Rückgabewert:\n(.|\n)*"},
+      {"--version", "zeko [0-9]+\\.[0-9]+\\.[0-9]+\n"},
+  };
+  for (const Case& c : cases) {
+    TempDir work;
+    PrepareDefaultRun(work);
+    const std::string input = ReadFile(work / ".$TM");
+    RunResult r = RunZeko(work.path(), {c.word});
+    EXPECT_EQ(r.exitCode, 0) << c.word;
+    EXPECT_EQ(r.err, "") << c.word;
+    EXPECT_TRUE(std::regex_match(r.out, std::regex(c.pattern))) << c.word << ":\n" << r.out;
+    EXPECT_EQ(ReadFile(work / ".$TM"), input) << c.word;
+    EXPECT_FALSE(fs::exists(work / "DATAX.DAT")) << c.word;
+  }
+}
+
+TEST(Usage, HostCommandLinesKeepTheirMeaning) {
+  // "--help" after an option is a plain word that ends the option scan; "/?"
+  // is an unknown option on this platform. Both runs convert.
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"/CONFIG:FIBCONF", "--help"}, std::vector<std::string>{"/?", "/ND"}}) {
+    TempDir work;
+    PrepareDefaultRun(work);
+    RunResult r = RunZeko(work.path(), args);
+    EXPECT_EQ(r.exitCode, 0) << args[0] << " " << args[1] << ": " << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_TRUE(fs::exists(work / "DATAX.DAT")) << args[0] << " " << args[1];
+  }
+}
+
+}  // namespace
+}  // namespace zeko::test

@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <random>
+#include <string>
+
+#include "output/files.h"
+#include "support/harness.h"
+
+namespace zeko {
+namespace {
+
+using test::ReadFile;
+using test::TempDir;
+
+// Text and raw writes of every size around the buffer's, in random order:
+// the file holds exactly the bytes written, each line feed of a text write
+// as CR LF, whatever the buffer's boundaries cut.
+TEST(OutputStream, BytesSurviveEveryBufferBoundary) {
+  TempDir dir;
+  const std::string path = (dir / "OUT.TXT").string();
+  std::string want;
+  {
+    std::unique_ptr<OutputStream> out = OpenOutputStream(path, false);
+    std::mt19937 rng(5);
+    const std::size_t kB = OutputStream::kBufferSize;
+    const std::size_t sizes[] = {0, 1, 2, 37, kB - 1, kB, kB + 1, 3 * kB + 7};
+    for (int i = 0; i < 60; ++i) {
+      const std::size_t n = sizes[rng() % std::size(sizes)];
+      std::string chunk(n, 'x');
+      for (char& c : chunk) c = static_cast<char>("ab\n\r"[rng() % 4]);
+      switch (rng() % 4) {
+        case 0:
+          out->WriteRaw(chunk.data(), chunk.size());
+          want += chunk;
+          break;
+        case 1:
+          out->Putc('\n');
+          want += "\r\n";
+          break;
+        default:
+          out->Write(chunk);
+          for (char c : chunk) want += c == '\n' ? std::string("\r\n") : std::string(1, c);
+          break;
+      }
+      if (rng() % 10 == 0) {
+        out->Flush();
+        EXPECT_EQ(ReadFile(path), want);
+      }
+    }
+    out->Close();
+  }
+  EXPECT_EQ(ReadFile(path), want);
+}
+
+TEST(OutputStream, PositionIsCurrentAfterFlush) {
+  TempDir dir;
+  const std::string path = (dir / "OUT.TXT").string();
+  std::unique_ptr<OutputStream> out = OpenOutputStream(path, false);
+  out->Write("ab\ncd");
+  out->Flush();
+  EXPECT_EQ(std::ftell(out->file()), 6);
+  out->Close();
+}
+
+// A full disk ends the run through the one message for failed writes,
+// whether the buffer fills up or the stream is flushed or closed.
+TEST(OutputStreamDeathTest, FailedWritesAreFatal) {
+  const std::string block(OutputStream::kBufferSize + 1, 'x');
+  const struct {
+    const char* name;
+    void (*act)(OutputStream&, const std::string&);
+  } cases[] = {
+      {"large", [](OutputStream& out, const std::string& b) { out.WriteRaw(b.data(), b.size()); }},
+      {"buffer full",
+       [](OutputStream& out, const std::string& b) {
+         for (int i = 0; i < 3; ++i) out.Write(b.substr(0, b.size() / 2));
+       }},
+      {"flush", [](OutputStream& out, const std::string&) { out.Write("a\n"), out.Flush(); }},
+      {"close", [](OutputStream& out, const std::string&) { out.Putc('a'), out.Close(); }},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EXIT(
+        {
+          std::unique_ptr<OutputStream> out = OpenOutputStream("/dev/full", false);
+          c.act(*out, block);
+          out->Close();
+          std::exit(0);
+        },
+        testing::ExitedWithCode(1), "Fehler in e_write")
+        << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace zeko
