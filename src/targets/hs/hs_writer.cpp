@@ -20,10 +20,7 @@ namespace zeko {
 namespace {
 
 using hs::kHeldRoom;
-using hs::kValueRoom;
 
-// Longest line (156) plus the room the last field's conversion may use.
-constexpr std::size_t kLineRoom = 512;
 static_assert(RecordLength(hs::kAddressLayout) + 11 <= kLineRoom);
 static_assert(RecordLength(hs::kBookingLayout) + 11 <= kLineRoom);
 
@@ -82,19 +79,16 @@ class HsWriter final : public Writer {
   // Empty for a DataType this target does not serve: nothing is written then.
   MapTable table_;
   int endWidth_ = 0;
-  char recordKind_[2] = " ";
-  char newFileMark_[2] = "A";
+  hs::SharedRows shared_;
 
   std::string endLine_;
 
   // Per-record values handed from one row to a later one.
-  std::array<char, kValueRoom> terms_{};     // field 140
   std::array<char, kValueRoom> splitOff_{};  // leading number of field 220
 
   // Consolidation of consecutive bookings with equal accounts.
   std::string key120_, key110_;
   double running_ = 0;
-  bool negative_ = false;
   bool groupStarted_ = false;
 
   std::array<char, kValueRoom> work_{};
@@ -102,18 +96,17 @@ class HsWriter final : public Writer {
   std::array<char, kHeldRoom> held_{};
 };
 
-HsWriter::HsWriter(const RunInfo& run) : run_(run), consolidate_(run.consolidation != 0) {
+HsWriter::HsWriter(const RunInfo& run)
+    : run_(run), consolidate_(run.consolidation != 0), shared_(run.dataType) {
   switch (run.dataType) {
     case 1:
     case 3:
     case 5:
-      recordKind_[0] = 'A';
       table_ = hs::kBookingLayout;
       endWidth_ = hs::kBookingEndWidth;
       break;
     case 2:
     case 4:
-      recordKind_[0] = run.dataType == 2 ? 'K' : 'L';
       table_ = hs::kAddressLayout;
       endWidth_ = hs::kAddressEndWidth;
       break;
@@ -140,7 +133,7 @@ void HsWriter::Open(const RunInfo&) {
         if (endLine < 0) ErrorExitText("Keine Endekennung in HS-FIBU Ausgabedatei");
         return endLine;
       });
-  if (existed) newFileMark_[0] = ' ';
+  if (existed) shared_.FileExists();
 }
 
 void HsWriter::Write(const Record& record) {
@@ -187,40 +180,13 @@ void HsWriter::BuildRecord() {
 }
 
 void HsWriter::AdjustField(std::uint32_t field, char* value) {
+  if (shared_.Adjust(field, value, *rec_, run_, true)) return;
   switch (field) {
-    case 110:
-      if (run_.dataType == 3) hs::CopyText(value, (*rec_).Value(120));
-      break;
-    case 120:
-      if (run_.dataType == 3) hs::CopyText(value, (*rec_).Value(110));
-      break;
-    case 112: hs::CopyText(value, run_.settings.mandant.c_str()); break;
     case 115:
       running_ += AtoF(value);
-      negative_ = running_ < 0;
+      shared_.SetNegative(running_ < 0);
       FormatFixed(value, std::fabs(running_), 0, 6);  // "%lf"
       break;
-    case 125: hs::FormatTaxCode(value, run_.dataType); break;
-    case 140: hs::CopyText(terms_.data(), value); break;
-    case 141:
-      FormatFixed(value, hs::TermsPair(terms_.data(), 2) / 10.0, 0, 6);  // "%lf"
-      break;
-    case 142:
-      // Discount days given in the input win over the terms code.
-      if (value[0] == '\0') FormatInt(value, hs::TermsPair(terms_.data(), 0));
-      break;
-    case 143: FormatInt(value, hs::TermsPair(terms_.data(), 4)); break;
-    case 145:
-    case 230: hs::FormatTwoDigits(value); break;
-    case 146:
-    case 147:
-      if (value[0] == '\0') hs::CopyText(value, "00.00.00");
-      break;
-    case 166:
-      hs::CopyText(value, newFileMark_);
-      newFileMark_[0] = ' ';
-      break;
-    case 187: hs::CopyText(value, recordKind_); break;
     case 220: {
       // "12345 Town": the postal code goes to its own field.
       splitOff_[0] = '\0';
@@ -234,7 +200,6 @@ void HsWriter::AdjustField(std::uint32_t field, char* value) {
       break;
     }
     case 217: hs::CopyText(value, splitOff_.data()); break;
-    case 900: hs::CopyText(value, negative_ ? "-" : "+"); break;
     default: break;
   }
 }

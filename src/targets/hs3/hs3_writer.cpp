@@ -22,10 +22,7 @@ namespace zeko {
 namespace {
 
 using hs::kHeldRoom;
-using hs::kValueRoom;
 
-// Longest line (245) plus the room the last field's conversion may use.
-constexpr std::size_t kLineRoom = 512;
 static_assert(RecordLength(hs3::kAddressLine1) + 11 <= kLineRoom);
 static_assert(RecordLength(hs3::kBookingLayout38) + 11 <= kLineRoom);
 
@@ -63,18 +60,15 @@ class Hs3Writer final : public Writer {
   bool bookings_ = false;
   bool addresses_ = false;
   MapTable bookingLayout_;
-  char recordKind_[2] = " ";
-  char newFileMark_[2] = "A";
+  hs::SharedRows shared_;
 
   // Per-record values handed from one row to a later one.
-  std::array<char, kValueRoom> terms_{};    // field 140
   std::array<char, kValueRoom> rest220_{};  // field 220 after the split in row 217
 
   // Consolidation of consecutive bookings with equal accounts.
   std::string key120_, key110_;
   double running1_ = 0;  // field 115
   double running2_ = 0;  // field 116
-  bool negative_ = false;
   bool with295_ = false;
   bool with296_ = false;
   bool groupStarted_ = false;
@@ -88,12 +82,12 @@ class Hs3Writer final : public Writer {
 Hs3Writer::Hs3Writer(const RunInfo& run)
     : run_(run),
       consolidate_(run.consolidation != 0),
-      termsFromInput_(run.settings.release >= kTermsFromInputRelease) {
+      termsFromInput_(run.settings.release >= kTermsFromInputRelease),
+      shared_(run.dataType) {
   switch (run.dataType) {
     case 1:
     case 3:
     case 5:
-      recordKind_[0] = 'A';
       bookings_ = true;
       if (run.settings.release >= kCurrencyLayoutRelease) {
         bookingLayout_ = hs3::kBookingLayout38;
@@ -102,10 +96,7 @@ Hs3Writer::Hs3Writer(const RunInfo& run)
       }
       break;
     case 2:
-    case 4:
-      recordKind_[0] = run.dataType == 2 ? 'K' : 'L';
-      addresses_ = true;
-      break;
+    case 4: addresses_ = true; break;
     default: break;
   }
   key120_.reserve(kValueRoom);
@@ -138,7 +129,7 @@ void Hs3Writer::Open(const RunInfo& run) {
   if (sink_.OpenInPlace(run_.outputPath, kOpenError,
                         "Fehler beim öffnen Outputdatei " + run_.outputPath,
                         [](std::FILE*, std::int64_t size) { return size; })) {
-    newFileMark_[0] = ' ';
+    shared_.FileExists();
   } else {
     sink_.PutRaw(HeaderLine(bookings_ ? '3' : '2'));
   }
@@ -220,46 +211,16 @@ bool Hs3Writer::BuildRecord(MapTable layout) {
 bool Hs3Writer::AdjustAmount(double& running, char* value) {
   running += AtoF(value);
   if (!consolidate_ && running == 0) return true;
-  negative_ = running < 0;
+  shared_.SetNegative(running < 0);
   FormatFixed(value, std::fabs(running), 0, 6);  // "%lf"
   return false;
 }
 
 bool Hs3Writer::AdjustField(std::uint32_t field, char* value) {
+  if (shared_.Adjust(field, value, *rec_, run_, !termsFromInput_)) return false;
   switch (field) {
-    case 110:
-      if (run_.dataType == 3) hs::CopyText(value, (*rec_).Value(120));
-      break;
-    case 120:
-      if (run_.dataType == 3) hs::CopyText(value, (*rec_).Value(110));
-      break;
-    case 112: hs::CopyText(value, run_.settings.mandant.c_str()); break;
     case 115: return AdjustAmount(running1_, value);
     case 116: return AdjustAmount(running2_, value);
-    case 125: hs::FormatTaxCode(value, run_.dataType); break;
-    case 140: hs::CopyText(terms_.data(), value); break;
-    case 141:
-      if (!termsFromInput_) FormatFixed(value, hs::TermsPair(terms_.data(), 2) / 10.0, 0, 6);
-      break;
-    case 142:
-      if (!termsFromInput_ && value[0] == '\0') {
-        FormatInt(value, hs::TermsPair(terms_.data(), 0));
-      }
-      break;
-    case 143:
-      if (!termsFromInput_) FormatInt(value, hs::TermsPair(terms_.data(), 4));
-      break;
-    case 145:
-    case 230: hs::FormatTwoDigits(value); break;
-    case 146:
-    case 147:
-      if (value[0] == '\0') hs::CopyText(value, "00.00.00");
-      break;
-    case 166:
-      hs::CopyText(value, newFileMark_);
-      newFileMark_[0] = ' ';
-      break;
-    case 187: hs::CopyText(value, recordKind_); break;
     case 191: {
       const char* number = (*rec_).Value(190);
       if (number[0] != '\0') {
@@ -301,7 +262,6 @@ bool Hs3Writer::AdjustField(std::uint32_t field, char* value) {
         if (n == 2) hs::CopyText(value, "A");
       }
       break;
-    case 900: hs::CopyText(value, negative_ ? "-" : "+"); break;
     default: break;
   }
   return false;
