@@ -1,5 +1,7 @@
 // One row of a layout table and the table itself.
 #pragma once
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -64,6 +66,18 @@ constexpr std::uint32_t RecordLength(MapTable table) {
   std::uint32_t n = 0;
   for (const MapEntry& row : table) n += row.length;
   return n;
+}
+
+// One table from several: layouts that share runs of rows state each run once.
+template <std::size_t... N>
+constexpr std::array<MapEntry, (N + ...)> Join(const std::array<MapEntry, N>&... parts) {
+  std::array<MapEntry, (N + ...)> rows{};
+  std::size_t i = 0;
+  auto append = [&](const auto& part) {
+    for (const MapEntry& row : part) rows[i++] = row;
+  };
+  (append(parts), ...);
+  return rows;
 }
 
 }  // namespace zeko

@@ -5,126 +5,99 @@
 // reader, so its rows come out as blanks. Rows of width 0 write nothing and
 // exist only for the terms derivation that runs when they are reached.
 #pragma once
+#include <array>
+
 #include "convert/mapentry.h"
 
 namespace zeko {
 // Tables are aligned by column by hand.
 // clang-format off
 
+// The rows that the releases before 5 share.
+inline constexpr auto kDataxDocument = std::to_array<MapEntry>({
+    {105, 8, 13},      // date
+    {107, 2, 14},
+    {100, 10, 9},
+    {260, 5, 15},
+    {115, 13, 15},     // amount
+});
+constexpr std::array<MapEntry, 2> DataxAccounts(std::uint32_t width120, std::uint32_t width110) {
+  return {{{120, width120, 0}, {110, width110, 0}}};
+}
+inline constexpr auto kDataxCosts = std::to_array<MapEntry>({
+    {180, 7, 9},
+    {185, 7, 9},
+    {150, 15, 9},
+    {190, 2, 0},
+});
+// The address of RELEASE 2 to 5: five lines of 30.
+inline constexpr auto kDataxAddress30 = std::to_array<MapEntry>({
+    {204, 30, 9},
+    {205, 30, 9},
+    {210, 30, 9},
+    {215, 30, 9},
+    {220, 30, 9},
+});
+
 // RELEASE not 2, 3, 4 or 5: 15 rows, 180 bytes with CR LF.
-inline constexpr MapEntry kDataxLayout[] = {
-    // field len type       pos
-    {205, 25, 9},      //   1
-    {210, 25, 9},      //  26
-    {215, 25, 9},      //  51
-    {220, 25, 9},      //  76
-    {105, 8, 13},      // 101
-    {107, 2, 14},      // 109
-    {100, 10, 9},      // 111
-    {260, 5, 15},      // 121
-    {115, 13, 15},     // 126  amount
-    {120, 4, 0},       // 139
-    {110, 5, 0},       // 143
-    {180, 7, 9},       // 148
-    {185, 7, 9},       // 155
-    {150, 15, 9},      // 162
-    {190, 2, 0},       // 177
-};
+inline constexpr auto kDataxLayout = Join(
+    std::to_array<MapEntry>({
+        {205, 25, 9},  //   1
+        {210, 25, 9},  //  26
+        {215, 25, 9},  //  51
+        {220, 25, 9},  //  76
+    }),
+    kDataxDocument, DataxAccounts(4, 5), kDataxCosts);
 
 // RELEASE 2: 18 rows, 232 bytes with CR LF.
-inline constexpr MapEntry kDataxLayoutRelease2[] = {
-    // field len type       pos
-    {204, 30, 9},      //   1
-    {205, 30, 9},      //  31
-    {210, 30, 9},      //  61
-    {215, 30, 9},      //  91
-    {220, 30, 9},      // 121
-    {105, 8, 13},      // 151
-    {107, 2, 14},      // 159
-    {100, 10, 9},      // 161
-    {260, 5, 15},      // 171
-    {115, 13, 15},     // 176  amount
-    {120, 4, 0},       // 189
-    {110, 5, 0},       // 193
-    {180, 7, 9},       // 198
-    {185, 7, 9},       // 205
-    {150, 15, 9},      // 212
-    {190, 2, 0},       // 227
-    {140, 0, 9},       // 229  terms code
-    {143, 2, 0},       // 229  net days
-};
+inline constexpr auto kDataxLayoutRelease2 = Join(
+    kDataxAddress30, kDataxDocument, DataxAccounts(4, 5), kDataxCosts,
+    std::to_array<MapEntry>({
+        {140, 0, 9},   // 229  terms code
+        {143, 2, 0},   // 229  net days
+    }));
 
 // RELEASE 3: 19 rows, 237 bytes with CR LF.
-inline constexpr MapEntry kDataxLayoutRelease3[] = {
-    // field len type       pos
-    {204, 30, 9},      //   1
-    {205, 30, 9},      //  31
-    {210, 30, 9},      //  61
-    {215, 30, 9},      //  91
-    {220, 30, 9},      // 121
-    {105, 8, 13},      // 151
-    {107, 2, 14},      // 159
-    {100, 10, 9},      // 161
-    {260, 5, 15},      // 171
-    {115, 13, 15},     // 176  amount
-    {120, 7, 0},       // 189
-    {110, 7, 0},       // 196
-    {180, 7, 9},       // 203
-    {185, 7, 9},       // 210
-    {150, 15, 9},      // 217
-    {190, 2, 0},       // 232
-    {140, 0, 9},       // 234  terms code
-    {139, 0, 9},       // 234  terms text
-    {143, 2, 0},       // 234  net days
-};
+inline constexpr auto kDataxLayoutRelease3 = Join(
+    kDataxAddress30, kDataxDocument, DataxAccounts(7, 7), kDataxCosts,
+    std::to_array<MapEntry>({
+        {140, 0, 9},   // 234  terms code
+        {139, 0, 9},   // 234  terms text
+        {143, 2, 0},   // 234  net days
+    }));
 
 // RELEASE 4: 40 rows, 453 bytes with CR LF.
-inline constexpr MapEntry kDataxLayoutRelease4[] = {
-    // field len type       pos
-    {204, 30, 9},      //   1
-    {205, 30, 9},      //  31
-    {210, 30, 9},      //  61
-    {215, 30, 9},      //  91
-    {220, 30, 9},      // 121
-    {105, 8, 13},      // 151
-    {107, 2, 14},      // 159
-    {100, 10, 9},      // 161
-    {260, 5, 15},      // 171
-    {115, 13, 15},     // 176  amount
-    {120, 7, 0},       // 189
-    {110, 7, 0},       // 196
-    {180, 7, 9},       // 203
-    {185, 7, 9},       // 210
-    {150, 15, 9},      // 217
-    {190, 2, 0},       // 232
-    {139, 0, 9},       // 234  terms text
-    {143, 2, 0},       // 234  net days
-    {142, 2, 0},       // 236  cash-discount days
-    {141, 5, 15},      // 238  cash-discount percent
-    {245, 10, 9},      // 243
-    {0, 8, 9},         // 253  blanks
-    {265, 20, 9},      // 261
-    {266, 20, 9},      // 281
-    {312, 25, 9},      // 301
-    {305, 8, 9},       // 326
-    {310, 11, 9},      // 334
-    {501, 1, 9},       // 345
-    {294, 1, 9},       // 346
-    {290, 14, 9},      // 347
-    {0, 2, 9},         // 361  blanks
-    {0, 4, 9},         // 363  blanks
-    {503, 1, 9},       // 367
-    {0, 7, 9},         // 368  blanks
-    {0, 13, 9},        // 375  blanks
-    {507, 13, 9},      // 388
-    {0, 1, 9},         // 401  blanks
-    {504, 17, 9},      // 402
-    {505, 20, 9},      // 419
-    {506, 13, 15},     // 439
-};
+inline constexpr auto kDataxLayoutRelease4 = Join(
+    kDataxAddress30, kDataxDocument, DataxAccounts(7, 7), kDataxCosts,
+    std::to_array<MapEntry>({
+        {139, 0, 9},   // 234  terms text
+        {143, 2, 0},   // 234  net days
+        {142, 2, 0},   // 236  cash-discount days
+        {141, 5, 15},  // 238  cash-discount percent
+        {245, 10, 9},  // 243
+        {0, 8, 9},     // 253  blanks
+        {265, 20, 9},  // 261
+        {266, 20, 9},  // 281
+        {312, 25, 9},  // 301
+        {305, 8, 9},   // 326
+        {310, 11, 9},  // 334
+        {501, 1, 9},   // 345
+        {294, 1, 9},   // 346
+        {290, 14, 9},  // 347
+        {0, 2, 9},     // 361  blanks
+        {0, 4, 9},     // 363  blanks
+        {503, 1, 9},   // 367
+        {0, 7, 9},     // 368  blanks
+        {0, 13, 9},    // 375  blanks
+        {507, 13, 9},  // 388
+        {0, 1, 9},     // 401  blanks
+        {504, 17, 9},  // 402
+        {505, 20, 9},  // 419
+        {506, 13, 15}, // 439
+    }));
 
 // RELEASE 5: 30 rows, 321 bytes with CR LF.
-inline constexpr MapEntry kDataxLayoutRelease5[] = {
+inline constexpr auto kDataxLayoutRelease5 = std::to_array<MapEntry>({
     // field len type       pos
     {112, 3, 0},       //   1  MANDANT
     {113, 4, 0},       //   4  ANWENDER
@@ -156,7 +129,7 @@ inline constexpr MapEntry kDataxLayoutRelease5[] = {
     {189, 1, 9},       // 305
     {181, 7, 0},       // 306
     {188, 7, 0},       // 313
-};
+});
 
 // The layout of a RELEASE value; every value but 2 to 5 has the first one.
 constexpr MapTable DataxLayout(int release) {
@@ -171,6 +144,12 @@ constexpr MapTable DataxLayout(int release) {
 
 // Bytes of one record: the fields and CR LF.
 constexpr std::uint32_t DataxRecordLength(MapTable table) { return RecordLength(table) + 2; }
+
+static_assert(kDataxLayout.size() == 15 && DataxRecordLength(kDataxLayout) == 180);
+static_assert(kDataxLayoutRelease2.size() == 18 && DataxRecordLength(kDataxLayoutRelease2) == 232);
+static_assert(kDataxLayoutRelease3.size() == 19 && DataxRecordLength(kDataxLayoutRelease3) == 237);
+static_assert(kDataxLayoutRelease4.size() == 40 && DataxRecordLength(kDataxLayoutRelease4) == 453);
+static_assert(kDataxLayoutRelease5.size() == 30 && DataxRecordLength(kDataxLayoutRelease5) == 321);
 
 // clang-format on
 }  // namespace zeko

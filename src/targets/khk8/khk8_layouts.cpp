@@ -49,17 +49,6 @@ constexpr std::array<MapEntry, R * Count> EmptyBlocks(const std::array<BlockRow,
   return rows;
 }
 
-template <std::size_t... N>
-constexpr std::array<MapEntry, (N + ...)> Join(const std::array<MapEntry, N>&... parts) {
-  std::array<MapEntry, (N + ...)> rows{};
-  std::size_t i = 0;
-  auto append = [&](const auto& part) {
-    for (const MapEntry& row : part) rows[i++] = row;
-  };
-  (append(parts), ...);
-  return rows;
-}
-
 // ---------------------------------------------------------------------------
 // Standard layouts (RELEASE other than 2)
 

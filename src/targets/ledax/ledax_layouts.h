@@ -1,5 +1,8 @@
 // Line layouts of the LEDA-X import files.
 #pragma once
+#include <array>
+#include <iterator>
+
 #include "convert/mapentry.h"
 
 namespace zeko {
@@ -55,28 +58,37 @@ inline constexpr MapEntry kLedaxSupplement[] = {
     {0, 18, 12},             //  70 zeros
 };
 
+// Debtor and creditor lines share their first 19 rows (268 characters) but
+// for the record kind of row 1 and the letter of row 4.
+template <std::size_t N>
+constexpr std::array<MapEntry, N + 19> LedaxAddress(const char* kind, const char* letter,
+                                                    const std::array<MapEntry, N>& tail) {
+  return Join(std::to_array<MapEntry>({
+                  {901, 4, 12, kind},      //   1 "0002" or "0003"
+                  {241, 4, 12},            //   5
+                  {112, 8, 9},             //   9 MANDANT
+                  {901, 1, 9, letter},     //  17 "D" or "C"
+                  {200, 5, 12},            //  18
+                  {0, 3, 12},              //  23 zeros
+                  {245, 24, 9},            //  26
+                  {205, 30, 9},            //  50
+                  {210, 30, 9},            //  80
+                  {211, 30, 9},            // 110
+                  {0, 10, 9},              // 140 blanks
+                  {0, 6, 12},              // 150 zeros
+                  {215, 30, 9},            // 156
+                  {220, 30, 9},            // 186 city part of field 220
+                  {0, 3, 9},               // 216 blanks
+                  {217, 6, 12},            // 219 postcode split off field 220
+                  {265, 15, 9},            // 225
+                  {266, 15, 9},            // 240
+                  {290, 14, 9},            // 255
+              }),
+              tail);
+}
+
 // Debtor addresses (data type 2), 379 characters.
-inline constexpr MapEntry kLedaxDebtor[] = {
-    // field len type  a         pos
-    {901, 4, 12, "2"},       //   1 "0002"
-    {241, 4, 12},            //   5
-    {112, 8, 9},             //   9 MANDANT
-    {901, 1, 9, "D"},        //  17 "D"
-    {200, 5, 12},            //  18
-    {0, 3, 12},              //  23 zeros
-    {245, 24, 9},            //  26
-    {205, 30, 9},            //  50
-    {210, 30, 9},            //  80
-    {211, 30, 9},            // 110
-    {0, 10, 9},              // 140 blanks
-    {0, 6, 12},              // 150 zeros
-    {215, 30, 9},            // 156
-    {220, 30, 9},            // 186 city part of field 220
-    {0, 3, 9},               // 216 blanks
-    {217, 6, 12},            // 219 postcode split off field 220
-    {265, 15, 9},            // 225
-    {266, 15, 9},            // 240
-    {290, 14, 9},            // 255
+inline constexpr auto kLedaxDebtor = LedaxAddress("2", "D", std::to_array<MapEntry>({
     {400, 4, 12},            // 269
     {275, 3, 12},            // 273
     {0, 3, 12},              // 276 zeros
@@ -97,30 +109,10 @@ inline constexpr MapEntry kLedaxDebtor[] = {
     {292, 4, 12},            // 368
     {0, 4, 12},              // 372 zeros
     {0, 4, 12},              // 376 zeros
-};
+}));
 
 // Creditor addresses (data type 4), 353 characters.
-inline constexpr MapEntry kLedaxCreditor[] = {
-    // field len type  a         pos
-    {901, 4, 12, "3"},       //   1 "0003"
-    {241, 4, 12},            //   5
-    {112, 8, 9},             //   9 MANDANT
-    {901, 1, 9, "C"},        //  17 "C"
-    {200, 5, 12},            //  18
-    {0, 3, 12},              //  23 zeros
-    {245, 24, 9},            //  26
-    {205, 30, 9},            //  50
-    {210, 30, 9},            //  80
-    {211, 30, 9},            // 110
-    {0, 10, 9},              // 140 blanks
-    {0, 6, 12},              // 150 zeros
-    {215, 30, 9},            // 156
-    {220, 30, 9},            // 186 city part of field 220
-    {0, 3, 9},               // 216 blanks
-    {217, 6, 12},            // 219 postcode split off field 220
-    {265, 15, 9},            // 225
-    {266, 15, 9},            // 240
-    {290, 14, 9},            // 255
+inline constexpr auto kLedaxCreditor = LedaxAddress("3", "C", std::to_array<MapEntry>({
     {291, 15, 9},            // 269
     {275, 3, 12},            // 284
     {0, 3, 12},              // 287 zeros
@@ -138,7 +130,12 @@ inline constexpr MapEntry kLedaxCreditor[] = {
     {292, 4, 12},            // 342
     {0, 4, 12},              // 346 zeros
     {0, 4, 12},              // 350 zeros
-};
+}));
+
+static_assert(std::size(kLedaxBooking) == 31 && RecordLength(kLedaxBooking) == 276);
+static_assert(std::size(kLedaxSupplement) == 8 && RecordLength(kLedaxSupplement) == 87);
+static_assert(kLedaxDebtor.size() == 39 && RecordLength(kLedaxDebtor) == 379);
+static_assert(kLedaxCreditor.size() == 36 && RecordLength(kLedaxCreditor) == 353);
 
 // clang-format on
 }  // namespace zeko

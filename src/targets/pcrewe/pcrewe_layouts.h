@@ -1,5 +1,7 @@
 // Line layouts of the REWE-FIBU import file.
 #pragma once
+#include <iterator>
+
 #include "convert/mapentry.h"
 
 namespace zeko {
@@ -90,6 +92,10 @@ inline constexpr MapEntry kPcreweAddress[] = {
     {290, 15, 9},        // 480
     {0, 1, 9},           // 495 blank
 };
+
+static_assert(std::size(kPcreweBooking) == 18 && RecordLength(kPcreweBooking) == 161);
+static_assert(std::size(kPcreweBookingRelease2) == 13 && RecordLength(kPcreweBookingRelease2) == 126);
+static_assert(std::size(kPcreweAddress) == 39 && RecordLength(kPcreweAddress) == 495);
 
 // clang-format on
 }  // namespace zeko
