@@ -3,29 +3,31 @@
 #include <cstring>
 
 #include "lib/text.h"
+#include "record/field_numbers.h"
 #include "record/record.h"
 
 namespace zeko {
 
-namespace {
-constexpr int kKeyAccount = 120;
-constexpr int kKeyContra = 110;
-constexpr std::size_t kKeyRoom = 1000;  // a field value has at most 999 characters
-}  // namespace
+GroupKey::GroupKey() {
+  account_.reserve(Record::kValueRoom);
+  contra_.reserve(Record::kValueRoom);
+}
+
+bool GroupKey::Changed(const Record& record) {
+  if (account_ == record.Text(fld::kAccount) && contra_ == record.Text(fld::kContraAccount))
+    return false;
+  account_.assign(record.Text(fld::kAccount));
+  contra_.assign(record.Text(fld::kContraAccount));
+  return true;
+}
 
 Consolidation::Consolidation(bool on) : on_(on) {
-  key120_.reserve(kKeyRoom);
-  key110_.reserve(kKeyRoom);
   for (std::string& held : held_) held.reserve(kHeldRoom);
 }
 
 bool Consolidation::BeginRecord(const Record& fields) {
   if (!on_) return false;
-  const char* account = fields.Value(kKeyAccount);
-  const char* contra = fields.Value(kKeyContra);
-  if (key120_ == account && key110_ == contra) return false;
-  key120_.assign(account);
-  key110_.assign(contra);
+  if (!key_.Changed(fields)) return false;
   running_ = 0.0;
   const bool flush = current_;
   current_ = false;

@@ -9,6 +9,20 @@ namespace zeko {
 
 class Record;
 
+// The key of a group of bookings: the texts of input fields 120 and 110,
+// compared as texts and kept whole, however long.
+class GroupKey {
+ public:
+  GroupKey();
+  // True when the record's key differs from the saved one; the record's key
+  // is saved then.
+  bool Changed(const Record& record);
+
+ private:
+  std::string account_;
+  std::string contra_;
+};
+
 // Consolidation merges bookings with equal input fields 120 and 110. Each
 // booking adds its amount (field 115) to the running amount; the line built
 // last is held back and written when its group ends, so it carries the
@@ -64,9 +78,7 @@ class Consolidation {
   bool on_;
   bool current_ = false;
   double running_ = 0.0;
-  // The key is kept whole, however long the host's texts are.
-  std::string key120_;
-  std::string key110_;
+  GroupKey key_;
   std::array<std::string, kHeldSlots> held_;
 };
 

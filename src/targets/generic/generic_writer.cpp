@@ -54,12 +54,10 @@ constexpr std::uint32_t kTextBase = 8;
 
 // Fields with a fixed meaning for this writer.
 constexpr std::uint32_t kFieldLayout = 11;
-constexpr std::uint32_t kFieldKey110 = 110;
 constexpr std::uint32_t kFieldMandant = 112;
 constexpr std::uint32_t kFieldAnwender = 113;
 constexpr std::uint32_t kFieldAmount115 = 115;
 constexpr std::uint32_t kFieldAmount116 = 116;
-constexpr std::uint32_t kFieldKey120 = 120;
 constexpr std::uint32_t kFieldDiscountM = 125;
 constexpr std::uint32_t kFieldDiscountFlag = 126;
 constexpr std::uint32_t kFieldDiscountAlt = 127;
@@ -262,8 +260,6 @@ GenericWriter::GenericWriter(const RunInfo& run)
   // A field value has at most 999 characters; the settings that replace
   // values may be longer.
   value_.resize(1024 + s_.mandant.size() + s_.anwender.size());
-  key120_.reserve(16);
-  key110_.reserve(16);
   splitText_.reserve(1024);
 }
 
@@ -296,13 +292,9 @@ void GenericWriter::Write(const Record& record) {
   }
 
   if (consolidating_) {
-    const char* v120 = fields.Value(kFieldKey120);
-    const char* v110 = fields.Value(kFieldKey110);
     // The first record always opens a group, even with both keys empty, so
     // that its group is written when the next one starts.
-    if (!recordPending_ || key120_ != v120 || key110_ != v110) {
-      key120_ = v120;
-      key110_ = v110;
+    if (key_.Changed(fields) || !recordPending_) {
       // A group none of whose records was accepted holds the previous
       // group's record, which is already written.
       if (recordPending_ && groupRecords_ != 0 && total115_ != 0.0) {

@@ -7,6 +7,7 @@
 
 #include "convert/mapentry.h"
 #include "output/safe_output.h"
+#include "targets/common/consolidation.h"
 #include "targets/writer.h"
 
 namespace zeko {
@@ -52,8 +53,7 @@ class GenericWriter final : public Writer {
   std::size_t heldLength_ = 0;
   bool recordPending_ = false;
   int groupRecords_ = 0;
-  std::string key120_;
-  std::string key110_;
+  GroupKey key_;
 
   double total115_ = 0.0;
   double total116_ = 0.0;

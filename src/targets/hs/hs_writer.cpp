@@ -87,7 +87,7 @@ class HsWriter final : public Writer {
   std::array<char, kValueRoom> splitOff_{};  // leading number of field 220
 
   // Consolidation of consecutive bookings with equal accounts.
-  std::string key120_, key110_;
+  GroupKey key_;
   double running_ = 0;
   bool groupStarted_ = false;
 
@@ -112,8 +112,6 @@ HsWriter::HsWriter(const RunInfo& run)
       break;
     default: break;
   }
-  key120_.reserve(kValueRoom);
-  key110_.reserve(kValueRoom);
 }
 
 void HsWriter::Open(const RunInfo&) {
@@ -140,11 +138,7 @@ void HsWriter::Write(const Record& record) {
   rec_ = &record;
   if (table_.empty()) return;
   if (consolidate_) {
-    const char* account120 = (*rec_).Value(120);
-    const char* account110 = (*rec_).Value(110);
-    if (key120_ != account120 || key110_ != account110) {
-      key120_.assign(account120);
-      key110_.assign(account110);
+    if (key_.Changed(*rec_)) {
       running_ = 0;
       if (groupStarted_) sink_.PutText(held_.data());
     }

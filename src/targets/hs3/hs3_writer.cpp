@@ -66,7 +66,7 @@ class Hs3Writer final : public Writer {
   std::array<char, kValueRoom> rest220_{};  // field 220 after the split in row 217
 
   // Consolidation of consecutive bookings with equal accounts.
-  std::string key120_, key110_;
+  GroupKey key_;
   double running1_ = 0;  // field 115
   double running2_ = 0;  // field 116
   bool with295_ = false;
@@ -99,8 +99,6 @@ Hs3Writer::Hs3Writer(const RunInfo& run)
     case 4: addresses_ = true; break;
     default: break;
   }
-  key120_.reserve(kValueRoom);
-  key110_.reserve(kValueRoom);
 }
 
 std::string Hs3Writer::HeaderLine(char digit) const {
@@ -145,11 +143,7 @@ void Hs3Writer::Write(const Record& record) {
 
 void Hs3Writer::ProcessBooking() {
   if (consolidate_) {
-    const char* account120 = (*rec_).Value(120);
-    const char* account110 = (*rec_).Value(110);
-    if (key120_ != account120 || key110_ != account110) {
-      key120_.assign(account120);
-      key110_.assign(account110);
+    if (key_.Changed(*rec_)) {
       // A group whose amounts cancel out is not written at all.
       if (groupStarted_ && !(running1_ == 0 && running2_ == 0)) sink_.PutText(held_.data());
       groupStarted_ = true;
