@@ -9,6 +9,7 @@
 #include "lib/platform.h"
 #include "lib/text.h"
 #include "output/files.h"
+#include "targets/common/field_rules.h"
 #include "targets/writer.h"
 
 namespace zeko {
@@ -67,7 +68,6 @@ constexpr std::uint32_t kFieldTermsPercent = 141;
 constexpr std::uint32_t kFieldTermsDays = 142;
 constexpr std::uint32_t kFieldTermsNet = 143;
 constexpr std::uint32_t kFieldKeyBase = 161;
-constexpr std::uint32_t kFieldCurrencyNumber = 190;
 constexpr std::uint32_t kFieldCurrency = 191;
 constexpr std::uint32_t kFieldDebitCredit = 199;
 constexpr std::uint32_t kFieldSplit = 217;
@@ -76,10 +76,6 @@ constexpr std::uint32_t kFieldDigits1 = 801;
 constexpr std::uint32_t kFieldDigits2 = 802;
 constexpr std::uint32_t kFieldKeyNumber = 803;
 constexpr std::uint32_t kFieldLineEnd = 992;
-
-// Field 217 is split at a blank only when it stands among its first nine
-// characters; a longer first word stays whole.
-constexpr std::size_t kSplitReach = 9;
 
 // Room for FormatFixed's text of a number field of width w.
 std::size_t ScratchRoom(std::uint32_t width) { return std::size_t{width} + 401; }
@@ -404,12 +400,7 @@ bool GenericWriter::GenericFieldHook(std::uint32_t field) {
         SetIntValue(ReadTaggedInt(terms, 'N'));
       break;
     case kFieldCurrency:
-      if (const char* number = fields.Value(kFieldCurrencyNumber); *number) {
-        // Currency numbers outside 0 to 9 have no code: the value stays.
-        const int n = AtoI(number);
-        if (n >= 0 && n <= 9 && !s_.currency[static_cast<std::size_t>(n)].empty())
-          SetValue(s_.currency[static_cast<std::size_t>(n)]);
-      }
+      if (const std::string* code = CurrencyCode(fields, s_)) SetValue(*code);
       break;
     case kFieldDebitCredit:
       if (currentAmount_ < 0.0) {
@@ -505,8 +496,7 @@ void GenericWriter::SetIntValue(std::int64_t n) {
 void GenericWriter::SplitField217(bool cutValue) {
   char* value = value_.data();
   const std::size_t length = std::strlen(value);
-  char* blank = static_cast<char*>(std::memchr(value, ' ', std::min(length, kSplitReach)));
-  if (blank) {
+  if (char* blank = PostcodeBlank(value)) {
     splitText_.assign(blank + 1, value + length);
     if (cutValue) *blank = '\0';
   } else {

@@ -12,6 +12,7 @@
 #include "lib/error.h"
 #include "lib/platform.h"
 #include "output/safe_output.h"
+#include "targets/common/field_rules.h"
 #include "targets/common/hs_fields.h"
 #include "targets/hs/hs_layouts.h"
 #include "targets/writer.h"
@@ -184,8 +185,7 @@ void HsWriter::AdjustField(std::uint32_t field, char* value) {
     case 220: {
       // "12345 Town": the postal code goes to its own field.
       splitOff_[0] = '\0';
-      const char* blank = std::strchr(value, ' ');
-      if (blank != nullptr && value[0] >= '0' && value[0] <= '9') {
+      if (const char* blank = NumberBlank(value)) {
         std::size_t n = std::size_t(blank - value);
         std::memcpy(splitOff_.data(), value, n);
         splitOff_[n] = '\0';

@@ -14,6 +14,7 @@
 #include "lib/platform.h"
 #include "output/safe_output.h"
 #include "record/field_numbers.h"
+#include "targets/common/field_rules.h"
 #include "targets/common/hs_fields.h"
 #include "targets/hs3/hs3_layouts.h"
 #include "targets/writer.h"
@@ -215,28 +216,19 @@ bool Hs3Writer::AdjustField(std::uint32_t field, char* value) {
   switch (field) {
     case 115: return AdjustAmount(running1_, value);
     case 116: return AdjustAmount(running2_, value);
-    case 191: {
-      const char* number = (*rec_).Value(190);
-      if (number[0] != '\0') {
-        int n = AtoI(number);
-        if (n >= 0 && n <= 9 && !run_.settings.currency[n].empty()) {
-          hs::CopyText(value, run_.settings.currency[n].c_str());
-        }
-      }
+    case fld::kCurrencyCode:
+      if (const std::string* code = CurrencyCode(*rec_, run_.settings))
+        hs::CopyText(value, code->c_str());
       break;
-    }
-    case 217: {
-      // "12345 Town": a blank among the first nine characters separates the
-      // postal code from the town; otherwise both fields show the whole text.
-      hs::CopyText(rest220_.data(), value);
-      const char* blank = static_cast<const char*>(std::memchr(value, ' ', strnlen(value, 9)));
-      if (blank != nullptr) {
-        std::size_t n = std::size_t(blank - value);
+    case fld::kPostcode:
+      // Without a postcode both fields show the whole text.
+      if (char* blank = PostcodeBlank(value)) {
         hs::CopyText(rest220_.data(), blank + 1);
-        value[n] = '\0';
+        *blank = '\0';
+      } else {
+        hs::CopyText(rest220_.data(), value);
       }
       break;
-    }
     case 220: hs::CopyText(value, rest220_.data()); break;
     case 235:
       if (value[0] != '\0') {

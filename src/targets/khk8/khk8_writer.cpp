@@ -16,6 +16,7 @@
 #include "lib/text.h"
 #include "output/files.h"
 #include "output/safe_output.h"
+#include "targets/common/field_rules.h"
 #include "targets/khk8/khk8_layouts.h"
 #include "targets/writer.h"
 
@@ -35,7 +36,6 @@ constexpr int kFieldAccount120 = 120;
 constexpr int kFieldTaxCode = 125;
 constexpr int kFieldTax130 = 130;
 constexpr int kFieldTax131 = 131;
-constexpr int kFieldCurrencyNumber = 190;
 
 // Room kept in the value buffer whatever the value: the amount printed with
 // six decimals can run to 300-odd digits for an absurd sum.
@@ -217,18 +217,9 @@ bool Khk8Writer::Khk8AdjustField(std::uint32_t field) {
     case 140:  // terms code
       SetTermsCode();
       return false;
-    case 191: {  // currency code
-      // Only a field 190 with some text names a currency; a blank one reads
-      // as number 0 like any other number.
-      const char* number = (*rec_).Value(kFieldCurrencyNumber);
-      if (number[0] != '\0') {
-        const int n = AtoI(number);
-        if (n >= 0 && n <= 9 && !run_.settings.currency[n].empty()) {
-          SetValue(run_.settings.currency[n].c_str());
-        }
-      }
+    case fld::kCurrencyCode:
+      if (const std::string* code = CurrencyCode(*rec_, run_.settings)) SetValue(code->c_str());
       return false;
-    }
     case 920:  // sign code
       SetValue(std::strchr((*rec_).Value(kFieldAmount), '-') ? "2" : "0");
       return false;

@@ -9,6 +9,7 @@
 #include "convert/line_builder.h"
 #include "lib/platform.h"
 #include "targets/common/consolidation.h"
+#include "targets/common/field_rules.h"
 #include "targets/ledax/ledax_layouts.h"
 #include "targets/writer.h"
 
@@ -138,8 +139,7 @@ class LedaxWriter final : public Writer {
       }
       case kFieldCity: {
         postcode_[0] = '\0';
-        const char* blank = std::strchr(value, ' ');
-        if (blank != nullptr && value[0] >= '0' && value[0] <= '9') {
+        if (const char* blank = NumberBlank(value)) {
           const std::size_t length = static_cast<std::size_t>(blank - value);
           std::memcpy(postcode_.data(), value, length);
           postcode_[length] = '\0';

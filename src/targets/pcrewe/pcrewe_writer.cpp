@@ -7,6 +7,7 @@
 #include "convert/line_builder.h"
 #include "lib/platform.h"
 #include "targets/common/consolidation.h"
+#include "targets/common/field_rules.h"
 #include "targets/pcrewe/pcrewe_layouts.h"
 #include "targets/writer.h"
 
@@ -21,9 +22,6 @@ static_assert(FitsLineRoom(kPcreweAddress));
 constexpr int kFieldAmount = 115;
 constexpr int kFieldPostcode = 217;
 constexpr int kFieldCity = 220;
-// The postcode is split off field 217 only when a blank follows it within
-// the first nine characters; a longer first word is a city name.
-constexpr std::size_t kLastPostcodeBlank = 8;
 
 class PcreweWriter final : public Writer {
  public:
@@ -82,8 +80,7 @@ class PcreweWriter final : public Writer {
       case kFieldPostcode: {
         // The whole text is the city unless a postcode is split off; the
         // texts are kept whole, however long.
-        char* blank = std::strchr(value, ' ');
-        if (blank != nullptr && static_cast<std::size_t>(blank - value) <= kLastPostcodeBlank) {
+        if (char* blank = PostcodeBlank(value)) {
           ReplaceValue(city_.data(), city_.size(), blank + 1);
           *blank = '\0';
         } else {
