@@ -13,6 +13,7 @@
 #include "lib/text.h"
 #include "output/files.h"
 #include "output/safe_output.h"
+#include "record/field_numbers.h"
 #include "record/record.h"
 #include "targets/datax/datax_layouts.h"
 #include "targets/writer.h"
@@ -147,29 +148,29 @@ bool DataxWriter::BuildRecord() {
 bool DataxWriter::AdjustField(std::uint32_t field, ValueBuffer& value) {
   char* text = value.data();
   switch (field) {
-    case 100:
-    case 153: {
+    case fld::kDocumentNumber:
+    case fld::kDocumentNumber2: {
       // Release 5 has both document-number fields; each fills in the other.
       if (release_ != 5 || !empty(text)) break;
       const std::string_view other = (*rec_).Text(field == 100 ? 153 : 100);
       if (!other.empty()) CopyValue(value, other);
       break;
     }
-    case 112: CopyValue(value, run_.settings.mandant); break;
-    case 113: CopyValue(value, run_.settings.anwender); break;
-    case 115:
+    case fld::kMandant: CopyValue(value, run_.settings.mandant); break;
+    case fld::kAnwender: CopyValue(value, run_.settings.anwender); break;
+    case fld::kAmount:
       if (release_ == 5) break;  // release 5 takes every amount as it is
       if (dataType_ == 3) PrintLf(text, -AtoF(text));
       if (AtoF(text) == 0) return true;
       break;
-    case 125:
+    case fld::kTaxCode:
       if (dataType_ == 3) PrintLf(text, AtoF(text) + 10);
       break;
-    case 139:
-    case 140:
-    case 141:
-    case 142:
-    case 143: AdjustTerms(field, value); break;
+    case fld::kTermsText:
+    case fld::kTermsCode:
+    case fld::kTermsPercent:
+    case fld::kTermsDiscountDays:
+    case fld::kTermsNetDays: AdjustTerms(field, value); break;
     default: break;
   }
   return false;
@@ -181,7 +182,7 @@ bool DataxWriter::AdjustField(std::uint32_t field, ValueBuffer& value) {
 void DataxWriter::AdjustTerms(std::uint32_t field, ValueBuffer& value) {
   char* text = value.data();
   switch (field) {
-    case 139:
+    case fld::kTermsText:
       termsFromText_ = *text != '\0';
       if (termsFromText_) {
         CopyValue(termsText_, text);
@@ -190,18 +191,18 @@ void DataxWriter::AdjustTerms(std::uint32_t field, ValueBuffer& value) {
         CopyValue(termsCode_, code.empty() ? std::string_view("000000") : code);
       }
       break;
-    case 140: CopyValue(termsCode_, text); break;
-    case 141:
+    case fld::kTermsCode: CopyValue(termsCode_, text); break;
+    case fld::kTermsPercent:
       // The code's percent digits are read as a whole number; a real
       // division keeps the tenth (25 is 2.5 percent).
       PrintLf(text, termsFromText_ ? ReadTaggedReal(termsText_.data())
                                    : CodeDigits(termsCode_.data(), 2) / 10.0);
       break;
-    case 142:
+    case fld::kTermsDiscountDays:
       PrintD(text, termsFromText_ ? ReadTaggedInt(termsText_.data(), 'S')
                                   : CodeDigits(termsCode_.data(), 0));
       break;
-    case 143:
+    case fld::kTermsNetDays:
       PrintD(text, termsFromText_ ? ReadTaggedInt(termsText_.data(), 'N')
                                   : CodeDigits(termsCode_.data(), 4));
       break;

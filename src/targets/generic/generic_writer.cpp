@@ -9,6 +9,7 @@
 #include "lib/platform.h"
 #include "lib/text.h"
 #include "output/files.h"
+#include "record/field_numbers.h"
 #include "targets/common/field_rules.h"
 #include "targets/writer.h"
 
@@ -52,30 +53,6 @@ constexpr std::uint32_t kMaxFieldLength = 65535;
 
 constexpr std::uint32_t kBinaryBase = 21;
 constexpr std::uint32_t kTextBase = 8;
-
-// Fields with a fixed meaning for this writer.
-constexpr std::uint32_t kFieldLayout = 11;
-constexpr std::uint32_t kFieldMandant = 112;
-constexpr std::uint32_t kFieldAnwender = 113;
-constexpr std::uint32_t kFieldAmount115 = 115;
-constexpr std::uint32_t kFieldAmount116 = 116;
-constexpr std::uint32_t kFieldDiscountM = 125;
-constexpr std::uint32_t kFieldDiscountFlag = 126;
-constexpr std::uint32_t kFieldDiscountAlt = 127;
-constexpr std::uint32_t kFieldTerms = 139;
-constexpr std::uint32_t kFieldTermsCode = 140;
-constexpr std::uint32_t kFieldTermsPercent = 141;
-constexpr std::uint32_t kFieldTermsDays = 142;
-constexpr std::uint32_t kFieldTermsNet = 143;
-constexpr std::uint32_t kFieldKeyBase = 161;
-constexpr std::uint32_t kFieldCurrency = 191;
-constexpr std::uint32_t kFieldDebitCredit = 199;
-constexpr std::uint32_t kFieldSplit = 217;
-constexpr std::uint32_t kFieldSplitRest = 220;
-constexpr std::uint32_t kFieldDigits1 = 801;
-constexpr std::uint32_t kFieldDigits2 = 802;
-constexpr std::uint32_t kFieldKeyNumber = 803;
-constexpr std::uint32_t kFieldLineEnd = 992;
 
 // Room for FormatFixed's text of a number field of width w.
 std::size_t ScratchRoom(std::uint32_t width) { return std::size_t{width} + 401; }
@@ -281,7 +258,7 @@ void GenericWriter::Open(const RunInfo&) {
 void GenericWriter::Write(const Record& record) {
   rec_ = &record;
   const Record& fields = (*rec_);
-  const char* layoutNumber = fields.Value(kFieldLayout);
+  const char* layoutNumber = fields.Value(fld::kLayoutNumber);
   if (*layoutNumber) {
     const int n = AtoI(layoutNumber);
     if (n >= 1 && n <= 5) SelectLayout(n);
@@ -350,11 +327,9 @@ bool GenericWriter::BuildGenericRecord() {
 void GenericWriter::GenericPrescan() {
   for (const MapEntry& row : layout_) {
     switch (row.field) {
-      case kFieldAmount115:
-      case kFieldAmount116:
-        currentAmount_ = AtoF((*rec_).Value(static_cast<int>(row.field)));
-        break;
-      case kFieldSplit:
+      case fld::kAmount:
+      case fld::kAmount2: currentAmount_ = AtoF((*rec_).Value(static_cast<int>(row.field))); break;
+      case fld::kPostcode:
         LoadValue(row.field);
         SplitField217(false);
         break;
@@ -367,19 +342,19 @@ bool GenericWriter::GenericFieldHook(std::uint32_t field) {
   const Record& fields = (*rec_);
   char* value = value_.data();
   switch (field) {
-    case kFieldMandant: SetValue(s_.mandant); break;
-    case kFieldAnwender: SetValue(s_.anwender); break;
-    case kFieldAmount115:
-    case kFieldAmount116: {
-      double& total = field == kFieldAmount115 ? total115_ : total116_;
+    case fld::kMandant: SetValue(s_.mandant); break;
+    case fld::kAnwender: SetValue(s_.anwender); break;
+    case fld::kAmount:
+    case fld::kAmount2: {
+      double& total = field == fld::kAmount ? total115_ : total116_;
       total += AtoF(value);
       SetNumberValue(total);
       currentAmount_ = total;
       return s_.genericSkipZero != 0 && total == 0.0;
     }
-    case kFieldTermsPercent: {
-      const char* terms = fields.Value(kFieldTerms);
-      const char* code = fields.Value(kFieldTermsCode);
+    case fld::kTermsPercent: {
+      const char* terms = fields.Value(fld::kTermsText);
+      const char* code = fields.Value(fld::kTermsCode);
       if (*terms) {
         SetNumberValue(ReadTaggedReal(terms));
       } else if (*code) {
@@ -391,18 +366,18 @@ bool GenericWriter::GenericFieldHook(std::uint32_t field) {
       }
       break;
     }
-    case kFieldTermsDays:
-      if (const char* terms = fields.Value(kFieldTerms); *terms)
+    case fld::kTermsDiscountDays:
+      if (const char* terms = fields.Value(fld::kTermsText); *terms)
         SetIntValue(ReadTaggedInt(terms, 'S'));
       break;
-    case kFieldTermsNet:
-      if (const char* terms = fields.Value(kFieldTerms); *terms)
+    case fld::kTermsNetDays:
+      if (const char* terms = fields.Value(fld::kTermsText); *terms)
         SetIntValue(ReadTaggedInt(terms, 'N'));
       break;
-    case kFieldCurrency:
+    case fld::kCurrencyCode:
       if (const std::string* code = CurrencyCode(fields, s_)) SetValue(*code);
       break;
-    case kFieldDebitCredit:
+    case fld::kDebitCredit:
       if (currentAmount_ < 0.0) {
         if (value[0] == 'S')
           value[0] = 'H';
@@ -410,31 +385,31 @@ bool GenericWriter::GenericFieldHook(std::uint32_t field) {
           value[0] = 'S';
       }
       break;
-    case kFieldSplit: SplitField217(true); break;
-    case kFieldSplitRest: SetValue(splitText_); break;
-    case kFieldDigits1:
-    case kFieldDigits2: {
+    case fld::kPostcode: SplitField217(true); break;
+    case fld::kCity: SetValue(splitText_); break;
+    case fld::kDigitsOnly801:
+    case fld::kDigitsOnly802: {
       char* end = std::remove_if(value, value + std::strlen(value),
                                  [](char c) { return c < '0' || c > '9'; });
       *end = '\0';
       break;
     }
-    case kFieldKeyNumber: {
-      const int m = fields.Length(kFieldKeyBase) != 0 ? AtoI(fields.Value(kFieldKeyBase)) : 10;
+    case fld::kKeyNumber: {
+      const int m = fields.Length(fld::kKeyBase) != 0 ? AtoI(fields.Value(fld::kKeyBase)) : 10;
       int k;
-      if (fields.Length(kFieldDiscountFlag) != 0 || fields.Format(kFieldDiscountFlag) != 0)
-        k = AtoI(fields.Value(kFieldDiscountFlag)) == 0 ? 1 : 0;
+      if (fields.Length(fld::kDiscountFlag) != 0 || fields.Format(fld::kDiscountFlag) != 0)
+        k = AtoI(fields.Value(fld::kDiscountFlag)) == 0 ? 1 : 0;
       else
-        k = AtoI(fields.Value(kFieldDiscountM));
-      if (k == 0 && fields.Length(kFieldDiscountAlt) != 0 &&
-          AtoI(fields.Value(kFieldDiscountAlt)) != 0)
+        k = AtoI(fields.Value(fld::kTaxCode));
+      if (k == 0 && fields.Length(fld::kDiscountAlt) != 0 &&
+          AtoI(fields.Value(fld::kDiscountAlt)) != 0)
         k = 3;
       // Computed wide and printed as the 32-bit number the import reads.
       const std::int64_t key = static_cast<std::int64_t>(AtoI(value)) * 100 + m + k;
       SetIntValue(static_cast<std::int32_t>(static_cast<std::uint32_t>(key)));
       break;
     }
-    case kFieldLineEnd: SetValue("\r\n", 2); break;
+    case fld::kLineEnd: SetValue("\r\n", 2); break;
     default: break;
   }
   return false;

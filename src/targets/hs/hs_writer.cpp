@@ -12,6 +12,7 @@
 #include "lib/error.h"
 #include "lib/platform.h"
 #include "output/safe_output.h"
+#include "record/field_numbers.h"
 #include "targets/common/field_rules.h"
 #include "targets/common/hs_fields.h"
 #include "targets/hs/hs_layouts.h"
@@ -177,12 +178,12 @@ void HsWriter::BuildRecord() {
 void HsWriter::AdjustField(std::uint32_t field, char* value) {
   if (shared_.Adjust(field, value, *rec_, run_, true)) return;
   switch (field) {
-    case 115:
+    case fld::kAmount:
       running_ += AtoF(value);
       shared_.SetNegative(running_ < 0);
       FormatFixed(value, std::fabs(running_), 0, 6);  // "%lf"
       break;
-    case 220: {
+    case fld::kCity: {
       // "12345 Town": the postal code goes to its own field.
       splitOff_[0] = '\0';
       if (const char* blank = NumberBlank(value)) {
@@ -193,7 +194,7 @@ void HsWriter::AdjustField(std::uint32_t field, char* value) {
       }
       break;
     }
-    case 217: hs::CopyText(value, splitOff_.data()); break;
+    case fld::kPostcode: hs::CopyText(value, splitOff_.data()); break;
     default: break;
   }
 }

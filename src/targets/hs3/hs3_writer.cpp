@@ -214,8 +214,8 @@ bool Hs3Writer::AdjustAmount(double& running, char* value) {
 bool Hs3Writer::AdjustField(std::uint32_t field, char* value) {
   if (shared_.Adjust(field, value, *rec_, run_, !termsFromInput_)) return false;
   switch (field) {
-    case 115: return AdjustAmount(running1_, value);
-    case 116: return AdjustAmount(running2_, value);
+    case fld::kAmount: return AdjustAmount(running1_, value);
+    case fld::kAmount2: return AdjustAmount(running2_, value);
     case fld::kCurrencyCode:
       if (const std::string* code = CurrencyCode(*rec_, run_.settings))
         hs::CopyText(value, code->c_str());
@@ -229,18 +229,18 @@ bool Hs3Writer::AdjustField(std::uint32_t field, char* value) {
         hs::CopyText(rest220_.data(), value);
       }
       break;
-    case 220: hs::CopyText(value, rest220_.data()); break;
-    case 235:
+    case fld::kCity: hs::CopyText(value, rest220_.data()); break;
+    case fld::kYesNo235:
       if (value[0] != '\0') {
         int n = AtoI(value);
         if (n == 0) hs::CopyText(value, "N");
         if (n == 1) hs::CopyText(value, "J");
       }
       break;
-    case 290:
+    case fld::kAddressLine290:
       if ((run_.dataType == 2 || run_.dataType == 4) && empty(value)) return true;
       break;
-    case 294:
+    case fld::kKind294:
       if (value[0] != '\0') {
         int n = AtoI(value);
         if (n == 0) hs::CopyText(value, "K");

@@ -16,6 +16,7 @@
 #include "lib/text.h"
 #include "output/files.h"
 #include "output/safe_output.h"
+#include "record/field_numbers.h"
 #include "targets/common/field_rules.h"
 #include "targets/khk8/khk8_layouts.h"
 #include "targets/writer.h"
@@ -25,17 +26,6 @@ namespace {
 
 constexpr std::uint32_t kTypeText = 9;
 constexpr std::uint32_t kTypeDate = 11;
-
-// Input fields the writer reads directly, besides the rows' own values.
-constexpr int kFieldGroup = 25;
-constexpr int kFieldAccount110 = 110;
-constexpr int kFieldAmount = 115;
-constexpr int kFieldTax117 = 117;
-constexpr int kFieldTax118 = 118;
-constexpr int kFieldAccount120 = 120;
-constexpr int kFieldTaxCode = 125;
-constexpr int kFieldTax130 = 130;
-constexpr int kFieldTax131 = 131;
 
 // Room kept in the value buffer whatever the value: the amount printed with
 // six decimals can run to 300-odd digits for an absurd sum.
@@ -118,7 +108,7 @@ Khk8Writer::Khk8Writer(const RunInfo& run)
     : run_(run),
       table_(Khk8Layout(run.dataType, run.settings.release == 2)),
       release2_(run.settings.release == 2),
-      grouping_(run.first.Value(kFieldGroup)[0] != '\0'),
+      grouping_(run.first.Value(fld::kGroupKey)[0] != '\0'),
       work_(kWorkMinimum) {
   // Every row may take a comma, two quotes, its converted text with the room
   // the conversion writes into, and a line end.
@@ -146,7 +136,7 @@ void Khk8Writer::Write(const Record& record) {
     }
     return;
   }
-  const char* key = (*rec_).Value(kFieldGroup);
+  const char* key = (*rec_).Value(fld::kGroupKey);
   if (groupKey_.empty() || groupKey_ != key) Khk8Flush();
   Khk8Collect();
   return;
@@ -196,14 +186,14 @@ bool Khk8Writer::Khk8BuildLine() {
 bool Khk8Writer::Khk8AdjustField(std::uint32_t field) {
   char* value = work_.data();
   switch (field) {
-    case 115: {  // amount: the line carries the running sum
+    case fld::kAmount: {  // amount: the line carries the running sum
       const double x = AtoF(value);
       if (x == 0.0) return true;  // zero amounts are not booked
       amount_ += x;
       FormatFixed(value, amount_, 0, 6);
       return false;
     }
-    case 120: {
+    case fld::kAccount: {
       // Characters 2 and 3 only.
       const std::size_t n = std::strlen(value);
       const std::size_t keep = n > 3 ? 2 : (n > 0 ? n - 1 : 0);
@@ -211,28 +201,28 @@ bool Khk8Writer::Khk8AdjustField(std::uint32_t field) {
       value[keep] = '\0';
       return false;
     }
-    case 125:  // tax flag
+    case fld::kTaxCode:  // tax flag
       SetValue(AtoI(value) != 0 ? "1" : "0");
       return false;
-    case 140:  // terms code
+    case fld::kTermsCode:  // terms code
       SetTermsCode();
       return false;
     case fld::kCurrencyCode:
       if (const std::string* code = CurrencyCode(*rec_, run_.settings)) SetValue(code->c_str());
       return false;
-    case 920:  // sign code
-      SetValue(std::strchr((*rec_).Value(kFieldAmount), '-') ? "2" : "0");
+    case fld::kSignCode:  // sign code
+      SetValue(std::strchr((*rec_).Value(fld::kAmount), '-') ? "2" : "0");
       return false;
     default: break;
   }
   if (field >= 901 && field <= 909) {
-    SetTaxColumn(static_cast<int>(field) - 901, kFieldTax117);
+    SetTaxColumn(static_cast<int>(field) - 901, fld::kTaxAmount117);
   } else if (field >= 911 && field <= 919) {
-    SetTaxColumn(static_cast<int>(field) - 911, kFieldTax118);
+    SetTaxColumn(static_cast<int>(field) - 911, fld::kTaxAmount118);
   } else if (field >= 921 && field <= 929) {
-    SetTaxColumn(static_cast<int>(field) - 921, kFieldTax130);
+    SetTaxColumn(static_cast<int>(field) - 921, fld::kTaxAmount130);
   } else if (field >= 931 && field <= 939) {
-    SetTaxColumn(static_cast<int>(field) - 931, kFieldTax131);
+    SetTaxColumn(static_cast<int>(field) - 931, fld::kTaxAmount131);
   } else if (field >= 940 && field <= 948 && taxIndex_ >= 0) {
     const int n = static_cast<int>(field) - 940;
     const auto& rateText = run_.settings.taxTexts[static_cast<std::size_t>(n)];
@@ -248,8 +238,8 @@ bool Khk8Writer::Khk8AdjustField(std::uint32_t field) {
 }
 
 void Khk8Writer::Khk8Collect() {
-  const AccountPair accounts{AtoF((*rec_).Value(kFieldAccount120)),
-                             AtoF((*rec_).Value(kFieldAccount110))};
+  const AccountPair accounts{AtoF((*rec_).Value(fld::kAccount)),
+                             AtoF((*rec_).Value(fld::kContraAccount))};
   const auto found = pairIndex_.find(accounts);
   amount_ = found != pairIndex_.end() ? collected_[found->second].amount : 0.0;
   if (Khk8BuildLine()) return;
@@ -258,7 +248,7 @@ void Khk8Writer::Khk8Collect() {
   if (found != pairIndex_.end()) {
     index = found->second;
   } else {
-    if (collectedCount_ == 0) groupKey_ = (*rec_).Value(kFieldGroup);
+    if (collectedCount_ == 0) groupKey_ = (*rec_).Value(fld::kGroupKey);
     // No limit on the number of pairs: a group keeps every distinct pair.
     index = collectedCount_++;
     if (index == collected_.size()) collected_.emplace_back();
@@ -334,8 +324,8 @@ void Khk8Writer::SetTaxColumn(int column, int sourceField) {
 
 int Khk8Writer::TaxIndex() const {
   const Record& r = *rec_;
-  if (r.Length(kFieldTaxCode) == 0 && r.Format(kFieldTaxCode) == 0) return -1;
-  return AtoI(r.Value(kFieldTaxCode));
+  if (r.Length(fld::kTaxCode) == 0 && r.Format(fld::kTaxCode) == 0) return -1;
+  return AtoI(r.Value(fld::kTaxCode));
 }
 
 }  // namespace

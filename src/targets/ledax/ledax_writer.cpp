@@ -8,6 +8,7 @@
 #include "convert/convert.h"
 #include "convert/line_builder.h"
 #include "lib/platform.h"
+#include "record/field_numbers.h"
 #include "targets/common/consolidation.h"
 #include "targets/common/field_rules.h"
 #include "targets/ledax/ledax_layouts.h"
@@ -21,12 +22,6 @@ static_assert(FitsLineRoom(kLedaxBooking));
 static_assert(FitsLineRoom(kLedaxSupplement));
 static_assert(FitsLineRoom(kLedaxDebtor));
 static_assert(FitsLineRoom(kLedaxCreditor));
-
-constexpr int kFieldMandant = 112;
-constexpr int kFieldAmount = 115;
-constexpr int kFieldTaxKey = 191;
-constexpr int kFieldPostcode = 217;
-constexpr int kFieldCity = 220;
 
 constexpr const char* kOpenFailed = "Fehler öffnen Ausgabedatei LEDA-X";
 
@@ -124,20 +119,20 @@ class LedaxWriter final : public Writer {
 
   bool AdjustField(std::uint32_t field, char* value, std::size_t room) {
     switch (field) {
-      case kFieldMandant: ReplaceValue(value, room, run_.settings.mandant.c_str()); return false;
-      case kFieldAmount: {
+      case fld::kMandant: ReplaceValue(value, room, run_.settings.mandant.c_str()); return false;
+      case fld::kAmount: {
         // The amount row shows the group's running total, without sign.
         const double total = std::fabs(groups_.AddAmount(value));
         FormatFixed(value, total, 0, 6);
         return total == 0.0;
       }
-      case kFieldTaxKey: {
+      case fld::kCurrencyCode: {
         const char* start = value;
         while (*start == ' ') ++start;
         ReplaceValue(value, room, start);
         return false;
       }
-      case kFieldCity: {
+      case fld::kCity: {
         postcode_[0] = '\0';
         if (const char* blank = NumberBlank(value)) {
           const std::size_t length = static_cast<std::size_t>(blank - value);
@@ -147,7 +142,7 @@ class LedaxWriter final : public Writer {
         }
         return false;
       }
-      case kFieldPostcode: ReplaceValue(value, room, postcode_.data()); return false;
+      case fld::kPostcode: ReplaceValue(value, room, postcode_.data()); return false;
       default: return false;
     }
   }

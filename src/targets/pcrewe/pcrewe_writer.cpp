@@ -6,6 +6,7 @@
 #include "convert/convert.h"
 #include "convert/line_builder.h"
 #include "lib/platform.h"
+#include "record/field_numbers.h"
 #include "targets/common/consolidation.h"
 #include "targets/common/field_rules.h"
 #include "targets/pcrewe/pcrewe_layouts.h"
@@ -18,10 +19,6 @@ namespace {
 static_assert(FitsLineRoom(kPcreweBooking));
 static_assert(FitsLineRoom(kPcreweBookingRelease2));
 static_assert(FitsLineRoom(kPcreweAddress));
-
-constexpr int kFieldAmount = 115;
-constexpr int kFieldPostcode = 217;
-constexpr int kFieldCity = 220;
 
 class PcreweWriter final : public Writer {
  public:
@@ -71,13 +68,13 @@ class PcreweWriter final : public Writer {
 
   bool AdjustField(std::uint32_t field, char* value, std::size_t room) {
     switch (field) {
-      case kFieldAmount: {
+      case fld::kAmount: {
         // The amount row shows the running total, printed as "%lf" does.
         const double total = groups_.AddAmount(value);
         FormatFixed(value, total, 0, 6);
         return total == 0.0;
       }
-      case kFieldPostcode: {
+      case fld::kPostcode: {
         // The whole text is the city unless a postcode is split off; the
         // texts are kept whole, however long.
         if (char* blank = PostcodeBlank(value)) {
@@ -88,7 +85,7 @@ class PcreweWriter final : public Writer {
         }
         return false;
       }
-      case kFieldCity: ReplaceValue(value, room, city_.data()); return false;
+      case fld::kCity: ReplaceValue(value, room, city_.data()); return false;
       default: return false;
     }
   }

@@ -17,6 +17,7 @@
 #include "lib/text.h"
 #include "output/files.h"
 #include "output/safe_output.h"
+#include "record/field_numbers.h"
 #include "targets/spk/spk_control_sum.h"
 #include "targets/spk/spk_layouts.h"
 #include "targets/spk/spk_printer.h"
@@ -246,7 +247,7 @@ std::size_t SpkWriter::BuildRecord(MapTable layout) {
 
 void SpkWriter::AdjustField(std::uint32_t field, char* value, std::size_t room) {
   switch (field) {
-    case 115: {
+    case fld::kAmount: {
       // The sign is dropped: the text key (field 330) tells payments from
       // debits.
       const double cents = std::fabs(AtoF(value) * 100.0);
@@ -254,20 +255,20 @@ void SpkWriter::AdjustField(std::uint32_t field, char* value, std::size_t room) 
       PrintLf(value, room, cents);
       break;
     }
-    case 305: bankCodeSum_.Add(AtoF(value)); break;
-    case 310: accountSum_.Add(AtoF(value)); break;
-    case 335: CopyValue(value, room, run_.settings.spkKennzeichen); break;
-    case 340:
+    case fld::kBankCode: bankCodeSum_.Add(AtoF(value)); break;
+    case fld::kBankAccount: accountSum_.Add(AtoF(value)); break;
+    case fld::kSpkKennzeichen: CopyValue(value, room, run_.settings.spkKennzeichen); break;
+    case fld::kSpkBlz:
       if (!empty(value)) keptBlz_.assign(value);
       CopyValue(value, room, keptBlz_);
       break;
-    case 345: CopyValue(value, room, run_.settings.spkKunde); break;
-    case 350:
+    case fld::kSpkKunde: CopyValue(value, room, run_.settings.spkKunde); break;
+    case fld::kSpkKonto:
       if (!empty(value)) keptKonto_.assign(value);
       CopyValue(value, room, keptKonto_);
       break;
-    case 355: CopyValue(value, room, run_.settings.spkReferenz); break;
-    case 995: CopyValue(value, room, run_.today); break;
+    case fld::kSpkReferenz: CopyValue(value, room, run_.settings.spkReferenz); break;
+    case fld::kToday: CopyValue(value, room, run_.today); break;
     default: break;
   }
 }
