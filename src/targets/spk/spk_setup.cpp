@@ -140,8 +140,8 @@ class SpkWriter final : public OutputWriter {
   MapTable cLayout_;
   bool euro_ = false;  // RELEASE 1 or 2: amounts in the Euro fields
 
-  // The payment file is put in place whole once its E record is written: a
-  // run that fails before leaves an existing file exactly as it was.
+  // The payment file changes only with the run's commit: a run that fails
+  // leaves an existing file exactly as it was.
   SafeOutput file_;
   OutputStream* out_ = nullptr;
   std::array<char, kLineRoom> record_{};
@@ -205,8 +205,8 @@ int SpkWriter::SpkProcess() {
 int SpkWriter::SpkClose() {
   if (cLayout_.empty() || !out_) return 0;
   SpkWriteTrailer();
-  // The file is complete and in place before the cover note, whose failures
-  // end the run.
+  // The file is complete; it goes in place with the run's commit, after the
+  // cover note, so a failing cover note leaves it (and SPK.NUM) as before.
   out_ = nullptr;
   file_.Commit();
   SpkPrintCoverNote();
