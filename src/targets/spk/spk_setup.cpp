@@ -142,7 +142,7 @@ std::size_t NumberWidth(const MapEntry& row, const char* value) {
 // longer be made of 128-byte blocks.
 void CheckSumWidth(const std::string& number, std::size_t width, const char* what) {
   if (number.size() > width)
-    ErrorExit("%s für den E-Satz (höchstens %zu Stellen)", what, width);
+    ErrorExit("%s für den E-Satz (höchstens %u Stellen)", what, unsigned(width));
 }
 
 class SpkWriter final : public OutputWriter {
