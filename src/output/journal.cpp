@@ -399,6 +399,7 @@ bool RunJournal::RecordFresh(Output& output, bool existed, RawFile& work) {
 void RunJournal::SetStream(Output& output, std::FILE* stream) { output.stream = stream; }
 
 void RunJournal::Done(Output& output) {
+  if (!output.live) return;
   output.done = true;
   output.stream = nullptr;
   if (runWide_) return;

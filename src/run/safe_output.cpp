@@ -49,9 +49,8 @@ SafeOutput::~SafeOutput() {
   // Never committed: the file is put back as it was (a failed run has
   // already done so for all its files).
   if (journal_ && !committed_) {
-    RunJournal::Output& output = *journal_;
-    journal_.reset();
-    RunJournal::Get().Abandon(output);
+    const std::shared_ptr<RunJournal::Output> output = std::move(journal_);
+    RunJournal::Get().Abandon(*output);
   }
   if (existing_ != nullptr) std::fclose(existing_);
   out_.reset();
@@ -176,9 +175,8 @@ void SafeOutput::Commit() {
   Finish();
   if (!journal_ || committed_) return;
   committed_ = true;
-  RunJournal::Output& output = *journal_;
-  journal_.reset();
-  RunJournal::Get().Done(output);
+  const std::shared_ptr<RunJournal::Output> output = std::move(journal_);
+  RunJournal::Get().Done(*output);
 }
 
 }  // namespace zeko
