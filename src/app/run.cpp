@@ -1,11 +1,15 @@
 #include "app/run.h"
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 
 #include "config/config.h"
 #include "convert/presort.h"
 #include "lib/platform.h"
 #include "lib/text.h"
+#include "output/file_lock.h"
+#include "output/journal.h"
 #include "run/error.h"
 #include "run/files.h"
 #include "run/progress.h"
@@ -65,16 +69,40 @@ void SetupRun(RunContext& ctx, const std::vector<std::string>& commandWords) {
 
 namespace {
 
+// Cancel ends the run as a failure: the user gets every output as it was
+// before the run and keeps the input file, so that the export can simply
+// be run again later, and the host system sees exit code 1 instead of
+// taking a partial conversion for done (which would lose the bookings not
+// yet converted).
+void CancelRun(RunContext& ctx) {
+  RunJournal::Get().RollBack();
+  if (ctx.dialog) ctx.dialog->Close();
+  std::fputs("Übernahme abgebrochen\n", stderr);
+  std::fflush(stderr);
+}
+
 // Steps 1 to 15: setup, the first record, presort, binding, the record loop,
-// Close and the clean-up.
-void GuardedRun(RunContext& ctx, const std::vector<std::string>& commandWords, bool& cancel) {
+// Close and the clean-up. False when the user cancelled.
+bool GuardedRun(RunContext& ctx, const std::vector<std::string>& commandWords, bool& cancel) {
   cancel = false;
   SetupRun(ctx, commandWords);
+  RunJournal::Get().BeginRun(ResolvePath(ctx.inputPath), ctx.deleteInput);
   CZekoDlg* dlg = ctx.dialog;
   if (dlg) {
     dlg->Show(kDataTypeNames[ctx.DataTypeIndex()], ctx.outputPath, &cancel, true);
     dlg->SetRange(0, ctx.input->FileSize());
   }
+  // Another run is using an output: the dialog says so, and Cancel works
+  // while the run waits.
+  SetLockWaitHook([&ctx, &cancel, dlg](const std::string& file) {
+    if (!dlg) return;
+    dlg->ShowWaiting(file);
+    dlg->PumpMessages();
+    if (cancel) {
+      CancelRun(ctx);
+      std::exit(1);
+    }
+  });
 
   if (ReadRecord(ctx, *ctx.input) != -1) {
     ctx.todayText = StringTime(GetSysTime(), "%d.%m.%Y");
@@ -103,32 +131,53 @@ void GuardedRun(RunContext& ctx, const std::vector<std::string>& commandWords, b
     // The dialog names what is converted and where it goes once both are known.
     if (dlg) dlg->SetTexts(kDataTypeNames[ctx.DataTypeIndex()], ctx.outputPath);
 
-    ctx.writer->Open();
-    while (ReadRecord(ctx, *ctx.input) != -1) {
-      if (cancel) break;
-      ctx.writer->Process();
-      if (dlg) dlg->Step(static_cast<int>(ctx.outputCount), ctx.input->FilePos());
+    try {
+      ctx.writer->Open();
+      while (ReadRecord(ctx, *ctx.input) != -1) {
+        if (cancel) break;
+        ctx.writer->Process();
+        if (dlg) dlg->Step(static_cast<int>(ctx.outputCount), ctx.input->FilePos());
+      }
+      if (cancel) {
+        SetLockWaitHook(nullptr);
+        return false;
+      }
+      ctx.writer->Close();
+    } catch (const InputAlreadyBooked&) {
+      // This input was converted and committed by a run that was stopped
+      // before it deleted the input: the export is done, nothing is booked
+      // twice.
+      ctx.fields.Clear();
+      ctx.input.reset();
+      RunJournal::Get().FinishBooked();
     }
-    ctx.writer->Close();
   }
+  SetLockWaitHook(nullptr);
 
-  // Clean-up.
+  // Clean-up. The commit puts every output in place and deletes the input
+  // (unless "/ND") in one step that a crash cannot split.
   ctx.fields.Clear();
   ctx.input.reset();
-  if (ctx.deleteInput) RemoveFile(ctx.inputPath);
+  RunJournal::Get().CommitRun();
   for (auto& t : ctx.settings.taxTexts) t.reset();
+  return true;
 }
 
 }  // namespace
 
 int RunConversion(RunContext& ctx, const std::vector<std::string>& commandWords) {
   bool cancel = false;
+  bool done = false;
   try {
     errno = 0;
-    GuardedRun(ctx, commandWords, cancel);
+    done = GuardedRun(ctx, commandWords, cancel);
   } catch (...) {
     std::string text = LastSystemErrorText();
     ErrorExitText(text.empty() ? "Unbekannter Fehler in ZEKO.EXE" : text);
+  }
+  if (!done) {
+    CancelRun(ctx);
+    return 1;
   }
   if (ctx.dialog) ctx.dialog->Close();
 

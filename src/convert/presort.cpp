@@ -15,6 +15,7 @@
 #include "lib/filehandle.h"
 #include "lib/platform.h"
 #include "lib/text.h"
+#include "output/journal.h"
 #include "run/context.h"
 #include "run/error.h"
 #include "run/fields.h"
@@ -266,7 +267,13 @@ std::string SortedCopyPath(const std::string& inputPath) {
 void Presort(RunContext& ctx) {
   const int field = ctx.presortField;
   const std::string copyPath = SortedCopyPath(ctx.inputPath);
-  const std::unique_ptr<OutputStream> out = OpenOutputStream(copyPath, false);
+  // Created exclusively and never through a link, and removed again when
+  // the run fails: a failed presort leaves no partial sorted copy (it used
+  // to remain).
+  std::FILE* copy = RunJournal::Get().CreateWorkFile(copyPath);
+  if (copy == nullptr) ErrorExit("Fehler beim öffnen Outputdatei %s", copyPath.c_str());
+  std::setvbuf(copy, nullptr, _IOFBF, 1 << 16);
+  const auto out = std::make_unique<OutputStream>(copy);
 
   FileHandle& input = *ctx.input;
   input.Rewind();
@@ -285,28 +292,24 @@ void Presort(RunContext& ctx) {
     }
   }
   SortGroup(group, *out, field);
-  // On disk before it replaces the input, so that not even a crash right
-  // after the rename can leave an empty input file behind.
+  // On disk before the input is given up for it.
   out->Flush();
 #ifndef _WIN32
   if (::fsync(::fileno(out->file())) != 0) ErrorExit("Fehler in e_write");
 #endif
   out->Close();
 
-  // The sorted copy takes the input's place in one rename, so at every moment
-  // one complete input file is on disk; on failure the unsorted input stays.
+  // The run reads the sorted copy; it takes the input's place only when the
+  // run commits (with the input deleted, it goes too). Until then the input
+  // stays exactly as the host system wrote it, so a failed run can be run
+  // again on the same records in the same order.
   ctx.input->Close();
   ctx.input.reset();
-  const std::string inputPath = ResolvePath(ctx.inputPath);
-  std::error_code error;
-  std::filesystem::rename(copyPath, inputPath, error);
-  if (error) {
-    ErrorExit("Fehler beim Umbenennen der Datei %s in %s", copyPath.c_str(), inputPath.c_str());
-  }
+  RunJournal::Get().ReplaceInputWith(copyPath);
 
   auto reopened = std::make_unique<FileHandle>();
   try {
-    reopened->Open(ctx.inputPath, 0x40, 0x4000, false);
+    reopened->Open(copyPath, 0x40, 0x4000, false);
   } catch (const QVTError&) {
     ErrorExit("Fehler beim öffnen der Eingabedatei");
   }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "convert/presort.h"
+#include "output/journal.h"
 #include "lib/filehandle.h"
 #include "run/context.h"
 #include "run/progress.h"
@@ -68,6 +69,7 @@ class PresortFile : public ::testing::Test {
   }
   void TearDown() override {
     ctx_.input.reset();
+    RunJournal::Get().RollBack();
     fs::remove_all(dir_);
   }
 
@@ -103,11 +105,13 @@ const std::string kEnd1 = "998002000E1\r\n";
 const std::string kEnd2 = "998002000E2\r\n";
 
 TEST_F(PresortFile, GroupEndLinesKeepTheirPlaces) {
-  Input(Rec("3", "A3") + Rec("1", "A1") + kEnd1 + Rec("2", "B2") + Rec("1", "B1") + kEnd2);
+  const std::string input = Rec("3", "A3") + Rec("1", "A1") + kEnd1 + Rec("2", "B2") + Rec("1", "B1") + kEnd2;
+  Input(input);
   Presort(ctx_);
-  EXPECT_EQ(Read(ctx_.inputPath),
+  EXPECT_EQ(Read(Copy()),
             Rec("1", "A1") + Rec("3", "A3") + kEnd1 + Rec("1", "B1") + Rec("2", "B2") + kEnd2);
-  EXPECT_FALSE(fs::exists(Copy()));
+  // The input stays as it was until the run commits.
+  EXPECT_EQ(Read(ctx_.inputPath), input);
   // The new handle reads the sorted file from its start.
   std::string line;
   ASSERT_TRUE(ctx_.input->Get(line));
@@ -122,7 +126,7 @@ TEST_F(PresortFile, KeysCompareAsNumbersAndTiesFollowTheExchanges) {
         Rec("2", "2a") + Rec("2", "2b") + Rec("1", "one") + Rec("x", "zero") + Rec("-1", "1") +
         Rec(" 3e0", "three"));
   Presort(ctx_);
-  EXPECT_EQ(Read(ctx_.inputPath), Rec("-1", "1") + Rec("x", "zero") + Rec("1", "one") +
+  EXPECT_EQ(Read(Copy()), Rec("-1", "1") + Rec("x", "zero") + Rec("1", "one") +
                                       Rec("2", "2b") + Rec("2", "2a") + Rec(" 3e0", "three") +
                                       Rec("9", "nine") + Rec("10", "ten") + Rec("12.50", "a") +
                                       Rec("12.5", "b"));
@@ -135,14 +139,14 @@ TEST_F(PresortFile, LongKeyTextsAndLineEnds) {
   Input(kEnd1 + kEnd2 + Rec(zeros + "7", "seven") + Rec(zeros + "5", "five") +
         "100001000" + "6");
   Presort(ctx_);
-  EXPECT_EQ(Read(ctx_.inputPath), kEnd1 + kEnd2 + Rec(zeros + "5", "five") +
+  EXPECT_EQ(Read(Copy()), kEnd1 + kEnd2 + Rec(zeros + "5", "five") +
                                       "100001000" + "6\r\n" + Rec(zeros + "7", "seven"));
 }
 
 TEST_F(PresortFile, LoneRecordWithoutTheFieldIsNeverCompared) {
   Input(Rec("2", "a") + Rec("1", "b") + kEnd1 + "110004000solo\r\n" + kEnd2);
   Presort(ctx_);
-  EXPECT_EQ(Read(ctx_.inputPath),
+  EXPECT_EQ(Read(Copy()),
             Rec("1", "b") + Rec("2", "a") + kEnd1 + "110004000solo\r\n" + kEnd2);
 }
 
@@ -151,9 +155,9 @@ TEST_F(PresortFile, GroupRecordWithoutTheFieldIsFatal) {
                             "110004000none\r\n" + kEnd2 + Rec("0", "d");
   Input(input);
   EXPECT_EXIT(Presort(ctx_), ::testing::ExitedWithCode(1), "^Sortierfeld fehlt\n$");
-  // The input is untouched; the copy holds what was sorted before.
+  // The input is untouched, and no partial sorted copy remains.
   EXPECT_EQ(Read(ctx_.inputPath), input);
-  EXPECT_EQ(Read(Copy()), Rec("1", "b") + Rec("2", "a") + kEnd1);
+  EXPECT_FALSE(fs::exists(Copy()));
 }
 
 TEST_F(PresortFile, CopyThatCannotBeCreatedIsFatal) {

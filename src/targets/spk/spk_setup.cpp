@@ -113,6 +113,39 @@ long long ReadNumber(std::FILE* file) {
   return negative ? -n : n;
 }
 
+// Payment values with a fixed number of digits in the DTAUS format. A value
+// too long for its field would be cut there (an amount to a tenth of its
+// value, while the E record's sum keeps the whole), so the run ends before
+// anything is written.
+struct DigitLimit {
+  std::uint32_t field;
+  const char* what;
+};
+constexpr DigitLimit kDigitLimits[] = {
+    {115, "Betrag zu groß"},
+    {305, "Bankleitzahl zu lang"},
+    {310, "Kontonummer zu lang"},
+    {340, "Bankleitzahl des Auftraggebers zu lang"},
+    {350, "Kontonummer des Auftraggebers zu lang"},
+};
+
+// Characters of the whole number that a number row prints for the value,
+// before it is padded or cut to the row's width.
+std::size_t NumberWidth(const MapEntry& row, const char* value) {
+  double x = AtoF(value);
+  if (row.a && *row.a) x += AtoF(row.a);
+  char text[400];  // a double printed whole needs up to 310
+  FormatFixed(text, x, 0, 0);
+  return std::strlen(text);
+}
+
+// The E record's control sums must keep their widths, or the file would no
+// longer be made of 128-byte blocks.
+void CheckSumWidth(const std::string& number, std::size_t width, const char* what) {
+  if (number.size() > width)
+    ErrorExit("%s für den E-Satz (höchstens %u Stellen)", what, unsigned(width));
+}
+
 class SpkWriter final : public OutputWriter {
  public:
   SpkWriter(RunContext& ctx, int dataType);
@@ -129,6 +162,7 @@ class SpkWriter final : public OutputWriter {
   int SpkClose();
   std::size_t SpkBuildRecord(MapTable layout);
   void SpkAdjustField(std::uint32_t field, char* value, std::size_t room);
+  void CheckDigits(std::uint32_t field, const char* value) const;
   void SpkWriteTrailer();
   void SpkPrintCoverNote();
   void WriteRecord(std::size_t length);
@@ -141,10 +175,12 @@ class SpkWriter final : public OutputWriter {
   // writer is bound and produces no file and no cover note.
   MapTable aLayout_;
   MapTable cLayout_;
+  MapTable building_;  // the layout SpkBuildRecord walks
+  long recordNumber_ = 0;  // the input record whose values it takes
   bool euro_ = false;  // RELEASE 1 or 2: amounts in the Euro fields
 
-  // The payment file is put in place whole once its E record is written: a
-  // run that fails before leaves an existing file exactly as it was.
+  // The payment file changes only with the run's commit: a run that fails
+  // leaves an existing file exactly as it was.
   SafeOutput file_;
   OutputStream* out_ = nullptr;
   std::array<char, kLineRoom> record_{};
@@ -198,6 +234,7 @@ int SpkWriter::SpkOpen() {
   out_ = &file_.Open(path, append ? SafeOutput::Mode::kAppend : SafeOutput::Mode::kTruncate,
                      "Fehler beim öffnen Outputdatei " + path,
                      [&path, append] { OpenOutputStream(path, append)->Close(); });
+  recordNumber_ = 1;  // the A record takes the first record's values
   WriteRecord(SpkBuildRecord(aLayout_));
   ctx_.outputCount = 0;
   amountSum_ = 0.0;
@@ -208,9 +245,10 @@ int SpkWriter::SpkOpen() {
 
 int SpkWriter::SpkProcess() {
   if (cLayout_.empty()) return 0;
+  recordNumber_ = ctx_.outputCount + 1;
   const std::size_t length = SpkBuildRecord(cLayout_);
   if (sepa_) {
-    sepa_->Add(record_.data(), ctx_.fields, keptBlz_, keptKonto_, ctx_.outputCount + 1);
+    sepa_->Add(record_.data(), ctx_.fields, keptBlz_, keptKonto_, recordNumber_);
   } else {
     WriteRecord(length);
   }
@@ -226,8 +264,8 @@ int SpkWriter::SpkClose() {
   }
   if (cLayout_.empty() || !out_) return 0;
   SpkWriteTrailer();
-  // The file is complete and in place before the cover note, whose failures
-  // end the run.
+  // The file is complete; it goes in place with the run's commit, after the
+  // cover note, so a failing cover note leaves it (and SPK.NUM) as before.
   out_ = nullptr;
   file_.Commit();
   SpkPrintCoverNote();
@@ -235,6 +273,7 @@ int SpkWriter::SpkClose() {
 }
 
 std::size_t SpkWriter::SpkBuildRecord(MapTable layout) {
+  building_ = layout;
   BuildLine(layout, ctx_.fields, record_, value_,
             [this](std::uint32_t field, char* value, std::size_t room) {
               SpkAdjustField(field, value, room);
@@ -272,6 +311,18 @@ void SpkWriter::SpkAdjustField(std::uint32_t field, char* value, std::size_t roo
     case 995: CopyValue(value, room, ctx_.todayText); break;
     default: break;
   }
+  CheckDigits(field, value);
+}
+
+void SpkWriter::CheckDigits(std::uint32_t field, const char* value) const {
+  for (const DigitLimit& limit : kDigitLimits) {
+    if (limit.field != field) continue;
+    for (const MapEntry& row : building_) {
+      if (row.field == field && row.type == 12 && NumberWidth(row, value) > row.length)
+        ErrorExit("%s in Satz %ld (Feld %u, höchstens %u Stellen)", limit.what, recordNumber_,
+                  unsigned(field), unsigned(row.length));
+    }
+  }
 }
 
 // Records are written as "%s" writes them, up to the first zero byte,
@@ -290,12 +341,16 @@ void SpkWriter::SpkWriteTrailer() {
   trailer += count.data();
   std::string number;
   FormatDouble(number, euro_ ? 0.0 : amountSum_, 13, 0, true);  // DM amount sum
+  CheckSumWidth(number, 13, "Summe der Beträge zu groß");
   trailer += number;
   accountSum_.Format(number, 17, true);
+  CheckSumWidth(number, 17, "Summe der Kontonummern zu groß");
   trailer += number;
   bankCodeSum_.Format(number, 17, true);
+  CheckSumWidth(number, 17, "Summe der Bankleitzahlen zu groß");
   trailer += number;
   FormatDouble(number, euro_ ? amountSum_ : 0.0, 13, 0, true);  // Euro amount sum
+  CheckSumWidth(number, 13, "Summe der Beträge zu groß");
   trailer += number;
   trailer.append(51, ' ');
   out_->Write(trailer);
