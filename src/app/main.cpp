@@ -26,6 +26,5 @@ int main(int argc, char** argv) {
   auto dialog = zeko::MakeProgressDialog();
   auto ctx = std::make_unique<zeko::RunContext>();
   ctx->dialog = dialog.get();
-  zeko::RunConversion(*ctx, words);
-  return 0;
+  return zeko::RunConversion(*ctx, words);
 }

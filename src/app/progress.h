@@ -28,6 +28,9 @@ class CZekoDlg {
   int PumpMessages();
   // The run's WM_CLOSE: the window goes away.
   void Close();
+  // The run waits for an output file that another run is using; an empty
+  // name when the wait is over.
+  void ShowWaiting(const std::string& file) { DoShowWaiting(file); }
 
   // The user pressed Cancel.
   void OnCancel() {
@@ -43,6 +46,7 @@ class CZekoDlg {
   virtual void DoSetBar(Bar /*bar*/, int /*percent*/) {}
   virtual int DoPump() { return 1; }
   virtual void DoClose() {}
+  virtual void DoShowWaiting(const std::string& /*file*/) {}
 
  private:
   void ProgressTo(Bar bar, std::int64_t position);

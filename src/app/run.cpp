@@ -1,6 +1,8 @@
 #include "app/run.h"
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 
 #include "app/binding.h"
 #include "app/progress.h"
@@ -9,7 +11,9 @@
 #include "lib/number.h"
 #include "lib/platform.h"
 #include "lib/text.h"
+#include "output/file_lock.h"
 #include "output/files.h"
+#include "output/journal.h"
 #include "record/field_numbers.h"
 #include "targets/registry.h"
 
@@ -89,16 +93,57 @@ void TakeRunFacts(RunContext& ctx, const Record& first) {
   if (ctx.runDate.empty()) ctx.runDate = first.Text(fld::kDocumentDate);
 }
 
+// Cancel ends the run as a failure: the user gets every output as it was
+// before the run and keeps the input file, so that the export can simply
+// be run again later, and the host system sees exit code 1 instead of
+// taking a partial conversion for done (which would lose the bookings not
+// yet converted).
+void CancelRun(RunContext& ctx) {
+  RunJournal::Get().RollBack();
+  if (ctx.dialog) ctx.dialog->Close();
+  std::fputs("Übernahme abgebrochen\n", stderr);
+  std::fflush(stderr);
+}
+
+// The presort writes its sorted copy as a work file of the run's
+// transaction: created exclusively and never through a link, removed again
+// when the run fails. The run reads the copy; it takes the input's place
+// only when the run commits.
+PresortProgress PresortHooks(CZekoDlg* dlg) {
+  PresortProgress progress;
+  if (dlg) {
+    progress.start = [dlg](std::int64_t total) { dlg->SetPresortRange(total); };
+    progress.step = [dlg](std::int64_t position) { dlg->PresortStep(position); };
+  }
+  progress.createCopy = [](const std::string& path) {
+    return RunJournal::Get().CreateWorkFile(path);
+  };
+  progress.adoptCopy = [](const std::string& path) { RunJournal::Get().ReplaceInputWith(path); };
+  return progress;
+}
+
 // Steps 1 to 15: setup, the first record, presort, binding, the record loop,
-// Close and the clean-up.
-void GuardedRun(RunContext& ctx, const std::vector<std::string>& commandWords, bool& cancel) {
+// Close and the clean-up. False when the user cancelled.
+bool GuardedRun(RunContext& ctx, const std::vector<std::string>& commandWords, bool& cancel) {
   cancel = false;
   SetupRun(ctx, commandWords);
+  RunJournal::Get().BeginRun(ResolvePath(ctx.inputPath), ctx.deleteInput);
   CZekoDlg* dlg = ctx.dialog;
   if (dlg) {
     dlg->Show(kDataTypeNames[ctx.DataTypeIndex()], ctx.outputPath, &cancel, true);
     dlg->SetRange(0, ctx.reader->Size());
   }
+  // Another run is using an output: the dialog says so, and Cancel works
+  // while the run waits.
+  SetLockWaitHook([&ctx, &cancel, dlg](const std::string& file) {
+    if (!dlg) return;
+    dlg->ShowWaiting(file);
+    dlg->PumpMessages();
+    if (cancel) {
+      CancelRun(ctx);
+      std::exit(1);
+    }
+  });
 
   RecordReader& reader = *ctx.reader;
   if (reader.Next()) {
@@ -108,46 +153,59 @@ void GuardedRun(RunContext& ctx, const std::vector<std::string>& commandWords, b
     if (ctx.runDate.empty()) ctx.runDate = ctx.todayText;
 
     if (ctx.presortField != 0 && !reader.FirstLineHas(ctx.presortField)) ctx.presortField = 0;
-    if (ctx.presortField != 0) {
-      PresortProgress progress;
-      if (dlg) {
-        progress.start = [dlg](std::int64_t total) { dlg->SetPresortRange(total); };
-        progress.step = [dlg](std::int64_t position) { dlg->PresortStep(position); };
-      }
-      reader.Presort(ctx.presortField, progress);
-    }
+    if (ctx.presortField != 0) reader.Presort(ctx.presortField, PresortHooks(dlg));
     reader.Rewind();
 
     BindOutput(ctx, first);
     // The dialog names what is converted and where it goes once both are known.
     if (dlg) dlg->SetTexts(kDataTypeNames[ctx.DataTypeIndex()], ctx.outputPath);
 
-    Writer& writer = *ctx.writer;
-    writer.Open(*ctx.run);
-    while (reader.Next()) {
-      if (cancel) break;
-      writer.Write(reader.record());
-      if (dlg) dlg->Step(static_cast<int>(writer.Count()), reader.Position());
+    try {
+      Writer& writer = *ctx.writer;
+      writer.Open(*ctx.run);
+      while (reader.Next()) {
+        if (cancel) break;
+        writer.Write(reader.record());
+        if (dlg) dlg->Step(static_cast<int>(writer.Count()), reader.Position());
+      }
+      if (cancel) {
+        SetLockWaitHook(nullptr);
+        return false;
+      }
+      writer.Close();
+    } catch (const InputAlreadyBooked&) {
+      // This input was converted and committed by a run that was stopped
+      // before it deleted the input: the export is done, nothing is booked
+      // twice.
+      ctx.reader.reset();
+      RunJournal::Get().FinishBooked();
     }
-    writer.Close();
   }
+  SetLockWaitHook(nullptr);
 
-  // Clean-up.
+  // Clean-up. The commit puts every output in place and deletes the input
+  // (unless "/ND") in one step that a crash cannot split.
   ctx.reader.reset();
-  if (ctx.deleteInput) RemoveFile(ctx.inputPath);
+  RunJournal::Get().CommitRun();
   for (auto& t : ctx.settings.taxTexts) t.reset();
+  return true;
 }
 
 }  // namespace
 
 int RunConversion(RunContext& ctx, const std::vector<std::string>& commandWords) {
   bool cancel = false;
+  bool done = false;
   try {
     errno = 0;
-    GuardedRun(ctx, commandWords, cancel);
+    done = GuardedRun(ctx, commandWords, cancel);
   } catch (...) {
     std::string text = LastSystemErrorText();
     ErrorExitText(text.empty() ? "Unbekannter Fehler in ZEKO.EXE" : text);
+  }
+  if (!done) {
+    CancelRun(ctx);
+    return 1;
   }
   if (ctx.dialog) ctx.dialog->Close();
 

@@ -370,7 +370,10 @@ void TerminalDialog::Draw() {
   AppendLine(label("Anzahl Sätze") + (hasCount_ ? std::to_string(count_) : std::string()), columns);
   AppendBar("Vorsortierung", presortPercent_, columns);
   AppendBar("Übernahme", conversionPercent_, columns);
-  if (!cancelEnabled_) {
+  if (!waitingFor_.empty()) {
+    const std::string waiting = "  Datei in Benutzung, warte auf Freigabe: ";
+    AppendLine(waiting + Tail(waitingFor_, std::max(0, columns - Columns(waiting))), columns);
+  } else if (!cancelEnabled_) {
     AppendLine("", columns);
   } else if (cancelling_) {
     AppendLine("  [ Abbrechen ]  Abbruch läuft ... (Strg+C beendet sofort)", columns);
@@ -388,6 +391,14 @@ void TerminalDialog::DoClose() {
   // scrolls again, the cursor is where the output stopped.
   RestoreTerminal();
   SetFatalHook(nullptr);
+}
+
+void TerminalDialog::DoShowWaiting(const std::string& file) {
+  const std::string shown = Printable(file);
+  if (shown == waitingFor_) return;
+  waitingFor_ = shown;
+  // Drawn at once: while it waits the run does not pump often.
+  if (shown_) Draw();
 }
 
 std::unique_ptr<CZekoDlg> MakeProgressDialog() {

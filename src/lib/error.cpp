@@ -13,13 +13,21 @@ namespace zeko {
 
 namespace {
 void (*g_fatalHook)() = nullptr;  // the dialog's terminal restore; set once at start-up
+void (*g_rollbackHook)() = nullptr;  // the run's transaction while it has one
 }
 
 void SetFatalHook(void (*hook)()) { g_fatalHook = hook; }
+void SetRollbackHook(void (*hook)()) { g_rollbackHook = hook; }
 
 // The whole message is shown: a path in it is never cut, so no character
 // can be split in the middle.
 void ErrorExitText(const std::string& message) {
+  // A failed run leaves every output as it was before the run: this
+  // replaces the old rule that output already written stays.
+  if (void (*rollback)() = g_rollbackHook) {
+    g_rollbackHook = nullptr;
+    rollback();
+  }
   if (void (*hook)() = g_fatalHook) {
     g_fatalHook = nullptr;
     hook();

@@ -12,6 +12,10 @@ namespace zeko {
 // dialog can leave the screen clean. One hook; nullptr removes it.
 void SetFatalHook(void (*hook)());
 
+// Called first when a fatal error ends the run, before the fatal hook:
+// undoes what the run did to its output files. One hook; nullptr removes it.
+void SetRollbackHook(void (*hook)());
+
 // Non-fatal message box (the follow-up command's message): stderr, run goes on.
 // On Windows the fatal message and this one are also shown in a message box
 // with the stop icon, unless the command line holds "/NOGUI".

@@ -24,7 +24,7 @@ constexpr int kBinary = O_BINARY;
 constexpr int kOwnerReadWrite = _S_IREAD | _S_IWRITE;
 #else
 constexpr int kBinary = 0;
-constexpr int kOwnerReadWrite = 0600;
+constexpr int kOwnerReadWrite = 0666;  // less the umask, as every tool creates files
 #endif
 }  // namespace
 

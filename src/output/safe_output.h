@@ -1,15 +1,18 @@
-// An output file that a run never changes in place.
+// An output file whose changes a failed run undoes.
 //
-// The run builds the file's complete new content in a sibling work file
-// (the name with ".$$$" appended) and swaps it in with one rename once
-// everything is written. A run that dies part-way (disk full, a killed
-// process, any fatal error) therefore leaves the file of the earlier runs
-// exactly as it was, and running the export again after fixing the cause
-// gives no duplicate and no missing line. A work file left behind by such
-// a run is simply replaced by the next one.
+// A run that adds to a file writes its bytes in place, after recording in
+// the file's rollback journal (output/journal.h) how to undo them: the old
+// length, and the old bytes it writes over (HS's end line). A run that
+// writes a file anew builds it in a work file beside it, created
+// exclusively under a name no one can guess, and puts it in place by one
+// rename. Nothing is final until the run commits (RunJournal::CommitRun,
+// all outputs and the deletion of the input together); a failed or
+// cancelled run puts every output back as it was, and a killed run is put
+// back by the next run that opens the same output. The journal is also the
+// output's lock: a second run on the same file waits for the first.
 //
-// Each run's records still stream straight to the disk; the only extra
-// cost is a copy of the earlier content where the run appends to it.
+// The cost of a run is its own bytes: the earlier content is neither
+// copied nor read (HS reads it to find its end line).
 #pragma once
 #include <cstdint>
 #include <cstdio>
@@ -17,6 +20,8 @@
 #include <memory>
 #include <string>
 
+#include "output/journal.h"
+#include "output/raw_file.h"
 #include "output/files.h"
 
 namespace zeko {
@@ -37,18 +42,16 @@ class SafeOutput {
   SafeOutput(const SafeOutput&) = delete;
   SafeOutput& operator=(const SafeOutput&) = delete;
 
-  // Name of the file in which a run builds the new content of `path`.
-  static std::string WorkPath(const std::string& path);
-
   // Starts the run's content of the file at `path` (as configured; it is
-  // resolved here). A missing file is made by `create`, the writer's own
-  // opening routine with its own message, so a new file appears (empty) at
-  // once as it always did; the new content takes its place at Commit. An
+  // resolved here), after taking the file's lock (waiting for another run
+  // that holds it) and recovering what a killed run left. A missing file
+  // appears only when the run commits; when it cannot be made, `create`,
+  // the writer's own opening routine, is called for its own message. An
   // existing file that cannot be updated (kAppend, kTruncate) or that is a
-  // directory ends the run with updateError, and so does a work file that
-  // cannot be made beside it. A device or pipe cannot be replaced: it is
-  // written straight. The new content keeps the file's permissions. The
-  // stream stays valid until Commit.
+  // directory ends the run with updateError, and so does a journal or work
+  // file that cannot be made beside it. A device or pipe cannot be undone:
+  // it is written straight. A replaced file keeps its permissions, a new
+  // one gets 0666 less the umask. The stream stays valid until Commit.
   OutputStream& Open(const std::string& path, Mode mode, const std::string& updateError,
                      const std::function<void()>& create);
 
@@ -63,34 +66,35 @@ class SafeOutput {
   // The existing file for reading (after OpenExisting returned true).
   std::FILE* existing() const { return existing_; }
   std::int64_t existingSize() const { return existingSize_; }
-  // Starts the new content: the work file is created and the first `keep`
-  // bytes of the existing file (if any) are copied into it. After
-  // OpenExisting the new content also keeps whatever old bytes lie beyond
-  // the end of this run's bytes, as writing in place never truncates.
+  // Starts the new content after the first `keep` bytes of the existing
+  // file, written in place (old bytes beyond this run's bytes stay, as
+  // writing in place never truncates); without an existing file, in a new
+  // work file.
   OutputStream& Begin(std::int64_t keep);
 
-  // Completes the new content and makes it durable, without putting it in
-  // place yet. A writer of two files finishes both before it commits
-  // either, so that only the two renames lie between them.
+  // Completes the new content and makes it durable (synced).
   void Finish();
-  // Finishes the new content (unless done) and puts it in place of the
-  // file. Failures end the run with "Fehler in e_write"; the file then still
+  // Finishes the new content (unless done) and hands it to the run's
+  // commit; outside a run (no RunJournal::BeginRun) it is put in place at
+  // once. Failures end the run with "Fehler in e_write"; the file then
   // holds its earlier content.
   void Commit();
 
  private:
-  void CopyExisting(std::int64_t from, std::int64_t to);
+  void JoinRun();
   void OpenForUpdate();
+  OutputStream& Stream(std::FILE* file);
 
   std::string path_;
-  std::string workPath_;
   std::string updateError_;
   std::string createError_;
+  std::function<void()> create_;
+  std::shared_ptr<RunJournal::Output> journal_;
   std::FILE* existing_ = nullptr;
   std::int64_t existingSize_ = 0;
-  bool keepTail_ = false;  // old bytes beyond this run's bytes stay (OpenExisting)
-  bool direct_ = false;    // a device or pipe, written straight
-  bool pending_ = false;   // a work file exists that is not in place yet
+  bool inPlace_ = false;    // the earlier content stays: written in place
+  bool direct_ = false;     // a device or pipe, written straight
+  bool committed_ = false;  // handed to the run's commit
   std::unique_ptr<OutputStream> out_;
 };
 

@@ -229,8 +229,7 @@ std::string SortedCopyPath(const std::string& inputPath) {
 // Lines of the sorted copy carry their bytes unchanged: a lone line feed
 // inside a value must not become CR LF and split the record in two when the
 // copy is read back.
-SortedCopy::SortedCopy(const std::string& path)
-    : file_(std::fopen(ResolvePath(path).c_str(), "wb")) {
+SortedCopy::SortedCopy(const std::string& path, std::FILE* file) : file_(file) {
   if (!file_) ErrorExit("Fehler beim öffnen Outputdatei %s", path.c_str());
   std::setvbuf(file_, nullptr, _IOFBF, 1 << 16);
 }
@@ -253,8 +252,7 @@ void SortedCopy::Flush() {
 }
 
 void SortedCopy::Close() {
-  // On disk before it replaces the input, so that not even a crash right
-  // after the rename can leave an empty input file behind.
+  // On disk before the input is given up for it.
   Flush();
 #ifndef _WIN32
   if (::fsync(::fileno(file_)) != 0) ErrorExit("Fehler in e_write");
@@ -268,7 +266,8 @@ void SortedCopy::Close() {
 std::string WriteSortedCopy(FileHandle& input, const std::string& inputPath, int field,
                             const PresortProgress& progress) {
   const std::string copyPath = SortedCopyPath(inputPath);
-  SortedCopy out(copyPath);
+  SortedCopy out(copyPath, progress.createCopy ? progress.createCopy(copyPath)
+                                               : std::fopen(copyPath.c_str(), "wb"));
   input.Rewind();
   if (progress.start) progress.start(input.FileSize());
 

@@ -29,8 +29,9 @@ void ReplaceBySortedCopy(const std::string& copyPath, const std::string& inputPa
 // errors end the run with "Fehler in e_write".
 class SortedCopy {
  public:
-  // "Fehler beim öffnen Outputdatei <path>" when it cannot be made.
-  explicit SortedCopy(const std::string& path);
+  // The copy at `path`, opened by `file` (nullptr when it could not be
+  // made: "Fehler beim öffnen Outputdatei <path>").
+  SortedCopy(const std::string& path, std::FILE* file);
   ~SortedCopy();
   SortedCopy(const SortedCopy&) = delete;
   SortedCopy& operator=(const SortedCopy&) = delete;

@@ -137,7 +137,12 @@ bool RecordReader::FirstLineHas(int field) {
 void RecordReader::Presort(int field, const PresortProgress& progress) {
   const std::string copyPath = WriteSortedCopy(*file_, path_, field, progress);
   file_.reset();
-  ReplaceBySortedCopy(copyPath, path_);
+  if (progress.adoptCopy) {
+    progress.adoptCopy(copyPath);
+    path_ = copyPath;
+  } else {
+    ReplaceBySortedCopy(copyPath, path_);
+  }
   Open();
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -92,10 +93,14 @@ GroupHeader ReadGroupHeader(std::string_view line, std::size_t at);
 // reader sees.
 std::optional<std::size_t> FindRecordField(std::string_view line, int field);
 
-// What the presort shows: the input's size once, then positions.
+// What the presort shows (the input's size once, then positions) and how
+// its sorted copy is made and adopted. Without createCopy the copy is
+// simply created; without adoptCopy it takes the input's place at once.
 struct PresortProgress {
   std::function<void(std::int64_t total)> start;
   std::function<void(std::int64_t position)> step;
+  std::function<std::FILE*(const std::string& path)> createCopy;  // nullptr: fatal
+  std::function<void(const std::string& path)> adoptCopy;  // the run reads the copy from now on
 };
 
 // Reads the input file record by record into one Record.
@@ -119,7 +124,7 @@ class RecordReader {
   // True when the input's first line holds a group of `field`.
   bool FirstLineHas(int field);
   // Rewrites the input in the order of `field` (see presort.h); the sorted
-  // copy takes the input's place and is read from its start.
+  // copy is read from its start.
   void Presort(int field, const PresortProgress& progress);
   // Releases the input file.
   void Close();

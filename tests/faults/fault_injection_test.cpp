@@ -4,31 +4,30 @@
 // Each case is a golden case whose output files already exist before the
 // run (the collected files of earlier runs). The converter runs with the
 // preload shim of fault_shim.c: one clean run traces the run's opens,
-// writes, renames and fsyncs in order, then the run is repeated once for
-// each of them with that call failing (a full disk for writes and syncs, a
-// refused permission for opens and renames) and once with the process
+// writes, renames, fsyncs and unlinks in order, then the run is repeated
+// once for each of them with that call failing (a full disk for writes and
+// syncs, a refused permission for the others) and once with the process
 // killed at that call. After every faulted run:
-//   - the run ended with exit code 1 and one of the run's own messages (or
-//     was killed; or, for a fault the run may shrug off, succeeded with the
-//     clean run's files exactly);
-//   - the input file is still there, unchanged (the presort may have put
-//     its records in order);
-//   - every file that existed before holds exactly its earlier bytes until
-//     the rename that puts its new content in place, and exactly the clean
-//     run's bytes after it: never anything in between;
-//   - a file that did not exist is absent or empty until then.
-// A second test kills a long run (and fills the disk under it) while its
-// records stream out, then runs the export again: the result must be the
-// undisturbed run's, with no booking twice and none missing.
+//   - a failed run ended with exit code 1 and one of the run's own
+//     messages, kept its input, and left every file exactly as before the
+//     run, with no file of its own; or it had passed its commit point, and
+//     then its journal is left for the next run to finish the work;
+//   - a fault the run may shrug off left exactly the clean run's files;
+//   - the same export run again afterwards (the host system's answer to a
+//     failed or killed run) ends with exactly the clean run's files: no
+//     booking twice, none missing, nothing left over.
+// Further tests kill long runs at random moments, fill the disk under
+// them, start two runs on one output at once, and append to a large file.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <random>
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
 #include <map>
-#include <set>
 #include <sstream>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -40,7 +39,7 @@ namespace zeko::test {
 namespace {
 
 const fs::path kGolden = fs::path(ZEKO_SOURCE_DIR) / "tests" / "golden";
-const char* const kKinds[] = {"open", "write", "rename", "fsync"};
+
 
 // The preload shim: built by CMake where the build provides it, else here,
 // once per test program, with the system's C compiler.
@@ -79,11 +78,17 @@ enum class Limit { kNone, kKilled, kWriteFails };
 // or (limit) with its files limited to fileBytes: once a file would grow
 // beyond, the process is killed by SIGXFSZ, or (with the signal ignored)
 // the write fails as on a full disk.
-FaultRun RunWithShim(const fs::path& dir, const std::vector<std::string>& args,
-                     const std::map<std::string, std::string>& env, Limit limit = Limit::kNone,
-                     long fileBytes = 0) {
-  FaultRun r;
-  const fs::path errFile = dir / ".zeko-stderr";
+struct Started {
+  pid_t pid = -1;
+  fs::path errFile;
+};
+
+Started StartWithShim(const fs::path& dir, const std::vector<std::string>& args,
+                      const std::map<std::string, std::string>& env, Limit limit = Limit::kNone,
+                      long fileBytes = 0, const std::string& errName = ".zeko-stderr") {
+  Started started;
+  started.errFile = dir / errName;
+  const fs::path errFile = started.errFile;
   pid_t pid = fork();
   if (pid == 0) {
     if (chdir(dir.c_str()) != 0) _exit(127);
@@ -113,22 +118,37 @@ FaultRun RunWithShim(const fs::path& dir, const std::vector<std::string>& args,
     execv(exe.c_str(), argv.data());
     _exit(127);
   }
+  started.pid = pid;
+  return started;
+}
+
+// Waits for the run; kills it after killAfterUs microseconds when given.
+FaultRun Wait(const Started& started, long killAfterUs = -1) {
+  FaultRun r;
   int status = 0;
-  const std::time_t deadline = std::time(nullptr) + 60;
+  const auto begin = std::chrono::steady_clock::now();
   for (;;) {
-    if (waitpid(pid, &status, WNOHANG) == pid) break;
-    if (std::time(nullptr) > deadline) {
-      kill(pid, SIGKILL);
-      waitpid(pid, &status, 0);
-      r.err = "timeout";
-      return r;
+    if (waitpid(started.pid, &status, WNOHANG) == started.pid) break;
+    const auto elapsed =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - begin).count();
+    if ((killAfterUs >= 0 && elapsed >= killAfterUs) || elapsed > 60000000) {
+      kill(started.pid, SIGKILL);
+      waitpid(started.pid, &status, 0);
+      if (killAfterUs < 0) r.err = "timeout";
+      break;
     }
-    usleep(1000);
+    usleep(killAfterUs >= 0 ? 200 : 1000);
   }
   r.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  r.err = ReadFile(errFile);
-  fs::remove(errFile);
+  if (r.err.empty()) r.err = ReadFile(started.errFile);
+  fs::remove(started.errFile);
   return r;
+}
+
+FaultRun RunWithShim(const fs::path& dir, const std::vector<std::string>& args,
+                     const std::map<std::string, std::string>& env, Limit limit = Limit::kNone,
+                     long fileBytes = 0) {
+  return Wait(StartWithShim(dir, args, env, limit, fileBytes));
 }
 
 using Files = std::map<std::string, std::string>;
@@ -144,16 +164,12 @@ bool EndsWith(const std::string& s, const std::string& end) {
   return s.size() >= end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
 }
 
-std::multiset<std::string> Lines(const std::string& text) {
-  std::multiset<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find("\r\n", start);
-    if (end == std::string::npos) end = text.size();
-    lines.insert(text.substr(start, end - start));
-    start = end + 2;
+Files WithoutJournals(Files files) {
+  for (auto it = files.begin(); it != files.end();) {
+    if (EndsWith(it->first, ".$JN")) it = files.erase(it);
+    else ++it;
   }
-  return lines;
+  return files;
 }
 
 struct FaultCase {
@@ -163,7 +179,6 @@ struct FaultCase {
   std::vector<std::string> messages;
   // New files written straight (a printer): any first part of them.
   std::vector<std::string> partial;
-  bool presort = false;  // the input may come back sorted
 };
 
 void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.golden; }
@@ -206,7 +221,7 @@ const FaultCase kCases[] = {
     {"presort/groups",
      {"Fehler beim öffnen Outputdatei OUT.TXT", "Fehler beim öffnen Outputdatei *",
       "Fehler beim Umbenennen der Datei *"},
-     {}, true},
+     {}},
 };
 
 bool MessageAllowed(const std::vector<std::string>& allowed, const std::string& message) {
@@ -249,50 +264,49 @@ class FaultInjection : public ::testing::TestWithParam<FaultCase> {
     for (const auto& [name, bytes] : before_) WriteFile(work / name, bytes);
   }
 
-  // Checks the state a failed or killed run left; `what` names the fault,
-  // `committed` the files whose new content was put in place before it.
-  void CheckAfterFault(const Files& after, const Files& clean, const std::set<std::string>& committed,
-                       const std::string& what) const {
+  // The files a run may leave besides the case's own: a printer's output
+  // (written straight), and the input.
+  bool Expected(const std::string& name) const {
     const FaultCase& fc = GetParam();
-    // The input stays for the next run.
+    return before_.count(name) || name == "INPUT.$TM" || name == "fibconf" ||
+           std::find(fc.partial.begin(), fc.partial.end(), name) != fc.partial.end();
+  }
+
+  // A failed run: everything as before it, no file of its own; or past its
+  // commit point, with its journal left for the next run.
+  void CheckAfterFailure(const Files& after, const std::string& input0, const std::string& what) const {
     auto input = after.find("INPUT.$TM");
     ASSERT_NE(input, after.end()) << what << ": the input file is gone";
-    if (fc.presort) {
-      EXPECT_TRUE(Lines(input->second) == Lines(input_)) << what << ": the input lost records";
-    } else {
-      EXPECT_TRUE(input->second == input_) << what << ": the input file changed";
+    bool asBefore = true;
+    bool journal = false;
+    for (const auto& [name, bytes] : after) {
+      if (EndsWith(name, ".$JN")) journal = true;
+      if (!Expected(name)) asBefore = false;
     }
-    // Earlier files: exactly their earlier bytes until their new content
-    // is put in place, exactly the new content after.
     for (const auto& [name, bytes] : before_) {
       auto a = after.find(name);
-      ASSERT_NE(a, after.end()) << what << ": " << name << " is gone";
-      if (committed.count(name)) {
-        EXPECT_TRUE(a->second == clean.at(name)) << what << ": " << name << " is not the new content it was given";
-      } else {
-        EXPECT_TRUE(a->second == bytes) << what << ": " << name << " lost its earlier content ("
-                                        << bytes.size() << " bytes before, " << a->second.size() << " after)";
-      }
+      if (a == after.end() || a->second != bytes) asBefore = false;
     }
-    // New files: absent or empty until put in place; a printer's output
-    // may stop anywhere.
+    if (input->second != input0) asBefore = false;
+    if (asBefore || journal) return;
+    std::string names;
+    for (const auto& [name, bytes] : after) names += " " + name;
+    ADD_FAILURE() << what << ": the failed run changed files and left no journal to finish or undo it:"
+                  << names;
+  }
+
+  // The export run again after a fault ends exactly as the clean run.
+  void CheckRerun(const TempDir& work, const Files& clean, const std::string& what) const {
+    FaultRun rerun = RunWithShim(work.path(), args_, {});
+    ASSERT_EQ(rerun.code, 0) << what << ", run again: " << rerun.err;
+    const Files after = Snapshot(work.path());
     for (const auto& [name, bytes] : clean) {
-      if (before_.count(name) || name == "INPUT.$TM" || name == "fibconf") continue;
       auto a = after.find(name);
-      if (committed.count(name)) {
-        EXPECT_TRUE(a != after.end() && a->second == bytes) << what << ": new file " << name << " is not complete";
-        continue;
-      }
-      if (a == after.end() || a->second.empty()) continue;
-      const bool partial = std::find(fc.partial.begin(), fc.partial.end(), name) != fc.partial.end();
-      EXPECT_TRUE(partial && bytes.compare(0, a->second.size(), a->second) == 0)
-          << what << ": new file " << name << " holds part of its content";
+      EXPECT_TRUE(a != after.end() && a->second == bytes)
+          << what << ", run again: " << name << " differs from an undisturbed run's";
     }
-    // Nothing else but the work files of the interrupted run.
-    for (const auto& [name, bytes] : after) {
-      if (clean.count(name) || name == "INPUT.$TM" || EndsWith(name, ".$$$") || EndsWith(name, ".$TO")) continue;
-      ADD_FAILURE() << what << ": unexpected file " << name;
-    }
+    for (const auto& [name, bytes] : after)
+      EXPECT_TRUE(clean.count(name)) << what << ", run again: file " << name << " left over";
   }
 
   std::string config_;
@@ -331,13 +345,13 @@ TEST_P(FaultInjection, EveryFailingCallKeepsTheData) {
   for (const Call& call : calls) ++counts[call.kind];
   ASSERT_GT(counts["open"], 0) << "the shim saw no call: is it preloaded?";
   ASSERT_GT(counts["write"], 0);
-  ASSERT_GT(counts["rename"], 0);
+  ASSERT_GT(counts["unlink"], 0);
 
   int runs = 0;
-  std::set<std::string> committed;  // renamed into place before the current call
   for (const Call& call : calls) {
     for (const bool killed : {false, true}) {
-      const std::string what = call.kind + " #" + std::to_string(call.number) + (killed ? " killed" : " failing");
+      const std::string what = call.kind + " #" + std::to_string(call.number) + (call.target.empty() ? "" : " (" + call.target + ")") +
+                               (killed ? " killed" : " failing");
       TempDir work;
       Prepare(work);
       const char* error = (call.kind == "write" || call.kind == "fsync") ? "ENOSPC" : "EACCES";
@@ -348,25 +362,27 @@ TEST_P(FaultInjection, EveryFailingCallKeepsTheData) {
                                 {"ZEKO_FAULT_ACTION", killed ? "kill" : "fail"}});
       ++runs;
       const Files after = Snapshot(work.path());
+      if (r.code == 0 || (killed && !after.count("INPUT.$TM"))) {
+        // A fault the run may shrug off, or a kill after the run deleted its
+        // input (it was done): everything is as after the clean run, but
+        // for the spent journal, which the next run on the output removes.
+        EXPECT_TRUE(WithoutJournals(after) == clean) << what << ": the run ended with other files";
+        continue;
+      }
       if (killed) {
         ASSERT_EQ(r.code, 128 + SIGKILL) << what << ": " << r.err;
-      } else if (r.code == 0) {
-        // A fault the run may shrug off (the directory sync after a
-        // rename): then everything is as after the clean run.
-        EXPECT_TRUE(after == clean) << what << ": the run succeeded with other files";
-        continue;
       } else {
         ASSERT_EQ(r.code, 1) << what << ": " << r.err;
         EXPECT_TRUE(MessageAllowed(messages, r.err)) << what << ": unexpected message: " << r.err;
+        CheckAfterFailure(after, input_, what);
       }
-      CheckAfterFault(after, clean, committed, what);
+      CheckRerun(work, clean, what);
       if (HasFailure()) return;
     }
-    if (call.kind == "rename") committed.insert(call.target);
   }
   std::cout << "[ FAULTS   ] " << fc.golden << ": open " << counts["open"] << ", write "
             << counts["write"] << ", rename " << counts["rename"] << ", fsync " << counts["fsync"]
-            << " calls; " << runs << " faulted runs\n";
+            << ", unlink " << counts["unlink"] << " calls; " << runs << " faulted runs\n";
 }
 
 // A long run killed (or stopped by a full disk) while its records stream
@@ -409,22 +425,92 @@ TEST_P(FaultInjection, KilledMidRunThenRerun) {
       ASSERT_EQ(died.code, 1) << died.err;
       EXPECT_EQ(died.err, "Fehler in e_write\n");
     }
-    Files after = Snapshot(work.path());
-    ASSERT_TRUE(after.count("INPUT.$TM")) << what << ": the input file is gone";
-    if (GetParam().presort) {
-      EXPECT_TRUE(Lines(after["INPUT.$TM"]) == Lines(big)) << what << ": the input lost records";
+    const Files after = Snapshot(work.path());
+    if (fault == Limit::kWriteFails) {
+      // Before its commit point: everything exactly as before.
+      CheckAfterFailure(after, big, what);
+      for (const auto& [name, bytes] : after)
+        EXPECT_FALSE(EndsWith(name, ".$JN")) << what << ": " << name << " left";
     } else {
-      EXPECT_TRUE(after["INPUT.$TM"] == big) << what << ": the input changed";
+      ASSERT_TRUE(after.count("INPUT.$TM")) << what << ": the input file is gone";
     }
-    for (const auto& [name, bytes] : before_)
-      EXPECT_TRUE(after[name] == bytes) << what << ": " << name << " lost its earlier content";
+    CheckRerun(work, clean, what);
+  }
+}
 
-    FaultRun rerun = RunWithShim(work.path(), args_, {});
-    ASSERT_EQ(rerun.code, 0) << rerun.err;
-    for (const auto& [name, bytes] : clean)
-      EXPECT_TRUE(ReadFile(work / name) == bytes) << what << ", run again: " << name << " differs from an undisturbed run";
-    for (const auto& e : fs::directory_iterator(work.path()))
-      EXPECT_FALSE(EndsWith(e.path().filename().string(), ".$$$")) << what << ": work file left after the rerun";
+// Runs killed at moments drawn from a fixed seed, each followed by the same
+// export run normally: whether the kill came before the commit point or
+// after it, the files end exactly as after one undisturbed run.
+TEST_P(FaultInjection, KilledAtRandomThenRerun) {
+  std::string big;
+  while (big.size() < 1000000) big += input_;
+  auto prepare = [&](const TempDir& work) {
+    Prepare(work);
+    WriteFile(work / "INPUT.$TM", big);
+  };
+  Files clean;
+  long duration = 0;
+  {
+    TempDir work;
+    prepare(work);
+    const auto begin = std::chrono::steady_clock::now();
+    FaultRun r = RunWithShim(work.path(), args_, {});
+    duration = long(std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - begin).count());
+    ASSERT_EQ(r.code, 0) << r.err;
+    clean = Snapshot(work.path());
+  }
+  std::mt19937 random(20260613);
+  int killed = 0;
+  for (int round = 0; round < 10; ++round) {
+    const long at = std::uniform_int_distribution<long>(0, duration)(random);
+    const std::string what = "killed after " + std::to_string(at) + " us";
+    TempDir work;
+    prepare(work);
+    FaultRun r = Wait(StartWithShim(work.path(), args_, {}), at);
+    killed += r.code == 128 + SIGKILL;
+    const Files after = Snapshot(work.path());
+    if (!after.count("INPUT.$TM")) {
+      // Killed after it deleted its input: the run was done.
+      EXPECT_TRUE(WithoutJournals(after) == clean) << what << ": the run ended with other files";
+      continue;
+    }
+    CheckRerun(work, clean, what);
+    if (HasFailure()) return;
+  }
+  std::cout << "[ KILLS    ] " << GetParam().golden << ": " << killed << " of 10 runs killed\n";
+}
+
+// Two runs of different exports onto one output, started together: the
+// second waits for the first, both succeed, and the files are those of the
+// two runs one after the other.
+TEST_P(FaultInjection, TwoRunsAtOnce) {
+  std::vector<std::string> argsA = args_, argsB = args_;
+  for (std::string& a : argsA)
+    if (a == "/TEMP:INPUT") a = "/TEMP:INPUTA";
+  for (std::string& a : argsB)
+    if (a == "/TEMP:INPUT") a = "/TEMP:INPUTB";
+  auto prepare = [&](const TempDir& work) {
+    Prepare(work);
+    fs::rename(work / "INPUT.$TM", work / "INPUTA.$TM");
+    WriteFile(work / "INPUTB.$TM", input_);
+  };
+  Files sequential;
+  {
+    TempDir work;
+    prepare(work);
+    ASSERT_EQ(RunWithShim(work.path(), argsA, {}).code, 0);
+    ASSERT_EQ(RunWithShim(work.path(), argsB, {}).code, 0);
+    sequential = Snapshot(work.path());
+  }
+  for (int pair = 0; pair < 10; ++pair) {
+    TempDir work;
+    prepare(work);
+    Started a = StartWithShim(work.path(), argsA, {}, Limit::kNone, 0, ".errA");
+    Started b = StartWithShim(work.path(), argsB, {}, Limit::kNone, 0, ".errB");
+    FaultRun ra = Wait(a), rb = Wait(b);
+    ASSERT_EQ(ra.code, 0) << "pair " << pair << ": " << ra.err;
+    ASSERT_EQ(rb.code, 0) << "pair " << pair << ": " << rb.err;
+    EXPECT_TRUE(Snapshot(work.path()) == sequential) << "pair " << pair << ": not both runs' records";
   }
 }
 

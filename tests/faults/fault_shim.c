@@ -2,19 +2,20 @@
  * n-th file operation of one kind fail as a full disk or a refused
  * permission would, or kills the process right there.
  *
- *   ZEKO_FAULT_OP      open | write | rename | fsync
+ *   ZEKO_FAULT_OP      open | write | rename | fsync | unlink
  *   ZEKO_FAULT_AT      n, counted from 1; 0 or unset: nothing fails
  *   ZEKO_FAULT_ERRNO   ENOSPC (default) | EACCES | EIO
  *   ZEKO_FAULT_ACTION  fail (default) | kill (SIGKILL instead of the call)
  *   ZEKO_FAULT_COUNT   file that receives the number of calls of each kind
- *                      at exit ("open N\nwrite N\nrename N\nfsync N\n")
+ *                      at exit ("open N\nwrite N\nrename N\nfsync N\nunlink N\n")
  *   ZEKO_FAULT_TRACE   file that receives one line per call as it happens:
- *                      kind, its number, and for a rename the target's name
+ *                      kind, its number, and for a rename or an unlink
+ *                      the name it changes
  *
  * The kinds: open = open, openat, creat, fopen (and their 64-bit names);
  * write = write, fwrite, fputs, fputc, putc, fflush and the flush in
  * fclose of a writable stream; rename = rename, renameat, renameat2;
- * fsync = fsync, fdatasync. The standard streams and descriptors 0 to 2
+ * fsync = fsync, fdatasync; unlink = unlink, unlinkat, remove. The standard streams and descriptors 0 to 2
  * are never touched, so the converter's message always gets out.
  *
  * Written in C and built apart from the test program: it replaces libc's
@@ -32,8 +33,8 @@
 #include <sys/types.h>
 #include <unistd.h>
 
-enum { kOpen, kWrite, kRename, kSync, kKinds };
-static const char* const kKindNames[kKinds] = {"open", "write", "rename", "fsync"};
+enum { kOpen, kWrite, kRename, kSync, kUnlink, kKinds };
+static const char* const kKindNames[kKinds] = {"open", "write", "rename", "fsync", "unlink"};
 
 static int g_kind = -1;
 static long g_at = 0;
@@ -226,4 +227,19 @@ int fsync(int fd) {
 int fdatasync(int fd) {
   if (Fault(kSync)) return -1;
   return REAL(fdatasync)(fd);
+}
+
+int unlink(const char* path) {
+  if (FaultOn(kUnlink, path)) return -1;
+  return REAL(unlink)(path);
+}
+
+int unlinkat(int dirfd, const char* path, int flags) {
+  if (FaultOn(kUnlink, path)) return -1;
+  return REAL(unlinkat)(dirfd, path, flags);
+}
+
+int remove(const char* path) {
+  if (FaultOn(kUnlink, path)) return -1;
+  return REAL(remove)(path);
 }

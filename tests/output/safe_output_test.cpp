@@ -1,10 +1,15 @@
-// The file that a run never changes in place: the earlier content stays
-// until Commit, and the swap keeps what the user set up around the file.
+// An output file whose changes a failed run undoes: appended bytes go in
+// place behind a rollback journal, new content in a work file; whatever
+// does not reach Commit is undone, by the run itself or, after a kill, by
+// the next one that opens the file.
 #include "output/safe_output.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include "output/file_lock.h"
 #include "support/harness.h"
 
 namespace zeko {
@@ -15,98 +20,204 @@ using test::TempDir;
 using test::WriteFile;
 namespace fs = std::filesystem;
 
-void NoCreate() { FAIL() << "the file exists: nothing is to be created"; }
+void NoCreate() { FAIL() << "nothing is to be created"; }
 
-TEST(SafeOutput, AppendedContentAppearsOnlyAtCommit) {
+std::string Journal(const std::string& path) { return path + ".$JN"; }
+
+// Names in the directory besides the ones given.
+std::vector<std::string> Others(const TempDir& dir, std::initializer_list<const char*> known) {
+  std::vector<std::string> others;
+  for (const auto& e : fs::directory_iterator(dir.path())) {
+    const std::string name = e.path().filename().string();
+    if (std::find(known.begin(), known.end(), name) == known.end()) others.push_back(name);
+  }
+  return others;
+}
+
+struct ModeCase {
+  SafeOutput::Mode mode;
+  const char* after;  // the file after a commit of "new" onto "old"
+};
+
+class SafeOutputModes : public ::testing::TestWithParam<ModeCase> {};
+
+TEST_P(SafeOutputModes, CommitGivesTheNewContentAndAnUncommittedRunNone) {
   TempDir dir;
   const std::string path = (dir / "OUT.TXT").string();
-  WriteFile(path, "old\r\n");
-  {
-    SafeOutput file;
-    OutputStream& out = file.Open(path, SafeOutput::Mode::kAppend, "update", NoCreate);
-    out.Write("new\n");
-    out.Flush();
-    EXPECT_EQ(ReadFile(path), "old\r\n");
-    EXPECT_TRUE(fs::exists(SafeOutput::WorkPath(path)));
-    file.Commit();
+  for (const bool commit : {false, true}) {
+    WriteFile(path, "old");
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    {
+      SafeOutput file;
+      OutputStream& out = file.Open(path, GetParam().mode, "update", NoCreate);
+      out.Write("new\n");
+      out.Flush();
+      if (commit) file.Commit();
+    }
+    EXPECT_EQ(ReadFile(path), commit ? GetParam().after : "old");
+    EXPECT_EQ(Others(dir, {"OUT.TXT"}), std::vector<std::string>()) << "a journal or work file was left";
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u) << "a replaced file keeps its mode";
   }
-  EXPECT_EQ(ReadFile(path), "old\r\nnew\r\n");
-  EXPECT_FALSE(fs::exists(SafeOutput::WorkPath(path)));
 }
+
+INSTANTIATE_TEST_SUITE_P(All, SafeOutputModes,
+                         ::testing::Values(ModeCase{SafeOutput::Mode::kAppend, "oldnew\r\n"},
+                                           ModeCase{SafeOutput::Mode::kTruncate, "new\r\n"},
+                                           ModeCase{SafeOutput::Mode::kReplace, "new\r\n"}));
 
 TEST(SafeOutput, ReplacedContentAppearsOnlyAtCommit) {
   TempDir dir;
   const std::string path = (dir / "OUT.TXT").string();
   WriteFile(path, "a much longer earlier content");
-  for (SafeOutput::Mode mode : {SafeOutput::Mode::kTruncate, SafeOutput::Mode::kReplace}) {
-    SafeOutput file;
-    file.Open(path, mode, "update", NoCreate).Write("short");
-    file.Finish();
-    EXPECT_EQ(ReadFile(path), "a much longer earlier content");
-    file.Commit();
-    EXPECT_EQ(ReadFile(path), "short");
-    WriteFile(path, "a much longer earlier content");
-  }
+  SafeOutput file;
+  file.Open(path, SafeOutput::Mode::kReplace, "update", NoCreate).Write("short");
+  file.Finish();
+  EXPECT_EQ(ReadFile(path), "a much longer earlier content");
+  file.Commit();
+  EXPECT_EQ(ReadFile(path), "short");
 }
 
-TEST(SafeOutput, AnUncommittedRunLeavesNoTrace) {
-  TempDir dir;
-  const std::string path = (dir / "OUT.TXT").string();
-  WriteFile(path, "old");
-  // A work file of an earlier run that was killed is simply replaced.
-  WriteFile(SafeOutput::WorkPath(path), "stale half-written copy");
-  {
-    SafeOutput file;
-    file.Open(path, SafeOutput::Mode::kAppend, "update", NoCreate).Write("never committed");
-  }
-  EXPECT_EQ(ReadFile(path), "old");
-  EXPECT_FALSE(fs::exists(SafeOutput::WorkPath(path)));
-}
-
-TEST(SafeOutput, AMissingFileIsMadeByTheWritersOwnOpener) {
+TEST(SafeOutput, ANewFileAppearsAtCommitWithTheUsualMode) {
   TempDir dir;
   const std::string path = (dir / "NEW.TXT").string();
-  int created = 0;
-  SafeOutput file;
-  file.Open(path, SafeOutput::Mode::kAppend, "update", [&] {
-    ++created;
-    WriteFile(path, "");
-  }).Write("x");
-  EXPECT_EQ(created, 1);
-  EXPECT_TRUE(fs::exists(path));  // there at once, empty, as opening it always made it
-  EXPECT_EQ(ReadFile(path), "");
-  file.Commit();
+  const mode_t saved = ::umask(022);
+  {
+    SafeOutput file;
+    file.Open(path, SafeOutput::Mode::kAppend, "update", NoCreate).Write("x");
+    file.Finish();
+    EXPECT_FALSE(fs::exists(path));
+    file.Commit();
+  }
+  ::umask(saved);
   EXPECT_EQ(ReadFile(path), "x");
+  struct stat st {};
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0644u);
+  EXPECT_EQ(Others(dir, {"NEW.TXT"}), std::vector<std::string>());
 }
 
-TEST(SafeOutput, ALinkStaysALinkAndPermissionsStay) {
+TEST(SafeOutput, ALinkStaysALink) {
   TempDir dir;
   const std::string target = (dir / "REAL.TXT").string();
   const std::string link = (dir / "LINK.TXT").string();
-  WriteFile(target, "old");
-  ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
-  fs::create_symlink(target, link);
-  SafeOutput file;
-  file.Open(link, SafeOutput::Mode::kAppend, "update", NoCreate).Write("+new");
-  file.Commit();
-  EXPECT_TRUE(fs::is_symlink(link));
-  EXPECT_EQ(ReadFile(target), "old+new");
-  struct stat st {};
-  ASSERT_EQ(::stat(target.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  for (SafeOutput::Mode mode : {SafeOutput::Mode::kAppend, SafeOutput::Mode::kReplace}) {
+    WriteFile(target, "old");
+    fs::remove(link);
+    fs::create_symlink(target, link);
+    SafeOutput file;
+    file.Open(link, mode, "update", NoCreate).Write("+new");
+    file.Commit();
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadFile(target), mode == SafeOutput::Mode::kAppend ? "old+new" : "+new");
+  }
 }
 
-TEST(SafeOutput, AnUpdateInsideTheFileKeepsItsTail) {
+TEST(SafeOutput, AnUpdateInsideTheFileKeepsItsTailAndUndoesIt) {
   // HS: this run's bytes go from the old end line on; old bytes beyond
-  // them stay, as writing in place never truncates.
+  // them stay, as writing in place never truncates; undone, the end line
+  // is back.
   TempDir dir;
   const std::string path = (dir / "HS.DAT").string();
-  WriteFile(path, "keep|end line and a long tail");
+  for (const bool commit : {false, true}) {
+    WriteFile(path, "keep|end line and a long tail");
+    {
+      SafeOutput file;
+      ASSERT_TRUE(file.OpenExisting(path, "update", "create"));
+      file.Begin(5).Write("NEW");
+      file.Finish();
+      EXPECT_EQ(ReadFile(path), "keep|NEW line and a long tail");
+      if (commit) file.Commit();
+    }
+    EXPECT_EQ(ReadFile(path), commit ? "keep|NEW line and a long tail" : "keep|end line and a long tail");
+  }
+}
+
+// A run killed after writing: its child process ends without a word, the
+// way SIGKILL would end it. The next open of the file undoes its bytes.
+TEST(SafeOutput, TheNextOpenUndoesAKilledRun) {
+  TempDir dir;
+  const std::string path = (dir / "OUT.TXT").string();
+  const std::string fresh = (dir / "FRESH.TXT").string();
+  WriteFile(path, "old\r\n");
+  WriteFile(fresh, "earlier");
+  pid_t child = ::fork();
+  if (child == 0) {
+    SafeOutput append;
+    append.Open(path, SafeOutput::Mode::kAppend, "update", NoCreate).Write("half a rec");
+    append.Finish();
+    SafeOutput replace;
+    replace.Open(fresh, SafeOutput::Mode::kReplace, "update", NoCreate).Write("never");
+    replace.Finish();
+    ::_exit(0);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_EQ(ReadFile(path), "old\r\nhalf a rec");
+  ASSERT_TRUE(fs::exists(Journal(path)));
+
   SafeOutput file;
-  ASSERT_TRUE(file.OpenExisting(path, "update", "create"));
-  file.Begin(5).Write("NEW");
+  OutputStream& out = file.Open(path, SafeOutput::Mode::kAppend, "update", NoCreate);
+  // The killed run's work file went with the journal of the first file.
+  EXPECT_EQ(ReadFile(fresh), "earlier");
+  EXPECT_EQ(Others(dir, {"OUT.TXT", "OUT.TXT.$JN", "FRESH.TXT"}), std::vector<std::string>());
+  out.Write("rec\n");
   file.Commit();
-  EXPECT_EQ(ReadFile(path), "keep|NEW line and a long tail");
+  EXPECT_EQ(ReadFile(path), "old\r\nrec\r\n");
+  EXPECT_EQ(Others(dir, {"OUT.TXT", "FRESH.TXT"}), std::vector<std::string>());
+}
+
+TEST(SafeOutput, ALinkAtTheJournalsNameIsNeverFollowed) {
+  TempDir dir;
+  const std::string path = (dir / "OUT.TXT").string();
+  const std::string victim = (dir / "VICTIM").string();
+  WriteFile(path, "old");
+  WriteFile(victim, "precious");
+  fs::create_symlink(victim, Journal(path));
+  EXPECT_EXIT(
+      {
+        SafeOutput file;
+        file.Open(path, SafeOutput::Mode::kAppend, "Fehler beim öffnen", NoCreate).Write("x");
+        file.Commit();
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(1), "Fehler beim öffnen");
+  EXPECT_EQ(ReadFile(victim), "precious");
+  EXPECT_EQ(ReadFile(path), "old");
+}
+
+// A second process on the same file waits for the first one's lock, says
+// for which file it waits, and appends after it.
+TEST(SafeOutput, ASecondRunWaitsForTheFirst) {
+  TempDir dir;
+  const std::string path = (dir / "OUT.TXT").string();
+  const std::string started = (dir / "started").string();
+  WriteFile(path, "old|");
+  pid_t child = ::fork();
+  if (child == 0) {
+    SafeOutput file;
+    file.Open(path, SafeOutput::Mode::kAppend, "update", NoCreate).Write("first|");
+    WriteFile(started, "");
+    ::usleep(400000);
+    file.Commit();
+    ::_exit(0);
+  }
+  while (!fs::exists(started)) ::usleep(1000);
+  std::vector<std::string> waitedFor;
+  SetLockWaitHook([&](const std::string& file) {
+    if (waitedFor.empty() || waitedFor.back() != file) waitedFor.push_back(file);
+  });
+  {
+    SafeOutput file;
+    file.Open(path, SafeOutput::Mode::kAppend, "update", NoCreate).Write("second|");
+    file.Commit();
+  }
+  SetLockWaitHook(nullptr);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_EQ(ReadFile(path), "old|first|second|");
+  EXPECT_EQ(waitedFor, (std::vector<std::string>{fs::canonical(path).string(), ""}));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/progress.h"
+#include "output/journal.h"
 #include "record/presort.h"
 #include "record/record.h"
 
@@ -65,6 +66,7 @@ class PresortFile : public ::testing::Test {
   }
   void TearDown() override {
     reader_.reset();
+    RunJournal::Get().RollBack();
     fs::remove_all(dir_);
   }
 
@@ -82,7 +84,12 @@ class PresortFile : public ::testing::Test {
   }
   std::string Copy() const { return (dir_ / "INPUT.$TO").string(); }
 
-  void Presort() { reader_->Presort(100, progress_); }
+  // As the run does it: the copy is a work file of the run's transaction.
+  void Presort() {
+    progress_.createCopy = [](const std::string& path) { return RunJournal::Get().CreateWorkFile(path); };
+    progress_.adoptCopy = [](const std::string& path) { RunJournal::Get().ReplaceInputWith(path); };
+    reader_->Presort(100, progress_);
+  }
 
   fs::path dir_;
   std::string inputPath_;
@@ -102,11 +109,14 @@ const std::string kEnd1 = "998002000E1\r\n";
 const std::string kEnd2 = "998002000E2\r\n";
 
 TEST_F(PresortFile, GroupEndLinesKeepTheirPlaces) {
-  Input(Rec("3", "A3") + Rec("1", "A1") + kEnd1 + Rec("2", "B2") + Rec("1", "B1") + kEnd2);
+  const std::string input =
+      Rec("3", "A3") + Rec("1", "A1") + kEnd1 + Rec("2", "B2") + Rec("1", "B1") + kEnd2;
+  Input(input);
   Presort();
-  EXPECT_EQ(Read(inputPath_),
+  EXPECT_EQ(Read(Copy()),
             Rec("1", "A1") + Rec("3", "A3") + kEnd1 + Rec("1", "B1") + Rec("2", "B2") + kEnd2);
-  EXPECT_FALSE(fs::exists(Copy()));
+  // The input stays as it was until the run commits.
+  EXPECT_EQ(Read(inputPath_), input);
   // The new handle reads the sorted file from its start.
   ASSERT_TRUE(reader_->Next());
   EXPECT_EQ(reader_->record().Text(110), "A1");
@@ -120,7 +130,7 @@ TEST_F(PresortFile, KeysCompareAsNumbersAndTiesFollowTheExchanges) {
         Rec("2", "2a") + Rec("2", "2b") + Rec("1", "one") + Rec("x", "zero") + Rec("-1", "1") +
         Rec(" 3e0", "three"));
   Presort();
-  EXPECT_EQ(Read(inputPath_), Rec("-1", "1") + Rec("x", "zero") + Rec("1", "one") +
+  EXPECT_EQ(Read(Copy()), Rec("-1", "1") + Rec("x", "zero") + Rec("1", "one") +
                                       Rec("2", "2b") + Rec("2", "2a") + Rec(" 3e0", "three") +
                                       Rec("9", "nine") + Rec("10", "ten") + Rec("12.50", "a") +
                                       Rec("12.5", "b"));
@@ -133,14 +143,14 @@ TEST_F(PresortFile, LongKeyTextsAndLineEnds) {
   Input(kEnd1 + kEnd2 + Rec(zeros + "7", "seven") + Rec(zeros + "5", "five") +
         "100001000" + "6");
   Presort();
-  EXPECT_EQ(Read(inputPath_), kEnd1 + kEnd2 + Rec(zeros + "5", "five") +
+  EXPECT_EQ(Read(Copy()), kEnd1 + kEnd2 + Rec(zeros + "5", "five") +
                                       "100001000" + "6\r\n" + Rec(zeros + "7", "seven"));
 }
 
 TEST_F(PresortFile, LoneRecordWithoutTheFieldIsNeverCompared) {
   Input(Rec("2", "a") + Rec("1", "b") + kEnd1 + "110004000solo\r\n" + kEnd2);
   Presort();
-  EXPECT_EQ(Read(inputPath_),
+  EXPECT_EQ(Read(Copy()),
             Rec("1", "b") + Rec("2", "a") + kEnd1 + "110004000solo\r\n" + kEnd2);
 }
 
@@ -149,9 +159,9 @@ TEST_F(PresortFile, GroupRecordWithoutTheFieldIsFatal) {
                             "110004000none\r\n" + kEnd2 + Rec("0", "d");
   Input(input);
   EXPECT_EXIT(Presort(), ::testing::ExitedWithCode(1), "^Sortierfeld fehlt\n$");
-  // The input is untouched; the copy holds what was sorted before.
+  // The input is untouched, and no partial sorted copy remains.
   EXPECT_EQ(Read(inputPath_), input);
-  EXPECT_EQ(Read(Copy()), Rec("1", "b") + Rec("2", "a") + kEnd1);
+  EXPECT_FALSE(fs::exists(Copy()));
 }
 
 TEST_F(PresortFile, CopyThatCannotBeCreatedIsFatal) {

@@ -114,6 +114,39 @@ long long ReadNumber(std::FILE* file) {
   return negative ? -n : n;
 }
 
+// Payment values with a fixed number of digits in the DTAUS format. A value
+// too long for its field would be cut there (an amount to a tenth of its
+// value, while the E record's sum keeps the whole), so the run ends before
+// anything is written.
+struct DigitLimit {
+  std::uint32_t field;
+  const char* what;
+};
+constexpr DigitLimit kDigitLimits[] = {
+    {115, "Betrag zu groß"},
+    {305, "Bankleitzahl zu lang"},
+    {310, "Kontonummer zu lang"},
+    {340, "Bankleitzahl des Auftraggebers zu lang"},
+    {350, "Kontonummer des Auftraggebers zu lang"},
+};
+
+// Characters of the whole number that a number row prints for the value,
+// before it is padded or cut to the row's width.
+std::size_t NumberWidth(const MapEntry& row, const char* value) {
+  double x = AtoF(value);
+  if (row.a && *row.a) x += AtoF(row.a);
+  char text[400];  // a double printed whole needs up to 310
+  FormatFixed(text, x, 0, 0);
+  return std::strlen(text);
+}
+
+// The E record's control sums must keep their widths, or the file would no
+// longer be made of 128-byte blocks.
+void CheckSumWidth(const std::string& number, std::size_t width, const char* what) {
+  if (number.size() > width)
+    ErrorExit("%s für den E-Satz (höchstens %u Stellen)", what, unsigned(width));
+}
+
 class SpkWriter final : public Writer {
  public:
   SpkWriter(const RunInfo& run, int dataType);
@@ -127,6 +160,7 @@ class SpkWriter final : public Writer {
  private:
   std::size_t BuildRecord(MapTable layout);
   void AdjustField(std::uint32_t field, char* value, std::size_t room);
+  void CheckDigits(std::uint32_t field, const char* value) const;
   void WriteTrailer();
   void PrintCoverNote();
   void WriteRecord(std::size_t length);
@@ -140,10 +174,12 @@ class SpkWriter final : public Writer {
   // writer is bound and produces no file and no cover note.
   MapTable aLayout_;
   MapTable cLayout_;
-  bool euro_ = false;  // RELEASE 1 or 2: amounts in the Euro fields
+  MapTable building_;      // the layout BuildRecord walks
+  long recordNumber_ = 0;  // the input record whose values it takes
+  bool euro_ = false;      // RELEASE 1 or 2: amounts in the Euro fields
 
-  // The payment file is put in place whole once its E record is written: a
-  // run that fails before leaves an existing file exactly as it was.
+  // The payment file changes only with the run's commit: a run that fails
+  // leaves an existing file exactly as it was.
   SafeOutput file_;  // the SEPA document
   std::array<char, kLineRoom> record_{};
   std::array<char, kValueRoom> value_{};
@@ -201,6 +237,7 @@ void SpkWriter::Open(const RunInfo& run) {
   sink_.Open(path, append ? SafeOutput::Mode::kAppend : SafeOutput::Mode::kTruncate,
              "Fehler beim öffnen Outputdatei " + path,
              [&path, append] { OpenOutputStream(path, append)->Close(); });
+  recordNumber_ = 1;  // the A record takes the first record's values
   WriteRecord(BuildRecord(aLayout_));
   amountSum_ = 0.0;
   accountSum_.Reset();
@@ -210,9 +247,10 @@ void SpkWriter::Open(const RunInfo& run) {
 void SpkWriter::Write(const Record& record) {
   if (cLayout_.empty()) return;
   rec_ = &record;
+  recordNumber_ = sink_.count() + 1;
   const std::size_t length = BuildRecord(cLayout_);
   if (sepa_) {
-    sepa_->Add(record_.data(), (*rec_), keptBlz_, keptKonto_, sink_.count() + 1);
+    sepa_->Add(record_.data(), (*rec_), keptBlz_, keptKonto_, recordNumber_);
   } else {
     WriteRecord(length);
   }
@@ -227,13 +265,14 @@ void SpkWriter::Close() {
   }
   if (cLayout_.empty() || !sink_.open()) return;
   WriteTrailer();
-  // The file is complete and in place before the cover note, whose failures
-  // end the run.
+  // The file is complete; it goes in place with the run's commit, after the
+  // cover note, so a failing cover note leaves it (and SPK.NUM) as before.
   sink_.Commit();
   PrintCoverNote();
 }
 
 std::size_t SpkWriter::BuildRecord(MapTable layout) {
+  building_ = layout;
   BuildLine(layout, (*rec_), record_, value_,
             [this](std::uint32_t field, char* value, std::size_t room) {
               AdjustField(field, value, room);
@@ -271,6 +310,19 @@ void SpkWriter::AdjustField(std::uint32_t field, char* value, std::size_t room) 
     case fld::kToday: CopyValue(value, room, run_.today); break;
     default: break;
   }
+  CheckDigits(field, value);
+}
+
+void SpkWriter::CheckDigits(std::uint32_t field, const char* value) const {
+  for (const DigitLimit& limit : kDigitLimits) {
+    if (limit.field != field) continue;
+    for (const MapEntry& row : building_) {
+      if (row.field == field && row.type == kNumberZeroFilled &&
+          NumberWidth(row, value) > row.length)
+        ErrorExit("%s in Satz %ld (Feld %u, höchstens %u Stellen)", limit.what, recordNumber_,
+                  unsigned(field), unsigned(row.length));
+    }
+  }
 }
 
 void SpkWriter::WriteRecord(std::size_t length) {
@@ -284,12 +336,16 @@ void SpkWriter::WriteTrailer() {
   trailer += count.data();
   std::string number;
   FormatDouble(number, euro_ ? 0.0 : amountSum_, 13, 0, true);  // DM amount sum
+  CheckSumWidth(number, 13, "Summe der Beträge zu groß");
   trailer += number;
   accountSum_.Format(number, 17, true);
+  CheckSumWidth(number, 17, "Summe der Kontonummern zu groß");
   trailer += number;
   bankCodeSum_.Format(number, 17, true);
+  CheckSumWidth(number, 17, "Summe der Bankleitzahlen zu groß");
   trailer += number;
   FormatDouble(number, euro_ ? amountSum_ : 0.0, 13, 0, true);  // Euro amount sum
+  CheckSumWidth(number, 13, "Summe der Beträge zu groß");
   trailer += number;
   trailer.append(51, ' ');
   sink_.PutRaw(trailer);

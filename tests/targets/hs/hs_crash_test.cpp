@@ -100,7 +100,14 @@ void FaultedRunKeepsFile(const Target& t, Fault fault) {
     EXPECT_EQ(died.exitCode, 1);
     EXPECT_NE(died.err.find("Fehler in e_write"), std::string::npos) << died.err;
   }
-  EXPECT_TRUE(ReadFile(work / t.file) == before) << "the collected file was changed";
+  const std::string journal = std::string(t.file) + ".$JN";
+  if (fault == Fault::kWriteFails) {
+    EXPECT_TRUE(ReadFile(work / t.file) == before) << "the collected file was changed";
+    EXPECT_FALSE(fs::exists(work / journal));
+  } else {
+    // Killed: the journal tells the next run how to undo the run's lines.
+    EXPECT_TRUE(fs::exists(work / journal));
+  }
 
   // The input stays after a failed run; running it again completes the file.
   ASSERT_TRUE(fs::exists(work / "INPUT.$TM"));
@@ -111,7 +118,7 @@ void FaultedRunKeepsFile(const Target& t, Fault fault) {
   EXPECT_EQ(after.size(), kept + kRecords * t.lineBytes + t.endBytes);
   EXPECT_TRUE(after.compare(0, kept, before, 0, kept) == 0) << "earlier runs' lines lost";
   EXPECT_EQ(after.substr(after.size() - t.endBytes), before.substr(before.size() - t.endBytes));
-  EXPECT_FALSE(fs::exists(work / (std::string(t.file) + ".$$$")));
+  EXPECT_FALSE(fs::exists(work / journal));
 }
 
 TEST(HsCrash, KilledRunLeavesFileUnchanged) { FaultedRunKeepsFile(kHs, Fault::kKilled); }
