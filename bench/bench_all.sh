@@ -51,9 +51,12 @@ configure() {
 
 # Runs a command under GNU time into $1 (seconds wall, user, system, peak
 # kB); the command's stdout goes to $2.
+# Dirty pages of earlier steps are written back first, so that no step pays
+# for another's writes.
 timed() {
   local report=$1 out=$2
   shift 2
+  sync
   /usr/bin/time -f '%e %U %S %M' -o "$report" "$@" >"$out"
 }
 wall() { awk '{print $1}' "$1"; }
