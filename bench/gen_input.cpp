@@ -50,6 +50,7 @@ enum class Kind {
   kTerms,    // payment-terms text such as "N30 S10 P2.5"
   kTermsCode,  // six digits SSPPNN
   kPercent,  // tax rate
+  kPayment,  // "C": the record is a payment of the savings-bank disk
 };
 
 struct FieldSpec {
@@ -83,6 +84,14 @@ constexpr FieldSpec kBankExtra[] = {
     {312, Kind::kName},
 };
 
+// The savings-bank disk takes only records marked as payments.
+constexpr FieldSpec kSpkExtra[] = {
+    {116, Kind::kAmount}, {121, Kind::kAccount}, {153, Kind::kDocNo}, {155, Kind::kPayment},
+    {200, Kind::kName},   {217, Kind::kCity},    {230, Kind::kName},  {245, Kind::kDocNo},
+    {265, Kind::kName},   {290, Kind::kDocNo},   {305, Kind::kAccount}, {310, Kind::kAccount},
+    {312, Kind::kName},
+};
+
 struct Target {
   const char* name;
   const FieldSpec* extra;
@@ -98,7 +107,7 @@ constexpr Target kTargets[] = {
     MakeTarget("DATAX", kDataxExtra), MakeTarget("HS", kBankExtra),
     MakeTarget("HS3", kBankExtra),    MakeTarget("KHK8", kBankExtra),
     MakeTarget("GENERIC", kBankExtra), MakeTarget("PCREWE", kBankExtra),
-    MakeTarget("LEDAX", kBankExtra),  MakeTarget("SPK", kBankExtra),
+    MakeTarget("LEDAX", kBankExtra),  MakeTarget("SPK", kSpkExtra),
     MakeTarget("SLANG", kBankExtra),
 };
 
@@ -195,6 +204,9 @@ void Value(std::string& v, Kind kind, Random& r, long index) {
       break;
     case Kind::kPercent:
       v = r.Percent(80) ? "19" : "7";
+      break;
+    case Kind::kPayment:
+      v.push_back('C');
       break;
   }
 }

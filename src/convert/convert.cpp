@@ -114,10 +114,11 @@ void ConvertText(char* out, const MapEntry& row, const char* value) {
   std::memset(out, ' ', w);
   out[w] = '\0';
   const char* a = row.a ? row.a : "";
-  const std::size_t alen = strnlen(a, w);
+  // Most rows have no constant, and many values are empty.
+  const std::size_t alen = *a ? strnlen(a, w) : 0;
   std::memcpy(out, a, alen);
   const std::size_t room = w - alen;
-  if (room > 0 && value) std::memcpy(out + alen, value, strnlen(value, room));
+  if (room > 0 && value && *value) std::memcpy(out + alen, value, strnlen(value, room));
   if (row.type == kTextUpper) {
     for (std::size_t i = alen; i < w; ++i) out[i] = UpperAsciiChar(out[i]);
   } else if (row.type == kTextTrimmed) {

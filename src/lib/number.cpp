@@ -79,14 +79,23 @@ double ReadReal(const char* p, End end) {
   bool negative = false;
   if (Before(p, end) && (*p == '+' || *p == '-')) negative = *p++ == '-';
 
-  // The longest prefix of the form digits [. digits] [exponent].
+  // The longest prefix of the form digits [. digits] [exponent]. Its digits
+  // are also gathered as a whole number, which is all that most need.
   const char* const digits = p;
-  p = SkipDigits(p, end);
+  std::uint64_t whole = 0;
+  int count = 0;  // digits in whole from the first non-zero one, up to 16
+  auto take = [&whole, &count](char c) {
+    whole = whole * 10 + static_cast<unsigned>(c - '0');
+    if (whole != 0 && count <= 15) ++count;
+  };
+  for (; Before(p, end) && IsDigit(*p); ++p) take(*p);
   bool any = p > digits;
+  long places = 0;  // digits after the point
   if (Before(p, end) && *p == '.') {
-    const char* fraction = p + 1;
-    p = SkipDigits(fraction, end);
-    any = any || p > fraction;
+    const char* fraction = ++p;
+    for (; Before(p, end) && IsDigit(*p); ++p) take(*p);
+    places = p - fraction;
+    any = any || places > 0;
   }
   if (!any) return 0.0;  // no digit: "", "-", ".", "inf", "nan"
   const char* const digitsEnd = p;
@@ -107,19 +116,6 @@ double ReadReal(const char* p, End end) {
   // Most numbers have few digits: their digits as a whole number and a
   // power of ten are both exact doubles, and the one rounding of the
   // multiplication or division gives the nearest double, as below.
-  std::uint64_t whole = 0;
-  int count = 0;  // digits in whole, from the first non-zero one
-  int places = 0;  // digits after the point
-  bool inFraction = false;
-  for (const char* q = digits; q < digitsEnd; ++q) {
-    if (*q == '.') {
-      inFraction = true;
-      continue;
-    }
-    whole = whole * 10 + static_cast<unsigned>(*q - '0');
-    count += whole != 0;
-    places += inFraction;
-  }
   if (count <= 15) {  // below 2^53
     const long power = exponent - places;
     if (whole == 0) return negative ? -0.0 : 0.0;
@@ -253,13 +249,17 @@ char* FixedText(char* p, double x, int decimals) {
   // |x| * 10^decimals = scaled / 2^shift, rounded to the nearest whole
   // number q; a remainder of exactly one half rounds up (away from zero).
   // scaled < 2^53 * 10^19 < 2^117, so a shift of 118 or more leaves 0.
-  const u128 scaled = static_cast<u128>(mantissa) * kPow10[decimals];
   const int shift = -exp2;
   u128 q = 0;
-  if (shift < 118) {
-    q = scaled >> shift;
+  if (decimals <= 3 && shift < 64) {
+    // The common amounts: everything fits 64 bits (2^53 * 10^3 < 2^64).
+    const std::uint64_t scaled = mantissa * kPow10[decimals];
+    const std::uint64_t rest = scaled & ((std::uint64_t{1} << shift) - 1);
+    q = (scaled >> shift) + (rest >= (std::uint64_t{1} << (shift - 1)));
+  } else if (shift < 118) {
+    const u128 scaled = static_cast<u128>(mantissa) * kPow10[decimals];
     const u128 rest = scaled & ((u128{1} << shift) - 1);
-    if (rest >= (u128{1} << (shift - 1))) ++q;
+    q = (scaled >> shift) + (rest >= (u128{1} << (shift - 1)));
   }
   // q's digits with the point before the last `decimals`, and at least one
   // digit before the point.

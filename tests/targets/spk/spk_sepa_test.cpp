@@ -306,6 +306,10 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"AccountLong", kCreditConfig, "", "310 12345678901\n", nullptr,
                 "SEPA: Satz 1: Kontonummer \"12345678901\" ist leer, 0 oder keine Zahl mit "
                 "höchstens 10 Ziffern"},
+        // Too long for the C record's amount field: the cents a bank would
+        // get must be the whole amount, never a cut one.
+        Refusal{"AmountTooLong", kCreditConfig, "", "115 1234567890.12\n", nullptr,
+                "Betrag zu groß in Satz 1 (Feld 115, höchstens 11 Stellen)"},
         Refusal{"IbanCheckDigits", kCreditConfig, "", "310 DE88370400440532013000\n", nullptr,
                 "SEPA: Satz 1: IBAN \"DE88370400440532013000\" ist ungültig (Prüfziffern oder "
                 "Länge)"},
