@@ -32,14 +32,16 @@ namespace {
 
 constexpr char kUsage[] =
     "Aufruf: zeko /CONFIG:<Konfigurationsdatei> /TEMP:<Name> [/ND]\n"
-    "        zeko " ZEKO_HELP_WORDS " | --version\n"
+    "        zeko " ZEKO_HELP_WORDS
+    " | --version\n"
     "\n"
     "Ein Aufruf ist ein Übernahmelauf: die Sätze der Eingabedatei werden nach\n"
     "der Konfigurationsdatei in die Importdatei des Zielsystems übernommen.\n"
     "\n"
     "  /CONFIG:<Datei>   Konfigurationsdatei (ohne Angabe: FIBCONF im aktuellen\n"
     "                    Verzeichnis); in ihrem Verzeichnis liegen SPK.NUM und SPK.FRM\n"
-    "  /TEMP:<Name>      die Eingabedatei ist " ZEKO_TEMP_DIR "<Name>.$TM\n"
+    "  /TEMP:<Name>      die Eingabedatei ist " ZEKO_TEMP_DIR
+    "<Name>.$TM\n"
     "  /ND               die Eingabedatei nach dem Lauf nicht löschen\n" ZEKO_PLATFORM_OPTIONS
     "\n"
     "Optionen werden bis zum ersten Wort ohne \"/\" gelesen, in jeder Schreibweise;\n"
@@ -57,7 +59,8 @@ constexpr char kUsage[] =
     "\n"
     "Rückgabewert:\n"
     "  0  Lauf beendet; die Eingabedatei ist gelöscht (außer mit /ND)\n"
-    "  1  Fehler oder Abbruch: die Meldung steht " ZEKO_MESSAGE_AT ",\n"
+    "  1  Fehler oder Abbruch: die Meldung steht " ZEKO_MESSAGE_AT
+    ",\n"
     "     die Eingabedatei bleibt, jede Ausgabedatei bleibt wie vor dem Lauf\n";
 
 void Print(const std::string& text) {
@@ -69,8 +72,8 @@ void Print(const std::string& text) {
   if (out == nullptr || out == INVALID_HANDLE_VALUE) {
     const std::wstring wide = WideText(text);
     if (AttachConsole(ATTACH_PARENT_PROCESS)) {
-      HANDLE console = CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                   nullptr);
+      HANDLE console = CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
+                                   OPEN_EXISTING, 0, nullptr);
       DWORD written = 0;
       WriteConsoleW(console, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
       CloseHandle(console);

@@ -2,8 +2,9 @@
 // memory, so that Windows lays it out in dialog units of its 8-point
 // "MS Sans Serif" font exactly as it would a resource template. Plain Win32
 // and the common controls' progress bar.
-#include <commctrl.h>
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <cstdint>
 #include <cwchar>

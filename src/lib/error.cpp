@@ -12,9 +12,9 @@
 namespace zeko {
 
 namespace {
-void (*g_fatalHook)() = nullptr;  // the dialog's terminal restore; set once at start-up
+void (*g_fatalHook)() = nullptr;     // the dialog's terminal restore; set once at start-up
 void (*g_rollbackHook)() = nullptr;  // the run's transaction while it has one
-}
+}  // namespace
 
 void SetFatalHook(void (*hook)()) { g_fatalHook = hook; }
 void SetRollbackHook(void (*hook)()) { g_rollbackHook = hook; }

@@ -10,7 +10,9 @@ std::function<void(const std::string&)>& WaitHook() {
 constexpr int kPollMs = 100;
 }  // namespace
 
-void SetLockWaitHook(std::function<void(const std::string& output)> hook) { WaitHook() = std::move(hook); }
+void SetLockWaitHook(std::function<void(const std::string& output)> hook) {
+  WaitHook() = std::move(hook);
+}
 
 bool AcquireLockFile(RawFile& lock, const std::string& lockPath, const std::string& output) {
   bool waited = false;

@@ -6,8 +6,8 @@
 #include <random>
 #include <string_view>
 
-#include "output/file_lock.h"
 #include "lib/error.h"
+#include "output/file_lock.h"
 
 namespace zeko {
 
@@ -211,8 +211,7 @@ bool Identity(const std::string& path, std::int64_t& size, std::string& hash) {
 // content in place (commit true). Repeatable.
 bool Settle(const std::string& output, const Journal& j, bool commit) {
   switch (j.kind) {
-    case Journal::Kind::kNone:
-      return true;
+    case Journal::Kind::kNone: return true;
     case Journal::Kind::kInPlace: {
       if (commit) return true;
       RawFile file;
@@ -239,7 +238,8 @@ bool MasterCommitted(const std::string& masterPath, const std::string& transacti
   std::string content;
   if (!file.OpenForReading(masterPath) || !file.ReadAll(content)) return false;
   const Journal master = Parse(content);
-  return master.valid && master.master.empty() && master.transaction == transaction && master.committed;
+  return master.valid && master.master.empty() && master.transaction == transaction &&
+         master.committed;
 }
 
 // A further output of a dead run's transaction, settled under its own lock.
@@ -301,7 +301,8 @@ void RunJournal::BeginRun(const std::string& inputPath, bool deleteInput) {
 
 void RunJournal::AppendRecord(Output& output, const std::string& text, bool& ok) {
   const std::string line = text + " #" + Hex(Fnv1a(text)) + "\n";
-  if (ok && output.journal.WriteAt(output.journalEnd, line.data(), line.size()) && output.journal.Sync()) {
+  if (ok && output.journal.WriteAt(output.journalEnd, line.data(), line.size()) &&
+      output.journal.Sync()) {
     output.journalEnd += std::int64_t(line.size());
     return;
   }
@@ -368,12 +369,14 @@ bool RunJournal::RecordInPlace(Output& output, std::int64_t oldSize, std::int64_
   if (offset < oldSize) {
     RawFile file;
     output.tail.resize(std::size_t(oldSize - offset));
-    if (!file.OpenForReading(output.path) || !file.ReadAt(offset, output.tail.data(), output.tail.size()))
+    if (!file.OpenForReading(output.path) ||
+        !file.ReadAt(offset, output.tail.data(), output.tail.size()))
       return false;
   }
   bool ok = true;
   AppendRecord(output,
-               "INPLACE " + std::to_string(oldSize) + " " + std::to_string(offset) + " " + Field(output.tail),
+               "INPLACE " + std::to_string(oldSize) + " " + std::to_string(offset) + " " +
+                   Field(output.tail),
                ok);
   if (ok) output.kind = Journal::Kind::kInPlace;
   return ok;
@@ -459,8 +462,9 @@ void RunJournal::CommitRun() {
   if (runWide_) Identity(inputPath_, size, hash);
   bool ok = true;
   AppendRecord(master,
-               std::string("COMMIT ") + (runWide_ && deleteInput_ ? "1 " : "0 ") + std::to_string(size) +
-                   " " + hash + " " + Field(runWide_ ? inputPath_ : std::string()),
+               std::string("COMMIT ") + (runWide_ && deleteInput_ ? "1 " : "0 ") +
+                   std::to_string(size) + " " + hash + " " +
+                   Field(runWide_ ? inputPath_ : std::string()),
                ok);
   if (!ok) ErrorExitText(kWriteError);
   // Committed: from here on a failure leaves the journals for the next run,
@@ -469,7 +473,8 @@ void RunJournal::CommitRun() {
   for (const auto& o : outputs_)
     if (!Settle(o->path, o->AsJournal(), true)) ErrorExitText(kWriteError);
   for (std::size_t i = 1; i < outputs_.size(); ++i) {
-    if (!UnlinkFile(outputs_[i]->journalPath) || !outputs_[i]->journal.Close()) ErrorExitText(kWriteError);
+    if (!UnlinkFile(outputs_[i]->journalPath) || !outputs_[i]->journal.Close())
+      ErrorExitText(kWriteError);
   }
   if (runWide_ && deleteInput_ && !UnlinkFile(inputPath_)) ErrorExitText(kWriteError);
   // The run is complete once its input is gone. A journal that cannot be

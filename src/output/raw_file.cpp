@@ -1,10 +1,11 @@
 #include "output/raw_file.h"
 
-#include <cerrno>
 #include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace zeko {
 

@@ -47,7 +47,7 @@ class RawFile {
   bool IsAt(const std::string& path) const;
 
   bool is_open() const;
-  std::int64_t Size() const;  // -1 on failure
+  std::int64_t Size() const;                                       // -1 on failure
   bool ReadAt(std::int64_t offset, void* data, std::size_t size);  // all of it
   bool ReadAll(std::string& out);
   bool WriteAt(std::int64_t offset, const void* data, std::size_t size);  // all of it

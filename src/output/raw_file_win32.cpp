@@ -1,10 +1,9 @@
-#include "output/raw_file.h"
-
 #include <windows.h>
 
 #include <fcntl.h>
 #include <io.h>
 
+#include "output/raw_file.h"
 
 namespace zeko {
 
@@ -190,8 +189,8 @@ std::FILE* RawFile::ReleaseToStream(std::int64_t offset) {
 }
 
 bool RenameFile(const std::string& from, const std::string& to) {
-  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
-         FALSE;
+  return MoveFileExA(from.c_str(), to.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
 bool UnlinkFile(const std::string& path) {
@@ -200,7 +199,9 @@ bool UnlinkFile(const std::string& path) {
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 // MOVEFILE_WRITE_THROUGH already returns only once the rename is on disk.
 bool SyncDirectoryOf(const std::string& path) {

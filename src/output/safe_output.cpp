@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "lib/platform.h"
 #include "lib/error.h"
+#include "lib/platform.h"
 
 #ifdef _WIN32
 #include <io.h>

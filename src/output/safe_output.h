@@ -20,9 +20,9 @@
 #include <memory>
 #include <string>
 
+#include "output/files.h"
 #include "output/journal.h"
 #include "output/raw_file.h"
-#include "output/files.h"
 
 namespace zeko {
 
