@@ -45,39 +45,21 @@ std::string ParseCodeList(const char* text, int maxCount, int* count) {
 
 namespace {
 
+// The TYP keywords and their target numbers, in number order.
+// clang-format off
 constexpr struct {
   const char* keyword;
   int type;
 } kTargetKeywords[] = {
-    {"MIS", 0},
-    {"FIBU2000", 0},
-    {"HS", kTargetHS},
-    {"HS3", kTargetHS3},
-    {"EURO", 3},
-    {"REALTIME", 3},
-    {"KHK", 4},
-    {"DATAX", kTargetDATAX},
-    {"TAYLORIX", 6},
-    {"DVS", 7},
-    {"SPK", kTargetSPK},
-    {"KHKS", 9},
-    {"NOVOPLAN", 10},
-    {"PROFIB", 11},
-    {"HSD", 12},
-    {"QVS", 13},
-    {"CSL", 14},
-    {"UNICOM", 15},
-    {"KHK7", 16},
-    {"KHK8", kTargetKHK8},
-    {"HP", 18},
-    {"MONA", kTargetMONA},
-    {"GENERIC", kTargetGENERIC},
-    {"PCREWE", kTargetPCREWE},
-    {"PROLINE", 22},
-    {"DAHM", 23},
-    {"LEDAX", kTargetLEDAX},
-    {"SLANG", kTargetSLANG},
+    {"MIS", 0},            {"FIBU2000", 0},  {"HS", kTargetHS},           {"HS3", kTargetHS3},
+    {"EURO", 3},           {"REALTIME", 3},  {"KHK", 4},                  {"DATAX", kTargetDATAX},
+    {"TAYLORIX", 6},       {"DVS", 7},       {"SPK", kTargetSPK},         {"KHKS", 9},
+    {"NOVOPLAN", 10},      {"PROFIB", 11},   {"HSD", 12},                 {"QVS", 13},
+    {"CSL", 14},           {"UNICOM", 15},   {"KHK7", 16},                {"KHK8", kTargetKHK8},
+    {"HP", 18},            {"MONA", kTargetMONA}, {"GENERIC", kTargetGENERIC}, {"PCREWE", kTargetPCREWE},
+    {"PROLINE", 22},       {"DAHM", 23},     {"LEDAX", kTargetLEDAX},     {"SLANG", kTargetSLANG},
 };
+// clang-format on
 
 // Reads one line of any length; the line end (LF, or CR LF as a text stream
 // reads it) is removed. False at end of file.
