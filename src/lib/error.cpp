@@ -33,12 +33,7 @@ void ErrorExitText(const std::string& message) {
     hook();
   }
   std::fflush(stdout);
-  std::fputs(message.c_str(), stderr);
-  std::fputc('\n', stderr);
-  std::fflush(stderr);
-#ifdef _WIN32
-  StopMessageBox(message);
-#endif
+  MessageBoxText(message);
   std::exit(1);
 }
 

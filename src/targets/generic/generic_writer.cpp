@@ -140,17 +140,11 @@ GenericKind GenericFieldKind(std::uint32_t type) {
     case 22:
     case 23: return GenericKind::kNumber;
     case 8: return GenericKind::kText;
-    case 10:
-    case 11:
-    case 12:
-    case 13:
-    case 14:
-    case 15:
-    case 16:
-    case 17:
-    case 18:
-    case 24:
-    case 25: return GenericKind::kDate;
+    // clang-format off
+    case 10: case 11: case 12: case 13: case 14: case 15: case 16: case 17: case 18:
+    case 24: case 25:
+      return GenericKind::kDate;
+      // clang-format on
     default: ErrorExit("%s", kConversionError);
   }
 }
@@ -179,16 +173,11 @@ std::size_t ConvertGenericField(char* out, const MapEntry& row, char* value, boo
     case 3:
     case 4: return ConvertNumber(out, base, flags, row.length, a, value, compact, scratch, marked);
     case kTextBase: return ConvertText(out, flags, row.length, a, value);
-    case 10:
-    case 11:
-    case 12:
-    case 13:
-    case 14:
-    case 15:
-    case 16:
-    case 18:
-    case 24:
-    case 25: ConvertDate(static_cast<int>(base), out, value); return std::strlen(out);
+    // clang-format off
+    case 10: case 11: case 12: case 13: case 14: case 15: case 16: case 18: case 24: case 25:
+      ConvertDate(static_cast<int>(base), out, value);
+      return std::strlen(out);
+      // clang-format on
     case kBinaryBase: {
       // 32-bit arithmetic, wrapping as the import side's integers do.
       const auto sum = static_cast<std::uint32_t>(static_cast<std::int64_t>(AtoI(value)) +
