@@ -139,7 +139,8 @@ class Win32Dialog final : public CZekoDlg {
   void DoSetTexts(const std::string& text1, const std::string& text2) override {
     if (!hwnd_) return;
     SetDlgItemTextW(hwnd_, kText1Id, WideText(text1).c_str());
-    SetDlgItemTextW(hwnd_, kText2Id, WideText(text2).c_str());
+    text2_ = text2;
+    SetDlgItemTextW(hwnd_, kText2Id, WideText(waitingFor_.empty() ? text2 : WaitingText()).c_str());
   }
 
   // The count is shown when messages are next pumped (see kPumpIntervalMs).
@@ -179,6 +180,18 @@ class Win32Dialog final : public CZekoDlg {
     }
     return 1;
   }
+
+  void DoShowWaiting(const std::string& file) override {
+    if (!hwnd_ || file == waitingFor_) return;
+    waitingFor_ = file;
+    // Said where the output's path stands (the template has no line of its
+    // own for it), and the path is back once the wait is over.
+    SetDlgItemTextW(hwnd_, kText2Id, WideText(file.empty() ? text2_ : WaitingText()).c_str());
+    // Drawn at once: while it waits the run does not pump often.
+    UpdateWindow(hwnd_);
+  }
+
+  std::string WaitingText() const { return "Datei in Benutzung, warte auf Freigabe: " + waitingFor_; }
 
   // The run's WM_CLOSE; the window goes away once it is handled.
   void DoClose() override {
@@ -268,6 +281,8 @@ class Win32Dialog final : public CZekoDlg {
   bool countDirty_ = false;
   bool pumped_ = false;
   ULONGLONG lastPump_ = 0;
+  std::string text2_;
+  std::string waitingFor_;
 };
 
 }  // namespace

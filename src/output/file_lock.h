@@ -22,5 +22,8 @@ void SetLockWaitHook(std::function<void(const std::string& output)> hook);
 // worse than a late one, since the user would have to notice and start it
 // again. False when the lock file cannot be opened or locked at all.
 bool AcquireLockFile(RawFile& lock, const std::string& lockPath, const std::string& output);
+// The same without waiting: false while another run holds the lock, or,
+// with `error` set, when the lock file cannot be opened or locked at all.
+bool TryLockFile(RawFile& lock, const std::string& lockPath, bool& error);
 
 }  // namespace zeko

@@ -1,5 +1,6 @@
 #include "output/journal.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <optional>
@@ -124,6 +125,8 @@ struct Journal {
   bool deleteInput = false;
   std::int64_t inputSize = 0;
   std::string inputHash;
+  std::string inputStamp;  // FileStamp; none in journals of earlier versions
+  bool stamped = false;
   std::string input;
 };
 
@@ -168,14 +171,17 @@ Journal Parse(std::string_view content) {
       auto member = Unfield(w[1]);
       if (!member) break;
       j.members.push_back(*member);
-    } else if (w[0] == "COMMIT" && w.size() == 5) {
+    } else if (w[0] == "COMMIT" && (w.size() == 5 || w.size() == 6)) {
       auto size = Number(w[2]);
-      auto input = Unfield(w[4]);
-      if (!size || !input) break;
+      auto input = Unfield(w.back());
+      auto stamp = w.size() == 6 ? Unfield(w[4]) : std::string();
+      if (!size || !input || !stamp) break;
       j.committed = true;
       j.deleteInput = w[1] == "1";
       j.inputSize = *size;
       j.inputHash = std::string(w[3]);
+      j.inputStamp = *stamp;
+      j.stamped = w.size() == 6;
       j.input = *input;
     } else {
       break;
@@ -205,6 +211,38 @@ bool Identity(const std::string& path, std::int64_t& size, std::string& hash) {
   std::fclose(file);
   hash = Hex(h);
   return ok;
+}
+
+// True when the committed run's input is still there: this very file, not
+// only one with the same bytes (the host system writes the next export
+// under the same name, and one with the same bookings is a new export that
+// must be converted).
+bool SameInput(const Journal& j) {
+  if (j.stamped && FileStamp(j.input) != j.inputStamp) return false;
+  std::int64_t size = 0;
+  std::string hash;
+  return Identity(j.input, size, hash) && size == j.inputSize && hash == j.inputHash;
+}
+
+// Where a stream stands, buffered bytes included; -1 on failure.
+std::int64_t StreamPosition(std::FILE* stream) {
+#ifdef _WIN32
+  return _ftelli64(stream);
+#else
+  return ftello(stream);
+#endif
+}
+
+// The order in which a run takes the locks of its outputs when it has to
+// wait: the same for every run on the same files (names compare without
+// regard to case, as on the file systems the outputs lie on).
+std::string LockKey(const std::string& path) {
+  std::string key = path;
+  for (char& c : key) {
+    if (c == '\\') c = '/';
+    if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+  }
+  return key;
 }
 
 // Puts an output back as it was (commit false) or finishes putting its new
@@ -275,6 +313,8 @@ struct RunJournal::Output {
   std::string work;
   std::FILE* stream = nullptr;
   bool done = false;
+  bool held = true;   // this run holds the lock (see Relock)
+  bool keep = false;  // written anew only because it did not exist yet
 
   Journal AsJournal() const {
     Journal j;
@@ -323,9 +363,7 @@ bool RunJournal::Recover(Output& output) {
     }
     if (!Settle(output.path, j, commit)) return false;
     if (master && commit && j.deleteInput) {
-      std::int64_t size = 0;
-      std::string hash;
-      if (Identity(j.input, size, hash) && size == j.inputSize && hash == j.inputHash) {
+      if (SameInput(j)) {
         if (runWide_ && j.input == inputPath_) {
           bookedJournal_ = std::move(output.journal);
           bookedJournalPath_ = output.journalPath;
@@ -344,8 +382,8 @@ std::shared_ptr<RunJournal::Output> RunJournal::Join(const std::string& path) {
   auto output = std::make_shared<Output>();
   output->path = path;
   output->journalPath = path + kJournalSuffix;
-  if (!AcquireLockFile(output->journal, output->journalPath, path)) return nullptr;
   SetRollbackHook(RollBackHook);
+  if (!Lock(*output)) return nullptr;
   if (!Recover(*output)) ErrorExitText(kWriteError);
 
   const bool master = outputs_.empty();
@@ -353,13 +391,105 @@ std::shared_ptr<RunJournal::Output> RunJournal::Join(const std::string& path) {
   bool ok = true;
   if (!master) AppendRecord(*outputs_.front(), "MEMBER " + Field(output->journalPath), ok);
   outputs_.push_back(output);
-  AppendRecord(*output,
-               "ZEKO-JOURNAL 1 " + transaction_ + " " +
-                   (master ? std::string("-") : Field(outputs_.front()->journalPath)),
-               ok);
+  AppendRecord(*output, Header(*output), ok);
   // The journal's name must be on the disk before the output changes.
   if (!ok || !SyncDirectoryOf(output->journalPath)) ErrorExitText(kWriteError);
   return output;
+}
+
+std::string RunJournal::Header(const Output& output) const {
+  const bool master = outputs_.empty() || outputs_.front().get() == &output;
+  return "ZEKO-JOURNAL 1 " + transaction_ + " " +
+         (master ? std::string("-") : Field(outputs_.front()->journalPath));
+}
+
+bool RunJournal::Lock(Output& added) {
+  if (!outputs_.empty()) {
+    bool error = false;
+    if (TryLockFile(added.journal, added.journalPath, error)) return true;
+    if (error) return false;
+    // Another run holds the file. Two runs that each wait for a file the
+    // other holds (one with NAME1=A,B, the other with NAME1=B,A) would
+    // wait forever; so a run waits only while every file it holds comes
+    // before the awaited one in one order that all runs share. Otherwise it
+    // lets go of its files and takes them all again in that order.
+    const std::string key = LockKey(added.path);
+    bool before = true;
+    for (const auto& o : outputs_) before = before && LockKey(o->path) < key;
+    if (!before && Releasable()) return Relock(added);
+    // An output that already holds bytes of this run stays locked: only a
+    // writer that opens a further output after writing the first one gets
+    // here (SPK's disk number after its payment file), and a cycle then
+    // needs one run's payment file to be another run's number file.
+  }
+  return AcquireLockFile(added.journal, added.journalPath, added.path);
+}
+
+// A run can let go of its outputs while nothing of it is in them yet, and
+// nothing it will write depends on what they hold: their streams still
+// stand where they began, and none keeps old bytes behind its start.
+bool RunJournal::Releasable() const {
+  for (const auto& o : outputs_) {
+    if (!o->live || o->done || o->stream == nullptr) return false;
+    const std::int64_t at = StreamPosition(o->stream);
+    if (o->kind == Journal::Kind::kFresh
+            ? at != 0
+            : (o->kind != Journal::Kind::kInPlace || !o->tail.empty() || at != o->offset))
+      return false;
+  }
+  return true;
+}
+
+bool RunJournal::Relock(Output& added) {
+  // Let go: the work files and journals go (the members' first, as in a
+  // rollback), so that no one takes this living run for a killed one. The
+  // streams keep their buffered bytes; they go where the outputs stand
+  // once this run holds them again.
+  for (std::size_t i = outputs_.size(); i-- > 0;) {
+    Output& o = *outputs_[i];
+    if (o.kind == Journal::Kind::kFresh && !UnlinkFile(o.work)) ErrorExitText(kWriteError);
+    if (!UnlinkFile(o.journalPath)) ErrorExitText(kWriteError);
+    o.journal.Close();
+    o.journalEnd = 0;
+    o.held = false;
+  }
+  std::vector<Output*> order;
+  for (const auto& o : outputs_) order.push_back(o.get());
+  order.push_back(&added);
+  std::sort(order.begin(), order.end(),
+            [](const Output* a, const Output* b) { return LockKey(a->path) < LockKey(b->path); });
+  for (Output* o : order) {
+    if (!AcquireLockFile(o->journal, o->journalPath, o->path)) {
+      if (o == &added) return false;
+      ErrorExitText(kWriteError);
+    }
+    if (o == &added) continue;  // recovered by Join
+    if (!Recover(*o) || !Reinstate(*o)) ErrorExitText(kWriteError);
+  }
+  return true;
+}
+
+// Takes an output up again after Relock: other runs may have added to it
+// (or made or replaced it) meanwhile, and this run's bytes go after theirs.
+bool RunJournal::Reinstate(Output& output) {
+  bool ok = true;
+  AppendRecord(output, Header(output), ok);
+  if (outputs_.front().get() == &output) {
+    for (std::size_t i = 1; i < outputs_.size(); ++i)
+      AppendRecord(output, "MEMBER " + Field(outputs_[i]->journalPath), ok);
+  }
+  if (!ok || !SyncDirectoryOf(output.journalPath)) return false;
+  output.held = true;
+  RawFile file;
+  if ((output.kind == Journal::Kind::kInPlace || output.keep) && FileExists(output.path)) {
+    std::int64_t size = -1;
+    return file.OpenForUpdate(output.path) && (size = file.Size()) >= 0 &&
+           RecordInPlace(output, size, size) && file.MoveUnder(output.stream, size);
+  }
+  const bool existed = FileExists(output.path);
+  if (!RecordFresh(output, existed, file, output.keep)) return false;
+  if (existed) (void)file.CopyModeFrom(output.path);
+  return file.MoveUnder(output.stream, 0);
 }
 
 bool RunJournal::RecordInPlace(Output& output, std::int64_t oldSize, std::int64_t offset) {
@@ -382,7 +512,8 @@ bool RunJournal::RecordInPlace(Output& output, std::int64_t oldSize, std::int64_
   return ok;
 }
 
-bool RunJournal::RecordFresh(Output& output, bool existed, RawFile& work) {
+bool RunJournal::RecordFresh(Output& output, bool existed, RawFile& work, bool keep) {
+  output.keep = keep;
   for (int tries = 0; tries < 100; ++tries) {
     // Beside the output, so that the rename never crosses file systems; a
     // name no one can plant a link at in advance.
@@ -416,6 +547,8 @@ bool RunJournal::UndoOutput(Output& output) {
     DivertStream(output.stream);
     output.stream = nullptr;
   }
+  // Let go of (Relock): nothing of this run is in it.
+  if (!output.held) return true;
   return Settle(output.path, output.AsJournal(), false);
 }
 
@@ -425,7 +558,8 @@ void RunJournal::Abandon(Output& output) {
     RollBack();
     return;
   }
-  if (UndoOutput(output) && UnlinkFile(output.journalPath)) output.journal.Close();
+  if (UndoOutput(output) && (!output.held || UnlinkFile(output.journalPath)))
+    output.journal.Close();
   output.live = false;
   for (auto it = outputs_.begin(); it != outputs_.end(); ++it) {
     if (it->get() == &output) {
@@ -459,11 +593,15 @@ void RunJournal::CommitRun() {
   }
   std::int64_t size = 0;
   std::string hash = Hex(0);
-  if (runWide_) Identity(inputPath_, size, hash);
+  std::string stamp;
+  if (runWide_) {
+    stamp = FileStamp(inputPath_);
+    Identity(inputPath_, size, hash);
+  }
   bool ok = true;
   AppendRecord(master,
                std::string("COMMIT ") + (runWide_ && deleteInput_ ? "1 " : "0 ") +
-                   std::to_string(size) + " " + hash + " " +
+                   std::to_string(size) + " " + hash + " " + Field(stamp) + " " +
                    Field(runWide_ ? inputPath_ : std::string()),
                ok);
   if (!ok) ErrorExitText(kWriteError);
@@ -492,10 +630,10 @@ void RunJournal::RollBack() noexcept {
         bool ok = UndoOutput(o);
         // The master's journal goes last: until then it tells the members'
         // recovery that the transaction was not committed.
-        if (ok && i > 0) ok = UnlinkFile(o.journalPath);
+        if (ok && i > 0 && o.held) ok = UnlinkFile(o.journalPath);
         all = all && ok;
       }
-      if (all && !outputs_.empty()) {
+      if (all && !outputs_.empty() && outputs_.front()->held) {
         const std::string& master = outputs_.front()->journalPath;
         if (UnlinkFile(master)) (void)SyncDirectoryOf(master);
       }

@@ -20,11 +20,12 @@
 //                                           into <work file> beside it
 //   MEMBER <journal>                        (master) a further output's
 //                                           journal in the same transaction
-//   COMMIT <delete 0|1> <size> <hash> <input>
+//   COMMIT <delete 0|1> <size> <hash> <stamp> <input>
 //                                           (master) the commit point: the
 //                                           run is done, and its input (of
-//                                           this size and FNV-1a hash) is
-//                                           deleted unless "/ND" was given
+//                                           this size, FNV-1a hash and
+//                                           FileStamp) is deleted unless
+//                                           "/ND" was given
 //
 // Texts are written with "%XX" for a blank, "%", a control byte or a byte
 // from 0x7F on. A record reaches the disk (fsync) before the output is
@@ -37,9 +38,11 @@
 //     removed), the members first, each under its own lock.
 //   - Master with COMMIT: rolled forward (the work files that are still
 //     there renamed over their outputs), the members first; then the input
-//     is deleted if it is still there with the recorded size and hash. When
-//     that input is the recovering run's own, the recovering run is the
-//     same export started again: it books nothing (InputAlreadyBooked).
+//     is deleted if it is still there: the very file (its stamp: a new
+//     export with the same bytes is not it), with the recorded size and
+//     hash. When that input is the recovering run's own, the recovering
+//     run is the same export started again: it books nothing
+//     (InputAlreadyBooked).
 //   - Member: rolled forward when its master's journal holds the
 //     transaction's COMMIT, else rolled back.
 // Rolling back and forward are repeatable, so a crash during recovery is
@@ -96,7 +99,11 @@ class RunJournal {
   void ReplaceInputWith(const std::string& path);
 
   // SafeOutput's side. Locks the journal of the output at `path` (links
-  // already resolved), recovering whatever an earlier run left in it.
+  // already resolved), recovering whatever an earlier run left in it. A
+  // run that must wait for it while holding an output that comes later in
+  // the shared lock order lets go of its outputs first (while nothing of
+  // it is in them) and takes them all again in that order: runs with
+  // crossed outputs never wait for each other forever.
   // Null when no journal can be made beside the output or the output is
   // already part of this run.
   std::shared_ptr<Output> Join(const std::string& path);
@@ -104,8 +111,9 @@ class RunJournal {
   // size now `oldSize`). False on failure.
   bool RecordInPlace(Output& output, std::int64_t oldSize, std::int64_t offset);
   // Records that the run writes the output anew and creates the work file
-  // for it. False on failure (errno or GetLastError tell why).
-  bool RecordFresh(Output& output, bool existed, RawFile& work);
+  // for it; `keep` when the writer keeps earlier content but there is none
+  // yet. False on failure (errno or GetLastError tell why).
+  bool RecordFresh(Output& output, bool existed, RawFile& work, bool keep = false);
   // The stream that writes the output; diverted when the run is undone.
   void SetStream(Output& output, std::FILE* stream);
   // The writer has written and synced the output completely.
@@ -119,6 +127,11 @@ class RunJournal {
   void Reset();
   bool UndoOutput(Output& output);
   bool Recover(Output& output);
+  std::string Header(const Output& output) const;
+  bool Lock(Output& added);
+  bool Releasable() const;
+  bool Relock(Output& added);
+  bool Reinstate(Output& output);
 
   std::vector<std::shared_ptr<Output>> outputs_;  // the master first
   std::vector<std::string> workFiles_;

@@ -171,6 +171,13 @@ std::FILE* RawFile::ReleaseToStream(std::int64_t offset) {
   return file;
 }
 
+bool RawFile::MoveUnder(std::FILE* stream, std::int64_t offset) {
+  const bool ok = ::dup2(fd_, ::fileno(stream)) >= 0;
+  ::close(fd_);
+  fd_ = -1;
+  return ok && fseeko(stream, static_cast<off_t>(offset), SEEK_SET) == 0;
+}
+
 bool RenameFile(const std::string& from, const std::string& to) {
   return ::rename(from.c_str(), to.c_str()) == 0;
 }
@@ -180,6 +187,13 @@ bool UnlinkFile(const std::string& path) { return ::unlink(path.c_str()) == 0 ||
 bool FileExists(const std::string& path) {
   struct stat st;
   return ::lstat(path.c_str(), &st) == 0;
+}
+
+std::string FileStamp(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return std::string();
+  return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + ":" + std::to_string(st.st_mtim.tv_sec) +
+         "." + std::to_string(st.st_mtim.tv_nsec);
 }
 
 bool SyncDirectoryOf(const std::string& path) {

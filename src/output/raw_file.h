@@ -60,6 +60,10 @@ class RawFile {
   // Hands the open file to a buffered stream positioned at `offset`; this
   // object is empty afterwards. Null on failure (the file is closed then).
   std::FILE* ReleaseToStream(std::int64_t offset);
+  // Puts the open file under the stream's descriptor in place of the file
+  // it wrote, positioned at `offset`; this object is empty afterwards.
+  // Only for a stream that holds no buffered bytes.
+  bool MoveUnder(std::FILE* stream, std::int64_t offset);
 
  private:
 #ifdef _WIN32
@@ -74,6 +78,11 @@ bool RenameFile(const std::string& from, const std::string& to);
 // Removes a file; true also when there was none.
 bool UnlinkFile(const std::string& path);
 bool FileExists(const std::string& path);
+// What tells this very file from another with the same bytes: device and
+// inode with the modification time to the nanosecond (POSIX), volume, file
+// index and last-write time (Windows); a text without blanks. Empty when
+// the file cannot be looked at.
+std::string FileStamp(const std::string& path);
 // Makes creations, renames and removals in the directory of `path` durable.
 // Where a file system cannot sync a directory the data itself is safe, so
 // only a failing sync of an opened directory counts as a failure.

@@ -188,6 +188,15 @@ std::FILE* RawFile::ReleaseToStream(std::int64_t offset) {
   return file;
 }
 
+bool RawFile::MoveUnder(std::FILE* stream, std::int64_t offset) {
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle_), _O_BINARY | _O_RDWR);
+  if (fd < 0) return false;
+  handle_ = kInvalid;
+  const bool ok = _dup2(fd, _fileno(stream)) == 0;
+  _close(fd);
+  return ok && _fseeki64(stream, offset, SEEK_SET) == 0;
+}
+
 bool RenameFile(const std::string& from, const std::string& to) {
   return MoveFileExA(from.c_str(), to.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
@@ -204,6 +213,18 @@ bool FileExists(const std::string& path) {
 }
 
 // MOVEFILE_WRITE_THROUGH already returns only once the rename is on disk.
+std::string FileStamp(const std::string& path) {
+  const HANDLE h = Open(path, 0, OPEN_EXISTING, 0);
+  if (h == INVALID_HANDLE_VALUE) return std::string();
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool ok = GetFileInformationByHandle(h, &info) != FALSE;
+  CloseHandle(h);
+  if (!ok) return std::string();
+  return std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(info.nFileIndexHigh) + "." +
+         std::to_string(info.nFileIndexLow) + ":" + std::to_string(info.ftLastWriteTime.dwHighDateTime) + "." +
+         std::to_string(info.ftLastWriteTime.dwLowDateTime);
+}
+
 bool SyncDirectoryOf(const std::string& path) {
   (void)path;
   return true;

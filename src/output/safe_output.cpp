@@ -142,7 +142,7 @@ OutputStream& SafeOutput::Begin(std::int64_t keep) {
     existing_ = nullptr;
   }
   RawFile work;
-  if (!run.RecordFresh(*journal_, existed, work)) {
+  if (!run.RecordFresh(*journal_, existed, work, inPlace_)) {
     // Without a work file beside it the file cannot be replaced safely;
     // when there is no file yet, it cannot be created.
     if (!existed && create_) {

@@ -5,6 +5,7 @@
 #include "output/safe_output.h"
 
 #include <gtest/gtest.h>
+#include <csignal>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -219,6 +220,69 @@ TEST(SafeOutput, ASecondRunWaitsForTheFirst) {
   EXPECT_EQ(ReadFile(path), "old|first|second|");
   EXPECT_EQ(waitedFor, (std::vector<std::string>{fs::canonical(path).string(), ""}));
 }
+
+
+// Two runs with crossed outputs: one takes A and then B, the other B and
+// then A, each having taken its first before the other asks for its
+// second. Both finish, and each file holds the bytes of both runs.
+struct CrossedCase {
+  const char* name;
+  bool existing;  // the outputs hold earlier content
+};
+
+class SafeOutputCrossed : public ::testing::TestWithParam<CrossedCase> {};
+
+TEST_P(SafeOutputCrossed, RunsWithCrossedOutputsBothFinish) {
+  TempDir dir;
+  const std::string a = (dir / "A.TXT").string();
+  const std::string b = (dir / "B.TXT").string();
+  if (GetParam().existing) {
+    WriteFile(a, "old|");
+    WriteFile(b, "old|");
+  }
+  const auto run = [&](const std::string& first, const std::string& second, const char* me, const char* other) {
+    pid_t child = ::fork();
+    if (child != 0) return child;
+    SafeOutput one;
+    SafeOutput two;
+    one.Open(first, SafeOutput::Mode::kAppend, "update", NoCreate).Write(std::string(me) + "|");
+    WriteFile((dir / me).string(), "");
+    while (!fs::exists(dir / other)) ::usleep(1000);
+    two.Open(second, SafeOutput::Mode::kAppend, "update", NoCreate).Write(std::string(me) + "|");
+    one.Commit();
+    two.Commit();
+    ::_exit(0);
+  };
+  const pid_t runs[] = {run(a, b, "1", "2"), run(b, a, "2", "1")};
+  // Crossed runs that wait for each other would never end.
+  bool ended[] = {false, false};
+  for (int waited = 0; waited < 2000 && !(ended[0] && ended[1]); ++waited) {
+    for (int i = 0; i < 2; ++i) {
+      int status = 0;
+      if (!ended[i] && ::waitpid(runs[i], &status, WNOHANG) == runs[i]) {
+        ended[i] = true;
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "run " << i + 1;
+      }
+    }
+    ::usleep(10000);
+  }
+  for (int i = 0; i < 2; ++i) {
+    if (ended[i]) continue;
+    ::kill(runs[i], SIGKILL);
+    ::waitpid(runs[i], nullptr, 0);
+    ADD_FAILURE() << "run " << i + 1 << " still waits after 20 s";
+  }
+  const std::string old = GetParam().existing ? "old|" : "";
+  for (const std::string& path : {a, b}) {
+    const std::string content = ReadFile(path);
+    EXPECT_TRUE(content == old + "1|2|" || content == old + "2|1|") << path << ": " << content;
+  }
+  EXPECT_EQ(Others(dir, {"A.TXT", "B.TXT", "1", "2"}), std::vector<std::string>());
+}
+
+INSTANTIATE_TEST_SUITE_P(All, SafeOutputCrossed,
+                         ::testing::Values(CrossedCase{"Existing", true}, CrossedCase{"New", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace zeko

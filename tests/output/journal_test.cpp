@@ -1,0 +1,95 @@
+// A run whose commit was recorded but whose input was not yet deleted, or
+// whose journal could not be removed afterwards: the next run must tell the
+// very input it committed from a new export with the same bytes.
+#include "output/journal.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "output/safe_output.h"
+#include "support/harness.h"
+
+namespace zeko {
+namespace {
+
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+namespace fs = std::filesystem;
+
+std::uint64_t Fnv1a(const std::string& bytes) {
+  std::uint64_t hash = 0xcbf29ce484222325ull;
+  for (unsigned char c : bytes) hash = (hash ^ c) * 0x100000001b3ull;
+  return hash;
+}
+
+std::string Hex(std::uint64_t value) {
+  char text[17];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
+  return text;
+}
+
+std::string Field(const std::string& bytes) {
+  std::string text = "=";
+  for (unsigned char c : bytes) {
+    char escaped[4];
+    std::snprintf(escaped, sizeof escaped, "%%%02X", c);
+    text += (c <= 0x20 || c >= 0x7F || c == '%') ? std::string(escaped) : std::string(1, char(c));
+  }
+  return text;
+}
+
+std::string Record(const std::string& text) { return text + " #" + Hex(Fnv1a(text)) + "\n"; }
+
+struct StaleCase {
+  const char* name;
+  bool newExport;  // the input was deleted and the host wrote the same bytes anew
+};
+
+class StaleCommit : public ::testing::TestWithParam<StaleCase> {};
+
+TEST_P(StaleCommit, OnlyTheVeryInputCountsAsBooked) {
+  TempDir dir;
+  const std::string output = (dir / "OUT.TXT").string();
+  const std::string input = (dir / "EXPORT.$TM").string();
+  const std::string bytes = "the same bookings\r\n";
+  WriteFile(output, "old|");
+  WriteFile(input, bytes);
+  // The journal of a run that committed this input (and the old content as
+  // its output) and was stopped before it was done.
+  WriteFile(output + ".$JN", Record("ZEKO-JOURNAL 1 0123456789abcdef0123456789abcdef -") + Record("INPLACE 4 4 =") +
+                                 Record("COMMIT 1 " + std::to_string(bytes.size()) + " " + Hex(Fnv1a(bytes)) + " " +
+                                        Field(FileStamp(input)) + " " + Field(input)));
+  if (GetParam().newExport) {
+    fs::remove(input);
+    // A new file may get the old one's inode; its time still tells it apart.
+    ::usleep(20000);
+    WriteFile(input, bytes);
+  }
+
+  RunJournal& run = RunJournal::Get();
+  run.BeginRun(input, true);
+  bool booked = false;
+  try {
+    SafeOutput file;
+    file.Open(output, SafeOutput::Mode::kAppend, "update", [] {}).Write("new|");
+    file.Commit();
+  } catch (const InputAlreadyBooked&) {
+    booked = true;
+    run.FinishBooked();
+  }
+  if (!booked) run.CommitRun();
+
+  EXPECT_EQ(booked, !GetParam().newExport);
+  EXPECT_EQ(ReadFile(output), GetParam().newExport ? "old|new|" : "old|");
+  EXPECT_FALSE(fs::exists(input));
+  EXPECT_FALSE(fs::exists(output + ".$JN"));
+}
+
+INSTANTIATE_TEST_SUITE_P(All, StaleCommit,
+                         ::testing::Values(StaleCase{"SameFileIsBooked", false},
+                                           StaleCase{"NewExportWithTheSameBytesIsConverted", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace zeko
