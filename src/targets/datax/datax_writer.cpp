@@ -51,9 +51,21 @@ int CodeDigits(const char* code, std::size_t index) {
 
 class DataxWriter final : public Writer {
  public:
-  DataxWriter(const RunInfo& run, int dataType);
-  DataxWriter(const DataxWriter&) = delete;
-  DataxWriter& operator=(const DataxWriter&) = delete;
+  DataxWriter(const RunInfo& run, int dataType)
+      : Writer(run), dataType_(dataType), release_(run.settings.release) {
+    if (!Serves()) return;
+    table_ = DataxLayout(release_);
+    recordLength_ = DataxRecordLength(table_);
+    // ConvertField may write up to FieldRoom bytes at a field's start, which
+    // for the narrow rows at the end reaches past the record.
+    std::size_t room = recordLength_;
+    std::size_t pos = 0;
+    for (const MapEntry& row : table_) {
+      room = std::max(room, pos + FieldRoom(row));
+      pos += row.length;
+    }
+    record_.assign(room, ' ');
+  }
 
   void Open(const RunInfo& run) override;
   void Write(const Record& record) override;
@@ -61,16 +73,14 @@ class DataxWriter final : public Writer {
 
  private:
   // True when the record is to be skipped.
-  bool BuildRecord();
-  bool AdjustField(std::uint32_t field, ValueBuffer& value);
-  void AdjustTerms(std::uint32_t field, ValueBuffer& value);
+  bool BuildRecord(const Record& record);
+  bool AdjustField(std::uint32_t field, ValueBuffer& value, const Record& record);
+  void AdjustTerms(std::uint32_t field, ValueBuffer& value, const Record& record);
 
   // Only outgoing and incoming invoices have a DATAX record; the other
   // kinds of data bind the writer and produce no file.
   bool Serves() const { return dataType_ == 1 || dataType_ == 3; }
 
-  const RunInfo& run_;
-  const Record* rec_ = nullptr;  // the record being written
   const int dataType_;
   const int release_;
   MapTable table_;
@@ -89,22 +99,6 @@ class DataxWriter final : public Writer {
   // the earlier runs' records exactly as they were.
 };
 
-DataxWriter::DataxWriter(const RunInfo& run, int dataType)
-    : run_(run), dataType_(dataType), release_(run.settings.release) {
-  if (!Serves()) return;
-  table_ = DataxLayout(release_);
-  recordLength_ = DataxRecordLength(table_);
-  // ConvertField may write up to FieldRoom bytes at a field's start, which
-  // for the narrow rows at the end reaches past the record.
-  std::size_t room = recordLength_;
-  std::size_t pos = 0;
-  for (const MapEntry& row : table_) {
-    room = std::max(room, pos + FieldRoom(row));
-    pos += row.length;
-  }
-  record_.assign(room, ' ');
-}
-
 void DataxWriter::Open(const RunInfo&) {
   if (!Serves()) return;
   // The target system collects records over many runs: the file is always
@@ -118,8 +112,7 @@ void DataxWriter::Open(const RunInfo&) {
 
 void DataxWriter::Write(const Record& record) {
   if (!Serves()) return;
-  rec_ = &record;
-  if (BuildRecord()) return;
+  if (BuildRecord(record)) return;
   char* line = record_.data();
   line[recordLength_ - 2] = '\r';
   line[recordLength_ - 1] = '\n';
@@ -133,26 +126,26 @@ void DataxWriter::Close() {
 
 // Builds the record row by row; true when it is to be skipped. The rows
 // cover every byte, so the buffer is not cleared first.
-bool DataxWriter::BuildRecord() {
+bool DataxWriter::BuildRecord(const Record& record) {
   char* out = record_.data();
   for (const MapEntry& row : table_) {
-    CopyValue(value_, (*rec_).Text(static_cast<int>(row.field)));
-    if (AdjustField(row.field, value_)) return true;
-    ConvertField(out, row, value_.data(), (*rec_));
+    CopyValue(value_, record.Text(static_cast<int>(row.field)));
+    if (AdjustField(row.field, value_, record)) return true;
+    ConvertField(out, row, value_.data(), record);
     out += row.length;
   }
   return false;
 }
 
 // Rewrites a field's value before conversion; true skips the record.
-bool DataxWriter::AdjustField(std::uint32_t field, ValueBuffer& value) {
+bool DataxWriter::AdjustField(std::uint32_t field, ValueBuffer& value, const Record& record) {
   char* text = value.data();
   switch (field) {
     case fld::kDocumentNumber:
     case fld::kDocumentNumber2: {
       // Release 5 has both document-number fields; each fills in the other.
       if (release_ != 5 || !empty(text)) break;
-      const std::string_view other = (*rec_).Text(field == 100 ? 153 : 100);
+      const std::string_view other = record.Text(field == 100 ? 153 : 100);
       if (!other.empty()) CopyValue(value, other);
       break;
     }
@@ -170,7 +163,7 @@ bool DataxWriter::AdjustField(std::uint32_t field, ValueBuffer& value) {
     case fld::kTermsCode:
     case fld::kTermsPercent:
     case fld::kTermsDiscountDays:
-    case fld::kTermsNetDays: AdjustTerms(field, value); break;
+    case fld::kTermsNetDays: AdjustTerms(field, value, record); break;
     default: break;
   }
   return false;
@@ -179,7 +172,7 @@ bool DataxWriter::AdjustField(std::uint32_t field, ValueBuffer& value) {
 // Payment terms come either from a text like "N30 S10 P2.5" (net days,
 // cash-discount days, percent) or from a six-digit code SSPPNN (days,
 // percent times ten, net days).
-void DataxWriter::AdjustTerms(std::uint32_t field, ValueBuffer& value) {
+void DataxWriter::AdjustTerms(std::uint32_t field, ValueBuffer& value, const Record& record) {
   char* text = value.data();
   switch (field) {
     case fld::kTermsText:
@@ -187,7 +180,7 @@ void DataxWriter::AdjustTerms(std::uint32_t field, ValueBuffer& value) {
       if (termsFromText_) {
         CopyValue(termsText_, text);
       } else {
-        const std::string_view code = (*rec_).Text(140);
+        const std::string_view code = record.Text(140);
         CopyValue(termsCode_, code.empty() ? std::string_view("000000") : code);
       }
       break;

@@ -66,17 +66,32 @@ std::int64_t FindEndLine(std::FILE* file) {
 
 class HsWriter final : public Writer {
  public:
-  explicit HsWriter(const RunInfo& run);
+  explicit HsWriter(const RunInfo& run)
+      : Writer(run), consolidate_(run.consolidation != 0), shared_(run.dataType) {
+    switch (run.dataType) {
+      case 1:
+      case 3:
+      case 5:
+        table_ = hs::kBookingLayout;
+        endWidth_ = hs::kBookingEndWidth;
+        break;
+      case 2:
+      case 4:
+        table_ = hs::kAddressLayout;
+        endWidth_ = hs::kAddressEndWidth;
+        break;
+      default: break;
+    }
+  }
+
   void Open(const RunInfo& run) override;
   void Write(const Record& record) override;
   void Close() override;
 
  private:
-  void BuildRecord();
-  void AdjustField(std::uint32_t field, char* value);
+  void BuildRecord(const Record& record);
+  void AdjustField(std::uint32_t field, char* value, const Record& record);
 
-  const RunInfo& run_;
-  const Record* rec_ = nullptr;  // the record being written
   const bool consolidate_;
   // Empty for a DataType this target does not serve: nothing is written then.
   MapTable table_;
@@ -97,24 +112,6 @@ class HsWriter final : public Writer {
   std::array<char, kLineRoom> line_{};
   std::array<char, kHeldRoom> held_{};
 };
-
-HsWriter::HsWriter(const RunInfo& run)
-    : run_(run), consolidate_(run.consolidation != 0), shared_(run.dataType) {
-  switch (run.dataType) {
-    case 1:
-    case 3:
-    case 5:
-      table_ = hs::kBookingLayout;
-      endWidth_ = hs::kBookingEndWidth;
-      break;
-    case 2:
-    case 4:
-      table_ = hs::kAddressLayout;
-      endWidth_ = hs::kAddressEndWidth;
-      break;
-    default: break;
-  }
-}
 
 void HsWriter::Open(const RunInfo&) {
   if (table_.empty()) return;
@@ -137,16 +134,15 @@ void HsWriter::Open(const RunInfo&) {
 }
 
 void HsWriter::Write(const Record& record) {
-  rec_ = &record;
   if (table_.empty()) return;
   if (consolidate_) {
-    if (key_.Changed(*rec_)) {
+    if (key_.Changed(record)) {
       running_ = 0;
       if (groupStarted_) sink_.PutText(held_.data());
     }
     groupStarted_ = true;
   }
-  BuildRecord();
+  BuildRecord(record);
   hs::CopyText(held_.data(), line_.data(), held_.size());
   if (!consolidate_) {
     sink_.PutText(line_.data());
@@ -165,18 +161,18 @@ void HsWriter::Close() {
   return;
 }
 
-void HsWriter::BuildRecord() {
+void HsWriter::BuildRecord(const Record& record) {
   char* at = line_.data();
   for (const MapEntry& row : table_) {
-    hs::CopyText(work_.data(), (*rec_).Value(int(row.field)));
-    AdjustField(row.field, work_.data());
-    ConvertField(at, row, work_.data(), (*rec_));
+    hs::CopyText(work_.data(), record.Value(int(row.field)));
+    AdjustField(row.field, work_.data(), record);
+    ConvertField(at, row, work_.data(), record);
     at += row.length;
   }
 }
 
-void HsWriter::AdjustField(std::uint32_t field, char* value) {
-  if (shared_.Adjust(field, value, *rec_, run_, true)) return;
+void HsWriter::AdjustField(std::uint32_t field, char* value, const Record& record) {
+  if (shared_.Adjust(field, value, record, run_, true)) return;
   switch (field) {
     case fld::kAmount:
       running_ += AtoF(value);

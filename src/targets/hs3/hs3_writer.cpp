@@ -36,26 +36,45 @@ const char* const kOpenError = "Fehler öffnen Ausgabedatei HS-FIBU";
 
 class Hs3Writer final : public Writer {
  public:
-  explicit Hs3Writer(const RunInfo& run);
+  explicit Hs3Writer(const RunInfo& run)
+      : Writer(run),
+        consolidate_(run.consolidation != 0),
+        termsFromInput_(run.settings.release >= kTermsFromInputRelease),
+        shared_(run.dataType) {
+    switch (run.dataType) {
+      case 1:
+      case 3:
+      case 5:
+        bookings_ = true;
+        if (run.settings.release >= kCurrencyLayoutRelease) {
+          bookingLayout_ = hs3::kBookingLayout38;
+        } else {
+          bookingLayout_ = hs3::kBookingLayout;
+        }
+        break;
+      case 2:
+      case 4: addresses_ = true; break;
+      default: break;
+    }
+  }
+
   void Open(const RunInfo& run) override;
   void Write(const Record& record) override;
   void Close() override;
 
  private:
-  void ProcessBooking();
-  void ProcessAddress();
+  void ProcessBooking(const Record& record);
+  void ProcessAddress(const Record& record);
   // Builds the line of `layout` into line_; false when a field skips it.
-  bool BuildRecord(MapTable layout);
+  bool BuildRecord(MapTable layout, const Record& record);
   // True when the line is to be skipped.
-  bool AdjustField(std::uint32_t field, char* value);
+  bool AdjustField(std::uint32_t field, char* value, const Record& record);
   bool AdjustAmount(double& running, char* value);
   // Builds and writes one address line; true when it was written.
-  bool WriteAddressLine(MapTable layout);
+  bool WriteAddressLine(MapTable layout, const Record& record);
   std::string HeaderLine(char digit) const;
   void NoteOptionalLines(const Record& record);
 
-  const RunInfo& run_;
-  const Record* rec_ = nullptr;  // the record being written
   const bool consolidate_;
   const bool termsFromInput_;
   bool bookings_ = false;
@@ -79,28 +98,6 @@ class Hs3Writer final : public Writer {
   std::array<char, kLineRoom> line_{};
   std::array<char, kHeldRoom> held_{};
 };
-
-Hs3Writer::Hs3Writer(const RunInfo& run)
-    : run_(run),
-      consolidate_(run.consolidation != 0),
-      termsFromInput_(run.settings.release >= kTermsFromInputRelease),
-      shared_(run.dataType) {
-  switch (run.dataType) {
-    case 1:
-    case 3:
-    case 5:
-      bookings_ = true;
-      if (run.settings.release >= kCurrencyLayoutRelease) {
-        bookingLayout_ = hs3::kBookingLayout38;
-      } else {
-        bookingLayout_ = hs3::kBookingLayout;
-      }
-      break;
-    case 2:
-    case 4: addresses_ = true; break;
-    default: break;
-  }
-}
 
 std::string Hs3Writer::HeaderLine(char digit) const {
   std::string line(5 + hs3::kHeaderBlanks + 1, ' ');
@@ -135,16 +132,15 @@ void Hs3Writer::Open(const RunInfo& run) {
 }
 
 void Hs3Writer::Write(const Record& record) {
-  rec_ = &record;
   NoteOptionalLines(record);
-  if (bookings_) ProcessBooking();
-  if (addresses_) ProcessAddress();
+  if (bookings_) ProcessBooking(record);
+  if (addresses_) ProcessAddress(record);
   return;
 }
 
-void Hs3Writer::ProcessBooking() {
+void Hs3Writer::ProcessBooking(const Record& record) {
   if (consolidate_) {
-    if (key_.Changed(*rec_)) {
+    if (key_.Changed(record)) {
       // A group whose amounts cancel out is not written at all.
       if (groupStarted_ && !(running1_ == 0 && running2_ == 0)) sink_.PutText(held_.data());
       groupStarted_ = true;
@@ -153,7 +149,7 @@ void Hs3Writer::ProcessBooking() {
       groupLines_ = 0;
     }
   }
-  if (!BuildRecord(bookingLayout_)) return;
+  if (!BuildRecord(bookingLayout_, record)) return;
   hs::CopyText(held_.data(), line_.data(), held_.size());
   ++groupLines_;
   if (!consolidate_) {
@@ -164,17 +160,17 @@ void Hs3Writer::ProcessBooking() {
   sink_.Tally();
 }
 
-void Hs3Writer::ProcessAddress() {
-  if (WriteAddressLine(hs3::kAddressLine1)) sink_.Tally();
-  WriteAddressLine(hs3::kAddressLine2);
-  WriteAddressLine(hs3::kAddressLine7);
-  WriteAddressLine(hs3::kAddressLine8);
-  if (with295_) WriteAddressLine(hs3::kAddressLine3);
-  if (with296_) WriteAddressLine(hs3::kAddressLine4);
+void Hs3Writer::ProcessAddress(const Record& record) {
+  if (WriteAddressLine(hs3::kAddressLine1, record)) sink_.Tally();
+  WriteAddressLine(hs3::kAddressLine2, record);
+  WriteAddressLine(hs3::kAddressLine7, record);
+  WriteAddressLine(hs3::kAddressLine8, record);
+  if (with295_) WriteAddressLine(hs3::kAddressLine3, record);
+  if (with296_) WriteAddressLine(hs3::kAddressLine4, record);
 }
 
-bool Hs3Writer::WriteAddressLine(MapTable layout) {
-  if (!BuildRecord(layout)) return false;
+bool Hs3Writer::WriteAddressLine(MapTable layout, const Record& record) {
+  if (!BuildRecord(layout, record)) return false;
   sink_.PutText(line_.data());
   return true;
 }
@@ -190,14 +186,14 @@ void Hs3Writer::Close() {
   return;
 }
 
-bool Hs3Writer::BuildRecord(MapTable layout) {
+bool Hs3Writer::BuildRecord(MapTable layout, const Record& record) {
   char* at = line_.data();
   for (const MapEntry& row : layout) {
     // Row 217 cuts its value off field 220.
     int source = row.field == 217 ? 220 : int(row.field);
-    hs::CopyText(work_.data(), (*rec_).Value(source));
-    if (AdjustField(row.field, work_.data())) return false;
-    ConvertField(at, row, work_.data(), (*rec_));
+    hs::CopyText(work_.data(), record.Value(source));
+    if (AdjustField(row.field, work_.data(), record)) return false;
+    ConvertField(at, row, work_.data(), record);
     at += row.length;
   }
   return true;
@@ -211,13 +207,13 @@ bool Hs3Writer::AdjustAmount(double& running, char* value) {
   return false;
 }
 
-bool Hs3Writer::AdjustField(std::uint32_t field, char* value) {
-  if (shared_.Adjust(field, value, *rec_, run_, !termsFromInput_)) return false;
+bool Hs3Writer::AdjustField(std::uint32_t field, char* value, const Record& record) {
+  if (shared_.Adjust(field, value, record, run_, !termsFromInput_)) return false;
   switch (field) {
     case fld::kAmount: return AdjustAmount(running1_, value);
     case fld::kAmount2: return AdjustAmount(running2_, value);
     case fld::kCurrencyCode:
-      if (const std::string* code = CurrencyCode(*rec_, run_.settings))
+      if (const std::string* code = CurrencyCode(record, run_.settings))
         hs::CopyText(value, code->c_str());
       break;
     case fld::kPostcode:

@@ -23,7 +23,7 @@ static_assert(FitsLineRoom(kPcreweAddress));
 class PcreweWriter final : public Writer {
  public:
   PcreweWriter(const RunInfo& run, MapTable layout)
-      : run_(run), layout_(layout), groups_(run.consolidation != 0) {}
+      : Writer(run), layout_(layout), groups_(run.consolidation != 0) {}
 
   void Open(const RunInfo&) override {
     sink_.Configure(LineSink::Framing::kTextLine, LineSink::Counting::kByWriter,
@@ -33,10 +33,9 @@ class PcreweWriter final : public Writer {
   }
 
   void Write(const Record& record) override {
-    rec_ = &record;
     if (run_.dataType < 1 || run_.dataType > 5) return;
-    if (groups_.BeginRecord((*rec_))) sink_.Put(groups_.Held(0));
-    if (BuildRecord()) {
+    if (groups_.BeginRecord(record)) sink_.Put(groups_.Held(0));
+    if (BuildRecord(record)) {
       groups_.DropRecord();
       return;
     }
@@ -59,8 +58,8 @@ class PcreweWriter final : public Writer {
 
  private:
   // True when the record's running amount is zero (no line).
-  bool BuildRecord() {
-    return BuildLine(layout_, (*rec_), line_, value_,
+  bool BuildRecord(const Record& record) {
+    return BuildLine(layout_, record, line_, value_,
                      [this](std::uint32_t field, char* value, std::size_t room) {
                        return AdjustField(field, value, room);
                      });
@@ -90,8 +89,6 @@ class PcreweWriter final : public Writer {
     }
   }
 
-  const RunInfo& run_;
-  const Record* rec_ = nullptr;  // the record being written
   MapTable layout_;
   Consolidation groups_;
   std::array<char, kLineRoom> line_{};
