@@ -201,7 +201,7 @@ class GenericWriter final : public Writer {
       : Writer(run),
         s_(run.settings),
         compact_(run.settings.genericCompactFields != 0),
-        consolidating_(run.consolidation != 0) {
+        groups_(run.consolidation != 0) {
     SelectLayout(run.DataTypeIndex());
 
     // Buffers are sized once from every layout that field 011 can switch to,
@@ -224,7 +224,6 @@ class GenericWriter final : public Writer {
     }
     line_.resize(lineRoom);
     scratch_.resize(scratchRoom);
-    if (consolidating_) held_.resize(lineRoom);
     // A field value has at most 999 characters; the settings that replace
     // values may be longer.
     value_.resize(1024 + s_.mandant.size() + s_.anwender.size());
@@ -252,7 +251,6 @@ class GenericWriter final : public Writer {
 
   const Settings& s_;
   bool compact_;
-  bool consolidating_;
   MapTable layout_;
   // Never written in place: a failed run leaves an existing file as it was.
 
@@ -261,15 +259,11 @@ class GenericWriter final : public Writer {
   std::vector<char> scratch_;  // printed numbers
   std::size_t recordLength_ = 0;
 
-  // Consolidation: the last record built for the current group waits here.
-  std::vector<char> held_;
-  std::size_t heldLength_ = 0;
+  // Consolidation: the last record accepted for the current group waits
+  // there; the first record always starts a group.
+  Consolidation groups_;
   bool recordPending_ = false;
-  int groupRecords_ = 0;
-  GroupKey key_;
 
-  double total115_ = 0.0;
-  double total116_ = 0.0;
   double currentAmount_ = 0.0;
   std::string splitText_;  // field 217 after its first blank, for field 220
 };
@@ -303,41 +297,34 @@ void GenericWriter::Write(const Record& record) {
     if (n >= 1 && n <= 5) SelectLayout(n);
   }
 
-  if (consolidating_) {
-    // The first record always opens a group, even with both keys empty, so
-    // that its group is written when the next one starts.
-    if (key_.Changed(fields) || !recordPending_) {
-      // A group none of whose records was accepted holds the previous
-      // group's record, which is already written.
-      if (recordPending_ && groupRecords_ != 0 && total115_ != 0.0) {
-        sink_.Put(held_.data(), heldLength_);
-        sink_.Tally();
-      }
-      recordPending_ = true;
-      total115_ = 0.0;
-      total116_ = 0.0;
-      groupRecords_ = 0;
+  // The first record always opens a group, even with both keys empty, so
+  // that its group is written when the next one starts. A group none of
+  // whose records was accepted holds no current record.
+  if (groups_.NewGroup(fields) || (groups_.on() && !recordPending_)) {
+    if (groups_.TakeHeld() && groups_.running(0) != 0.0) {
+      sink_.Put(groups_.Held(0));
+      sink_.Tally();
     }
+    recordPending_ = true;
+    groups_.ResetAmounts();
   }
 
   if (BuildGenericRecord(record)) return;
 
-  if (consolidating_) {
-    std::memcpy(held_.data(), line_.data(), recordLength_);
-    heldLength_ = recordLength_;
-    ++groupRecords_;
+  if (groups_.on()) {
+    groups_.Keep(0, line_.data(), recordLength_);
+    groups_.HoldRecord();
     return;
   }
   sink_.Put(line_.data(), recordLength_);
-  total115_ = 0.0;
-  total116_ = 0.0;
+  groups_.RecordWritten();
   sink_.Tally();
   return;
 }
 
 void GenericWriter::Close() {
-  if (consolidating_ && groupRecords_ != 0 && total115_ != 0.0) {
-    sink_.Put(held_.data(), heldLength_);
+  if (groups_.TakeHeldAtClose() && groups_.running(0) != 0.0) {
+    sink_.Put(groups_.Held(0));
     sink_.Tally();
   }
   sink_.Commit();
@@ -384,8 +371,7 @@ bool GenericWriter::GenericFieldHook(std::uint32_t field, const Record& fields) 
     case fld::kAnwender: SetValue(s_.anwender); break;
     case fld::kAmount:
     case fld::kAmount2: {
-      double& total = field == fld::kAmount ? total115_ : total116_;
-      total += AtoF(value);
+      const double total = groups_.AddAmount(value, field == fld::kAmount ? 0 : 1);
       SetNumberValue(total);
       currentAmount_ = total;
       return s_.genericSkipZero != 0 && total == 0.0;

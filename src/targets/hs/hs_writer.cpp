@@ -13,6 +13,7 @@
 #include "lib/platform.h"
 #include "output/safe_output.h"
 #include "record/field_numbers.h"
+#include "targets/common/consolidation.h"
 #include "targets/common/field_rules.h"
 #include "targets/common/hs_fields.h"
 #include "targets/hs/hs_layouts.h"
@@ -20,8 +21,6 @@
 
 namespace zeko {
 namespace {
-
-using hs::kHeldRoom;
 
 static_assert(RecordLength(hs::kAddressLayout) + 11 <= kLineRoom);
 static_assert(RecordLength(hs::kBookingLayout) + 11 <= kLineRoom);
@@ -67,7 +66,7 @@ std::int64_t FindEndLine(std::FILE* file) {
 class HsWriter final : public Writer {
  public:
   explicit HsWriter(const RunInfo& run)
-      : Writer(run), consolidate_(run.consolidation != 0), shared_(run.dataType) {
+      : Writer(run), shared_(run.dataType), groups_(run.consolidation != 0) {
     switch (run.dataType) {
       case 1:
       case 3:
@@ -92,7 +91,6 @@ class HsWriter final : public Writer {
   void BuildRecord(const Record& record);
   void AdjustField(std::uint32_t field, char* value, const Record& record);
 
-  const bool consolidate_;
   // Empty for a DataType this target does not serve: nothing is written then.
   MapTable table_;
   int endWidth_ = 0;
@@ -103,14 +101,10 @@ class HsWriter final : public Writer {
   // Per-record values handed from one row to a later one.
   std::array<char, kValueRoom> splitOff_{};  // leading number of field 220
 
-  // Consolidation of consecutive bookings with equal accounts.
-  GroupKey key_;
-  double running_ = 0;
-  bool groupStarted_ = false;
+  Consolidation groups_;  // consecutive bookings with equal accounts
 
   std::array<char, kValueRoom> work_{};
   std::array<char, kLineRoom> line_{};
-  std::array<char, kHeldRoom> held_{};
 };
 
 void HsWriter::Open(const RunInfo&) {
@@ -135,26 +129,16 @@ void HsWriter::Open(const RunInfo&) {
 
 void HsWriter::Write(const Record& record) {
   if (table_.empty()) return;
-  if (consolidate_) {
-    if (key_.Changed(record)) {
-      running_ = 0;
-      if (groupStarted_) sink_.PutText(held_.data());
-    }
-    groupStarted_ = true;
-  }
+  // Every line is built: a group is written at its end whatever its total.
+  if (groups_.BeginRecord(record)) sink_.Put(groups_.Held(0));
   BuildRecord(record);
-  hs::CopyText(held_.data(), line_.data(), held_.size());
-  if (!consolidate_) {
-    sink_.PutText(line_.data());
-    running_ = 0;
-  }
+  groups_.Offer(sink_, line_.data());
   sink_.Tally();
-  return;
 }
 
 void HsWriter::Close() {
   if (table_.empty()) return;
-  if (consolidate_) sink_.PutText(held_.data());
+  if (groups_.TakeHeldAtClose()) sink_.Put(groups_.Held(0));
   sink_.PutRaw(endLine_);
   sink_.PutRaw("\x1A");
   sink_.Commit();
@@ -174,11 +158,12 @@ void HsWriter::BuildRecord(const Record& record) {
 void HsWriter::AdjustField(std::uint32_t field, char* value, const Record& record) {
   if (shared_.Adjust(field, value, record, run_, true)) return;
   switch (field) {
-    case fld::kAmount:
-      running_ += AtoF(value);
-      shared_.SetNegative(running_ < 0);
-      FormatFixed(value, std::fabs(running_), 0, 6);  // "%lf"
+    case fld::kAmount: {
+      const double total = groups_.AddAmount(value);
+      shared_.SetNegative(total < 0);
+      FormatFixed(value, std::fabs(total), 0, 6);  // "%lf"
       break;
+    }
     case fld::kCity: {
       // "12345 Town": the postal code goes to its own field.
       splitOff_[0] = '\0';

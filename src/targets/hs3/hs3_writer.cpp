@@ -14,6 +14,7 @@
 #include "lib/platform.h"
 #include "output/safe_output.h"
 #include "record/field_numbers.h"
+#include "targets/common/consolidation.h"
 #include "targets/common/field_rules.h"
 #include "targets/common/hs_fields.h"
 #include "targets/hs3/hs3_layouts.h"
@@ -21,8 +22,6 @@
 
 namespace zeko {
 namespace {
-
-using hs::kHeldRoom;
 
 static_assert(RecordLength(hs3::kAddressLine1) + 11 <= kLineRoom);
 static_assert(RecordLength(hs3::kBookingLayout38) + 11 <= kLineRoom);
@@ -38,9 +37,9 @@ class Hs3Writer final : public Writer {
  public:
   explicit Hs3Writer(const RunInfo& run)
       : Writer(run),
-        consolidate_(run.consolidation != 0),
         termsFromInput_(run.settings.release >= kTermsFromInputRelease),
-        shared_(run.dataType) {
+        shared_(run.dataType),
+        groups_(run.consolidation != 0) {
     switch (run.dataType) {
       case 1:
       case 3:
@@ -69,13 +68,12 @@ class Hs3Writer final : public Writer {
   bool BuildRecord(MapTable layout, const Record& record);
   // True when the line is to be skipped.
   bool AdjustField(std::uint32_t field, char* value, const Record& record);
-  bool AdjustAmount(double& running, char* value);
+  bool AdjustAmount(int amount, char* value);
   // Builds and writes one address line; true when it was written.
   bool WriteAddressLine(MapTable layout, const Record& record);
   std::string HeaderLine(char digit) const;
   void NoteOptionalLines(const Record& record);
 
-  const bool consolidate_;
   const bool termsFromInput_;
   bool bookings_ = false;
   bool addresses_ = false;
@@ -85,18 +83,16 @@ class Hs3Writer final : public Writer {
   // Per-record values handed from one row to a later one.
   std::array<char, kValueRoom> rest220_{};  // field 220 after the split in row 217
 
-  // Consolidation of consecutive bookings with equal accounts.
-  GroupKey key_;
-  double running1_ = 0;  // field 115
-  double running2_ = 0;  // field 116
   bool with295_ = false;
   bool with296_ = false;
+
+  // Consolidation of consecutive bookings with equal accounts. Until a key
+  // change has started a group, no group is written at a key change.
+  Consolidation groups_;
   bool groupStarted_ = false;
-  int groupLines_ = 0;
 
   std::array<char, kValueRoom> work_{};
   std::array<char, kLineRoom> line_{};
-  std::array<char, kHeldRoom> held_{};
 };
 
 std::string Hs3Writer::HeaderLine(char digit) const {
@@ -139,24 +135,15 @@ void Hs3Writer::Write(const Record& record) {
 }
 
 void Hs3Writer::ProcessBooking(const Record& record) {
-  if (consolidate_) {
-    if (key_.Changed(record)) {
-      // A group whose amounts cancel out is not written at all.
-      if (groupStarted_ && !(running1_ == 0 && running2_ == 0)) sink_.PutText(held_.data());
-      groupStarted_ = true;
-      running1_ = 0;
-      running2_ = 0;
-      groupLines_ = 0;
-    }
+  if (groups_.NewGroup(record)) {
+    if (groups_.TakeHeld() && groupStarted_) sink_.Put(groups_.Held(0));
+    groupStarted_ = true;
+    groups_.ResetAmounts();
   }
   if (!BuildRecord(bookingLayout_, record)) return;
-  hs::CopyText(held_.data(), line_.data(), held_.size());
-  ++groupLines_;
-  if (!consolidate_) {
-    sink_.PutText(line_.data());
-    running1_ = 0;
-    running2_ = 0;
-  }
+  groups_.Offer(sink_, line_.data());
+  // A group whose amounts cancel out is not written at all.
+  if (groups_.running(0) == 0 && groups_.running(1) == 0) groups_.DropRecord();
   sink_.Tally();
 }
 
@@ -177,9 +164,7 @@ bool Hs3Writer::WriteAddressLine(MapTable layout, const Record& record) {
 
 void Hs3Writer::Close() {
   if (!bookings_ && !addresses_) return;
-  if (consolidate_ && groupLines_ > 0 && !(running1_ == 0 && running2_ == 0)) {
-    sink_.PutText(held_.data());
-  }
+  if (groups_.TakeHeldAtClose()) sink_.Put(groups_.Held(0));
   sink_.PutRaw(HeaderLine(' '));
   sink_.PutRaw("\x1A");
   sink_.Commit();
@@ -199,19 +184,19 @@ bool Hs3Writer::BuildRecord(MapTable layout, const Record& record) {
   return true;
 }
 
-bool Hs3Writer::AdjustAmount(double& running, char* value) {
-  running += AtoF(value);
-  if (!consolidate_ && running == 0) return true;
-  shared_.SetNegative(running < 0);
-  FormatFixed(value, std::fabs(running), 0, 6);  // "%lf"
+bool Hs3Writer::AdjustAmount(int amount, char* value) {
+  const double total = groups_.AddAmount(value, amount);
+  if (!groups_.on() && total == 0) return true;
+  shared_.SetNegative(total < 0);
+  FormatFixed(value, std::fabs(total), 0, 6);  // "%lf"
   return false;
 }
 
 bool Hs3Writer::AdjustField(std::uint32_t field, char* value, const Record& record) {
   if (shared_.Adjust(field, value, record, run_, !termsFromInput_)) return false;
   switch (field) {
-    case fld::kAmount: return AdjustAmount(running1_, value);
-    case fld::kAmount2: return AdjustAmount(running2_, value);
+    case fld::kAmount: return AdjustAmount(0, value);
+    case fld::kAmount2: return AdjustAmount(1, value);
     case fld::kCurrencyCode:
       if (const std::string* code = CurrencyCode(record, run_.settings))
         hs::CopyText(value, code->c_str());

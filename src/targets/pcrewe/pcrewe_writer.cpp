@@ -39,13 +39,7 @@ class PcreweWriter final : public Writer {
       groups_.DropRecord();
       return;
     }
-    if (groups_.on()) {
-      groups_.Keep(0, line_.data());
-      groups_.HoldRecord();
-    } else {
-      sink_.PutText(line_.data());
-      groups_.RecordWritten();
-    }
+    groups_.Offer(sink_, line_.data());
     sink_.Tally();
     return;
   }
