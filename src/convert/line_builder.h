@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstring>
 #include <span>
+#include <string_view>
 
 #include "convert/convert.h"
 #include "convert/mapentry.h"
@@ -31,23 +32,29 @@ inline void ReplaceValue(char* value, std::size_t room, const char* text) {
   std::memmove(value, text, length);
   value[length] = '\0';
 }
+inline void ReplaceValue(char* value, std::size_t room, std::string_view text) {
+  const std::size_t length = text.size() < room ? text.size() : room - 1;
+  std::memmove(value, text.data(), length);
+  value[length] = '\0';
+}
 
 // Walks the rows of `layout`: the value of each row's field is copied into
 // `value`, `adjust(fieldNumber, value, room)` may rewrite it in place or
 // return true to stop the line, and the converted field is placed at the
 // row's position in `out`. Returns true when adjust stopped the line; the
-// line is then incomplete and must not be used. Callers check their tables
-// with FitsLineRoom.
+// line is then incomplete and must not be used. `out` holds the layout's
+// line and the room ConvertField needs behind its last field: callers check
+// their tables with FitsLineRoom or size their buffer by FieldRoom.
 template <class Adjust>
-bool BuildLine(MapTable layout, const Record& fields, std::span<char, kLineRoom> out,
+bool BuildLine(MapTable layout, const Record& fields, std::span<char> out,
                std::span<char, kValueRoom> value, Adjust&& adjust) {
+  static_assert(kValueRoom > Record::kValueRoom, "a field's text always fits the value buffer");
   char* pos = out.data();
   *pos = '\0';
   for (const MapEntry& row : layout) {
-    const char* text = fields.Value(static_cast<int>(row.field));
-    const std::size_t length = strnlen(text, kValueRoom - 1);
-    std::memcpy(value.data(), text, length);
-    value[length] = '\0';
+    const std::string_view text = fields.Text(static_cast<int>(row.field));
+    std::memcpy(value.data(), text.data(), text.size());
+    value[text.size()] = '\0';
     if (adjust(row.field, value.data(), kValueRoom)) return true;
     ConvertField(pos, row, value.data(), fields);
     pos += row.length;

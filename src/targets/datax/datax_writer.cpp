@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "convert/convert.h"
+#include "convert/line_builder.h"
 #include "lib/platform.h"
 #include "lib/text.h"
 #include "output/files.h"
@@ -21,9 +22,6 @@
 namespace zeko {
 namespace {
 
-// A field value has at most 999 characters (three-digit length in the
-// record format); FormatFixed needs at most 360 for a number.
-constexpr std::size_t kValueRoom = 1024;
 using ValueBuffer = std::array<char, kValueRoom>;
 
 // Copies text into a value buffer, cut to what the buffer holds.
@@ -74,8 +72,8 @@ class DataxWriter final : public Writer {
  private:
   // True when the record is to be skipped.
   bool BuildRecord(const Record& record);
-  bool AdjustField(std::uint32_t field, ValueBuffer& value, const Record& record);
-  void AdjustTerms(std::uint32_t field, ValueBuffer& value, const Record& record);
+  bool AdjustField(std::uint32_t field, char* text, std::size_t room, const Record& record);
+  void AdjustTerms(std::uint32_t field, char* text, const Record& record);
 
   // Only outgoing and incoming invoices have a DATAX record; the other
   // kinds of data bind the writer and produce no file.
@@ -127,30 +125,26 @@ void DataxWriter::Close() {
 // Builds the record row by row; true when it is to be skipped. The rows
 // cover every byte, so the buffer is not cleared first.
 bool DataxWriter::BuildRecord(const Record& record) {
-  char* out = record_.data();
-  for (const MapEntry& row : table_) {
-    CopyValue(value_, record.Text(static_cast<int>(row.field)));
-    if (AdjustField(row.field, value_, record)) return true;
-    ConvertField(out, row, value_.data(), record);
-    out += row.length;
-  }
-  return false;
+  return BuildLine(table_, record, record_, value_,
+                   [this, &record](std::uint32_t field, char* text, std::size_t room) {
+                     return AdjustField(field, text, room, record);
+                   });
 }
 
 // Rewrites a field's value before conversion; true skips the record.
-bool DataxWriter::AdjustField(std::uint32_t field, ValueBuffer& value, const Record& record) {
-  char* text = value.data();
+bool DataxWriter::AdjustField(std::uint32_t field, char* text, std::size_t room,
+                              const Record& record) {
   switch (field) {
     case fld::kDocumentNumber:
     case fld::kDocumentNumber2: {
       // Release 5 has both document-number fields; each fills in the other.
       if (release_ != 5 || !empty(text)) break;
       const std::string_view other = record.Text(field == 100 ? 153 : 100);
-      if (!other.empty()) CopyValue(value, other);
+      if (!other.empty()) ReplaceValue(text, room, other);
       break;
     }
-    case fld::kMandant: CopyValue(value, run_.settings.mandant); break;
-    case fld::kAnwender: CopyValue(value, run_.settings.anwender); break;
+    case fld::kMandant: ReplaceValue(text, room, run_.settings.mandant); break;
+    case fld::kAnwender: ReplaceValue(text, room, run_.settings.anwender); break;
     case fld::kAmount:
       if (release_ == 5) break;  // release 5 takes every amount as it is
       if (dataType_ == 3) PrintLf(text, -AtoF(text));
@@ -163,7 +157,7 @@ bool DataxWriter::AdjustField(std::uint32_t field, ValueBuffer& value, const Rec
     case fld::kTermsCode:
     case fld::kTermsPercent:
     case fld::kTermsDiscountDays:
-    case fld::kTermsNetDays: AdjustTerms(field, value, record); break;
+    case fld::kTermsNetDays: AdjustTerms(field, text, record); break;
     default: break;
   }
   return false;
@@ -172,8 +166,7 @@ bool DataxWriter::AdjustField(std::uint32_t field, ValueBuffer& value, const Rec
 // Payment terms come either from a text like "N30 S10 P2.5" (net days,
 // cash-discount days, percent) or from a six-digit code SSPPNN (days,
 // percent times ten, net days).
-void DataxWriter::AdjustTerms(std::uint32_t field, ValueBuffer& value, const Record& record) {
-  char* text = value.data();
+void DataxWriter::AdjustTerms(std::uint32_t field, char* text, const Record& record) {
   switch (field) {
     case fld::kTermsText:
       termsFromText_ = *text != '\0';

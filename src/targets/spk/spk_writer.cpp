@@ -34,13 +34,6 @@ static_assert(FitsLineRoom(kSpkCRecord) && FitsLineRoom(kSpkCRecordRelease1) &&
 // A cover-note form line is read in pieces of at most this many characters.
 constexpr std::size_t kFormPiece = 159;
 
-// Copies text into the value buffer, cut to what it holds.
-void CopyValue(char* value, std::size_t room, const std::string& text) {
-  const std::size_t n = std::min(text.size(), room - 1);
-  std::memcpy(value, text.data(), n);
-  value[n] = '\0';
-}
-
 // printf("%lf", x) of a value that is not negative, into value.
 void PrintLf(char* value, std::size_t room, double x) {
   if (std::isnan(x)) {
@@ -288,18 +281,18 @@ void SpkWriter::AdjustField(std::uint32_t field, char* value, std::size_t room) 
     }
     case fld::kBankCode: bankCodeSum_.Add(AtoF(value)); break;
     case fld::kBankAccount: accountSum_.Add(AtoF(value)); break;
-    case fld::kSpkKennzeichen: CopyValue(value, room, run_.settings.spkKennzeichen); break;
+    case fld::kSpkKennzeichen: ReplaceValue(value, room, run_.settings.spkKennzeichen); break;
     case fld::kSpkBlz:
       if (!empty(value)) keptBlz_.assign(value);
-      CopyValue(value, room, keptBlz_);
+      ReplaceValue(value, room, keptBlz_);
       break;
-    case fld::kSpkKunde: CopyValue(value, room, run_.settings.spkKunde); break;
+    case fld::kSpkKunde: ReplaceValue(value, room, run_.settings.spkKunde); break;
     case fld::kSpkKonto:
       if (!empty(value)) keptKonto_.assign(value);
-      CopyValue(value, room, keptKonto_);
+      ReplaceValue(value, room, keptKonto_);
       break;
-    case fld::kSpkReferenz: CopyValue(value, room, run_.settings.spkReferenz); break;
-    case fld::kToday: CopyValue(value, room, run_.today); break;
+    case fld::kSpkReferenz: ReplaceValue(value, room, run_.settings.spkReferenz); break;
+    case fld::kToday: ReplaceValue(value, room, run_.today); break;
     default: break;
   }
   CheckDigits(field, value);
