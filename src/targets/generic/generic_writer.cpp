@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "convert/convert.h"
+#include "convert/line_builder.h"
 #include "lib/error.h"
 #include "lib/platform.h"
 #include "lib/text.h"
@@ -235,6 +236,21 @@ class GenericWriter final : public Writer {
   void Close() override;
 
  private:
+  // The configured texts around each field, by its kind, and between them.
+  struct Frame {
+    GenericWriter& writer;
+    char* pos;
+
+    std::size_t room() const { return writer.value_.size(); }
+    char* Load(const MapEntry& row, const Record& record) {
+      writer.LoadValue(row.field, record);
+      return writer.value_.data();
+    }
+    void Place(const MapEntry& row, char*, const Record&, bool last) {
+      pos = writer.WriteGenericField(pos, row, last);
+    }
+  };
+
   bool BuildGenericRecord(const Record& record);
   void GenericPrescan(const Record& record);
   // True when the record is to be dropped.
@@ -333,17 +349,13 @@ void GenericWriter::Close() {
 bool GenericWriter::BuildGenericRecord(const Record& record) {
   char* pos = AppendText(line_.data(), s_.genericRecHead);
   GenericPrescan(record);
-  bool drop = false;
-  for (std::size_t i = 0; i < layout_.size(); ++i) {
-    const MapEntry& row = layout_[i];
-    LoadValue(row.field, record);
-    if (GenericFieldHook(row.field, record)) {
-      drop = true;
-      break;
-    }
-    pos = WriteGenericField(pos, row, i + 1 == layout_.size());
-  }
-  pos = AppendText(pos, s_.genericRecSep);
+  // A dropped record still gets its separator: its length is never used.
+  Frame frame{*this, pos};
+  const bool drop =
+      BuildLine(layout_, record, frame, [this, &record](std::uint32_t field, char*, std::size_t) {
+        return GenericFieldHook(field, record);
+      });
+  pos = AppendText(frame.pos, s_.genericRecSep);
   recordLength_ = static_cast<std::size_t>(pos - line_.data());
   return drop;
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "convert/convert.h"
+#include "convert/line_builder.h"
 #include "lib/platform.h"
 #include "lib/text.h"
 #include "output/files.h"
@@ -81,6 +82,22 @@ class Khk8Writer final : public Writer {
     std::string text;
   };
 
+  // Comma-separated fields, texts (and every field of RELEASE 2) in double
+  // quotes; a line-break row ends the physical line.
+  struct Frame {
+    Khk8Writer& writer;
+    char* pos;
+    bool firstField = true;
+
+    std::size_t room() const { return writer.work_.size(); }
+    char* Load(const MapEntry& row, const Record& record) {
+      if (row.field == kKhk8LineBreak) return nullptr;
+      writer.LoadRowValue(row, record);
+      return writer.work_.data();
+    }
+    void Place(const MapEntry& row, char* value, const Record& record, bool last);
+  };
+
   bool Khk8BuildLine(const Record& record);
   bool Khk8AdjustField(std::uint32_t field, const Record& record);
   void Khk8Collect(const Record& record);
@@ -145,33 +162,37 @@ void Khk8Writer::Close() {
   return;
 }
 
+void Khk8Writer::Frame::Place(const MapEntry& row, char* value, const Record& record, bool) {
+  char*& out = pos;
+  if (value == nullptr) {
+    *out++ = '\r';
+    *out++ = '\n';
+    firstField = true;
+    return;
+  }
+  if (!firstField) *out++ = ',';
+  firstField = false;
+  const bool text = row.type == kTypeText || row.type == kTypeDate;
+  const bool quoted = text || writer.release2_;
+  if (quoted) *out++ = '"';
+  ConvertField(out, row, value, record);
+  // A blank text is written as two quotes with nothing between.
+  if (text && empty(out)) {
+    *out = '\0';
+  } else {
+    out += row.length;
+  }
+  if (quoted) *out++ = '"';
+}
+
 bool Khk8Writer::Khk8BuildLine(const Record& record) {
   taxIndex_ = TaxIndex(record);
-  char* out = line_.data();
-  bool firstField = true;
-  for (const MapEntry& row : table_) {
-    if (row.field == kKhk8LineBreak) {
-      *out++ = '\r';
-      *out++ = '\n';
-      firstField = true;
-      continue;
-    }
-    LoadRowValue(row, record);
-    if (Khk8AdjustField(row.field, record)) return true;
-    if (!firstField) *out++ = ',';
-    firstField = false;
-    const bool text = row.type == kTypeText || row.type == kTypeDate;
-    const bool quoted = text || release2_;
-    if (quoted) *out++ = '"';
-    ConvertField(out, row, work_.data(), record);
-    // A blank text is written as two quotes with nothing between.
-    if (text && empty(out)) {
-      *out = '\0';
-    } else {
-      out += row.length;
-    }
-    if (quoted) *out++ = '"';
-  }
+  Frame frame{*this, line_.data()};
+  if (BuildLine(table_, record, frame, [this, &record](std::uint32_t field, char*, std::size_t) {
+        return Khk8AdjustField(field, record);
+      }))
+    return true;
+  char* out = frame.pos;
   *out++ = '\r';
   *out++ = '\n';
   *out = '\0';
