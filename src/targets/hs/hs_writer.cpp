@@ -67,19 +67,12 @@ class HsWriter final : public Writer {
  public:
   explicit HsWriter(const RunInfo& run)
       : Writer(run), shared_(run.dataType), groups_(run.consolidation != 0) {
-    switch (run.dataType) {
-      case 1:
-      case 3:
-      case 5:
-        table_ = hs::kBookingLayout;
-        endWidth_ = hs::kBookingEndWidth;
-        break;
-      case 2:
-      case 4:
-        table_ = hs::kAddressLayout;
-        endWidth_ = hs::kAddressEndWidth;
-        break;
-      default: break;
+    if (IsBookingData(run.dataType)) {
+      table_ = hs::kBookingLayout;
+      endWidth_ = hs::kBookingEndWidth;
+    } else if (IsAddressData(run.dataType)) {
+      table_ = hs::kAddressLayout;
+      endWidth_ = hs::kAddressEndWidth;
     }
   }
 

@@ -40,21 +40,12 @@ class Hs3Writer final : public Writer {
         termsFromInput_(run.settings.release >= kTermsFromInputRelease),
         shared_(run.dataType),
         groups_(run.consolidation != 0) {
-    switch (run.dataType) {
-      case 1:
-      case 3:
-      case 5:
-        bookings_ = true;
-        if (run.settings.release >= kCurrencyLayoutRelease) {
-          bookingLayout_ = hs3::kBookingLayout38;
-        } else {
-          bookingLayout_ = hs3::kBookingLayout;
-        }
-        break;
-      case 2:
-      case 4: addresses_ = true; break;
-      default: break;
-    }
+    bookings_ = IsBookingData(run.dataType);
+    addresses_ = IsAddressData(run.dataType);
+    if (bookings_)
+      bookingLayout_ = run.settings.release >= kCurrencyLayoutRelease
+                           ? MapTable(hs3::kBookingLayout38)
+                           : MapTable(hs3::kBookingLayout);
   }
 
   void Open(const RunInfo& run) override;

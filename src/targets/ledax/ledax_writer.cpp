@@ -45,7 +45,7 @@ class LedaxWriter final : public Writer {
   void Write(const Record& record) override {
     if (IsBooking()) {
       ProcessBooking(record);
-    } else if (run_.dataType == 2 || run_.dataType == 4) {
+    } else if (IsAddressData(run_.dataType)) {
       ProcessAddress(record);
     }
   }
@@ -100,7 +100,7 @@ class LedaxWriter final : public Writer {
     sink_.Tally();
   }
 
-  bool IsBooking() const { return run_.dataType == 1 || run_.dataType == 3 || run_.dataType == 5; }
+  bool IsBooking() const { return IsBookingData(run_.dataType); }
 
   // True when the running amount is zero (no lines).
   bool BuildBooking(const Record& record) {

@@ -33,7 +33,7 @@ class PcreweWriter final : public Writer {
   }
 
   void Write(const Record& record) override {
-    if (run_.dataType < 1 || run_.dataType > 5) return;
+    if (!IsValidDataType(run_.dataType)) return;
     if (groups_.BeginRecord(record)) sink_.Put(groups_.Held(0));
     if (BuildRecord(record)) {
       groups_.DropRecord();
@@ -94,18 +94,11 @@ class PcreweWriter final : public Writer {
 }  // namespace
 
 std::unique_ptr<Writer> MakePcreweWriter(const RunInfo& run) {
-  MapTable layout;
-  switch (run.dataType) {
-    case 1:
-    case 3:
-    case 5:
-      layout =
-          run.settings.release == 2 ? MapTable(kPcreweBookingRelease2) : MapTable(kPcreweBooking);
-      break;
-    case 2:
-    case 4: layout = kPcreweAddress; break;
-    default: break;  // nothing to write for other data types
-  }
+  MapTable layout;  // empty: nothing to write for other data types
+  if (IsBookingData(run.dataType))
+    layout =
+        run.settings.release == 2 ? MapTable(kPcreweBookingRelease2) : MapTable(kPcreweBooking);
+  if (IsAddressData(run.dataType)) layout = kPcreweAddress;
   return std::make_unique<PcreweWriter>(run, layout);
 }
 
