@@ -217,27 +217,29 @@ class ConfigReader {
     std::string codes = ParseCodeList(v.c_str(), 80, &count);
     const char* sub = line_.c_str() + 7;
     auto is = [&](const char* key) { return std::strncmp(sub, key, std::strlen(key)) == 0; };
-    if (is("RECHEAD"))
-      s_.genericRecHead = codes;
-    else if (is("RECSEP"))
-      s_.genericRecSep = codes;
-    else if (is("FIELDSEP"))
-      s_.genericFieldSep = codes;
-    else if (is("FIELDLAST"))
-      s_.genericFieldLast = codes;
-    else if (is("FIELDSTARTNUM"))
-      s_.genericFieldStartNum = codes;
-    else if (is("FIELDSTARTTEXT"))
-      s_.genericFieldStartText = codes;
-    else if (is("FIELDSTARTDATE"))
-      s_.genericFieldStartDate = codes;
-    else if (is("FIELDENDNUM"))
-      s_.genericFieldEndNum = codes;
-    else if (is("FIELDENDTEXT"))
-      s_.genericFieldEndText = codes;
-    else if (is("FIELDENDDATE"))
-      s_.genericFieldEndDate = codes;
-    else if (is("COMPACTFIELDS"))
+    // The framing texts, by the key's name after "GENERIC".
+    static constexpr struct {
+      const char* key;
+      std::string Settings::*text;
+    } kTexts[] = {
+        {"RECHEAD", &Settings::genericRecHead},
+        {"RECSEP", &Settings::genericRecSep},
+        {"FIELDSEP", &Settings::genericFieldSep},
+        {"FIELDLAST", &Settings::genericFieldLast},
+        {"FIELDSTARTNUM", &Settings::genericFieldStartNum},
+        {"FIELDSTARTTEXT", &Settings::genericFieldStartText},
+        {"FIELDSTARTDATE", &Settings::genericFieldStartDate},
+        {"FIELDENDNUM", &Settings::genericFieldEndNum},
+        {"FIELDENDTEXT", &Settings::genericFieldEndText},
+        {"FIELDENDDATE", &Settings::genericFieldEndDate},
+    };
+    for (const auto& t : kTexts) {
+      if (is(t.key)) {
+        s_.*t.text = codes;
+        return;
+      }
+    }
+    if (is("COMPACTFIELDS"))
       s_.genericCompactFields = FirstPiece(v);
     else if (is("SKIPZERO"))
       s_.genericSkipZero = FirstPiece(v);

@@ -1,8 +1,10 @@
-// Assembly of one fixed-width line from a layout table.
+// Assembly of one line from a layout table: the rows walked in one place,
+// the framing (fixed positions, or the writer's own) as a template hook.
 #pragma once
 #include <cstddef>
 #include <cstring>
 #include <span>
+#include <string_view>
 
 #include "convert/convert.h"
 #include "convert/mapentry.h"
@@ -31,28 +33,65 @@ inline void ReplaceValue(char* value, std::size_t room, const char* text) {
   std::memmove(value, text, length);
   value[length] = '\0';
 }
+inline void ReplaceValue(char* value, std::size_t room, std::string_view text) {
+  const std::size_t length = text.size() < room ? text.size() : room - 1;
+  std::memmove(value, text.data(), length);
+  value[length] = '\0';
+}
 
-// Walks the rows of `layout`: the value of each row's field is copied into
-// `value`, `adjust(fieldNumber, value, room)` may rewrite it in place or
-// return true to stop the line, and the converted field is placed at the
-// row's position in `out`. Returns true when adjust stopped the line; the
-// line is then incomplete and must not be used. Callers check their tables
-// with FitsLineRoom.
-template <class Adjust>
-bool BuildLine(MapTable layout, const Record& fields, std::span<char, kLineRoom> out,
-               std::span<char, kValueRoom> value, Adjust&& adjust) {
-  char* pos = out.data();
-  *pos = '\0';
-  for (const MapEntry& row : layout) {
-    const char* text = fields.Value(static_cast<int>(row.field));
-    const std::size_t length = strnlen(text, kValueRoom - 1);
-    std::memcpy(value.data(), text, length);
-    value[length] = '\0';
-    if (adjust(row.field, value.data(), kValueRoom)) return true;
-    ConvertField(pos, row, value.data(), fields);
-    pos += row.length;
+// Walks the rows of `layout`. For each row `frame.Load(row, fields)` gives
+// the row's value in a buffer of the frame's (frame.room() bytes), or
+// nullptr for a row that carries no value; `adjust(fieldNumber, value,
+// room)` may rewrite a value in place or return true to stop the line; then
+// `frame.Place(row, value, fields, last)` puts the field into the line.
+// Returns true when adjust stopped the line; the line is then incomplete.
+// The frame is a template argument, so the walk costs no call per field.
+template <class Frame, class Adjust>
+bool BuildLine(MapTable layout, const Record& fields, Frame& frame, Adjust&& adjust) {
+  for (std::size_t i = 0; i < layout.size(); ++i) {
+    const MapEntry& row = layout[i];
+    char* value = frame.Load(row, fields);
+    if (value != nullptr && adjust(row.field, value, frame.room())) return true;
+    frame.Place(row, value, fields, i + 1 == layout.size());
   }
   return false;
+}
+
+// Fields at fixed positions, each exactly its row's length, converted by
+// ConvertField. `out` holds the layout's line and the room ConvertField
+// needs behind its last field: callers check their tables with
+// FitsLineRoom or size their buffer by FieldRoom.
+class FixedFrame {
+ public:
+  FixedFrame(std::span<char> out, std::span<char, kValueRoom> value)
+      : pos_(out.data()), value_(value) {
+    *pos_ = '\0';
+  }
+  static constexpr std::size_t room() { return kValueRoom; }
+  char* Load(const MapEntry& row, const Record& fields) {
+    static_assert(kValueRoom > Record::kValueRoom, "a field's text always fits the value buffer");
+    const std::string_view text = fields.Text(static_cast<int>(row.field));
+    std::memcpy(value_.data(), text.data(), text.size());
+    value_[text.size()] = '\0';
+    return value_.data();
+  }
+  void Place(const MapEntry& row, char* value, const Record& fields, bool /*last*/) {
+    ConvertField(pos_, row, value, fields);
+    pos_ += row.length;
+  }
+
+ private:
+  char* pos_;
+  std::span<char, kValueRoom> value_;
+};
+
+// A fixed-width line of `layout` in `out`, the values passing through
+// `value`; true when adjust stopped the line.
+template <class Adjust>
+bool BuildLine(MapTable layout, const Record& fields, std::span<char> out,
+               std::span<char, kValueRoom> value, Adjust&& adjust) {
+  FixedFrame frame(out, value);
+  return BuildLine(layout, fields, frame, adjust);
 }
 
 }  // namespace zeko

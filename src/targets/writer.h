@@ -34,6 +34,9 @@ struct RunInfo {
 // not serve the run's data type is bound anyway and writes nothing.
 class Writer {
  public:
+  explicit Writer(const RunInfo& run) : run_(run) {}
+  Writer(const Writer&) = delete;
+  Writer& operator=(const Writer&) = delete;
   virtual ~Writer() = default;
   virtual void Open(const RunInfo& run) = 0;
   virtual void Write(const Record& record) = 0;
@@ -42,6 +45,7 @@ class Writer {
   long Count() const { return sink_.count(); }
 
  protected:
+  const RunInfo& run_;
   LineSink sink_;  // the output file; it keeps the count
 };
 

@@ -8,12 +8,14 @@
 
 namespace zeko {
 
-GroupKey::GroupKey() {
+Consolidation::Consolidation(bool on) : on_(on) {
   account_.reserve(Record::kValueRoom);
   contra_.reserve(Record::kValueRoom);
+  for (std::string& held : held_) held.reserve(kHeldRoom);
 }
 
-bool GroupKey::Changed(const Record& record) {
+bool Consolidation::NewGroup(const Record& record) {
+  if (!on_) return false;
   if (account_ == record.Text(fld::kAccount) && contra_ == record.Text(fld::kContraAccount))
     return false;
   account_.assign(record.Text(fld::kAccount));
@@ -21,22 +23,16 @@ bool GroupKey::Changed(const Record& record) {
   return true;
 }
 
-Consolidation::Consolidation(bool on) : on_(on) {
-  for (std::string& held : held_) held.reserve(kHeldRoom);
-}
-
 bool Consolidation::BeginRecord(const Record& fields) {
-  if (!on_) return false;
-  if (!key_.Changed(fields)) return false;
-  running_ = 0.0;
-  const bool flush = current_;
-  current_ = false;
-  return flush;
+  if (!NewGroup(fields)) return false;
+  ResetAmounts();
+  return TakeHeld();
 }
 
-double Consolidation::AddAmount(const char* text) {
-  running_ += AtoF(text);
-  return running_;
+double Consolidation::AddAmount(const char* text, int amount) {
+  double& running = running_[static_cast<std::size_t>(amount)];
+  running += AtoF(text);
+  return running;
 }
 
 void Consolidation::DropRecord() { current_ = false; }
@@ -46,10 +42,20 @@ void Consolidation::Keep(int slot, const char* line) {
   held.assign(line, strnlen(line, kHeldRoom - 1));
 }
 
-bool Consolidation::TakeHeldAtClose() {
-  const bool flush = on_ && current_;
-  current_ = false;
-  return flush;
+void Consolidation::Keep(int slot, const char* line, std::size_t length) {
+  held_[static_cast<std::size_t>(slot)].assign(line, length);
 }
+
+void Consolidation::Offer(LineSink& sink, char* line) {
+  if (on_) {
+    Keep(0, line);
+    HoldRecord();
+  } else {
+    sink.PutText(line);
+    RecordWritten();
+  }
+}
+
+bool Consolidation::TakeHeldAtClose() { return on_ && TakeHeld(); }
 
 }  // namespace zeko

@@ -5,29 +5,18 @@
 #include <cstddef>
 #include <string>
 
+#include "output/line_sink.h"
+
 namespace zeko {
 
 class Record;
 
-// The key of a group of bookings: the texts of input fields 120 and 110,
-// compared as texts and kept whole, however long.
-class GroupKey {
- public:
-  GroupKey();
-  // True when the record's key differs from the saved one; the record's key
-  // is saved then.
-  bool Changed(const Record& record);
-
- private:
-  std::string account_;
-  std::string contra_;
-};
-
-// Consolidation merges bookings with equal input fields 120 and 110. Each
-// booking adds its amount (field 115) to the running amount; the line built
-// last is held back and written when its group ends, so it carries the
-// group's total. Outside consolidation mode every line is written at once
-// and the running amount is only the current record's own amount.
+// Consolidation merges bookings with equal input fields 120 and 110 (the
+// group key, compared as texts and kept whole, however long). Each booking
+// adds its amounts (fields 115 and 116) to the running amounts; the line
+// built last is held back and written when its group ends, so it carries
+// the group's totals. Outside consolidation mode every line is written at
+// once and the running amounts are only the current record's own.
 //
 // A held line is written only while it is current: it was built after the
 // last write and its group's total is not zero. The line held before the
@@ -35,6 +24,8 @@ class GroupKey {
 // already written must not appear twice; so neither a stale nor an empty
 // held line ever reaches the file. A group whose total comes back from zero
 // holds a current line again and is written at its end like any other.
+// Writers whose groups end by other rules use the parts (NewGroup,
+// TakeHeld, the amounts) directly.
 class Consolidation {
  public:
   static constexpr int kHeldSlots = 2;  // LEDAX holds a second line for its second file
@@ -43,7 +34,12 @@ class Consolidation {
   explicit Consolidation(bool on);
 
   bool on() const { return on_; }
-  double running() const { return running_; }
+  // The running amount of field 115 (amount 0) or 116 (amount 1).
+  double running(int amount = 0) const { return running_[static_cast<std::size_t>(amount)]; }
+
+  // In consolidation mode: true when field 120 or 110 differs from the saved
+  // key, which then takes the record's texts. Outside it: false.
+  bool NewGroup(const Record& fields);
 
   // In consolidation mode, at the start of each record: when field 120 or
   // 110 differs from the saved key, a new group begins (key saved, running
@@ -52,20 +48,33 @@ class Consolidation {
   // current. Outside consolidation mode it does nothing and returns false.
   bool BeginRecord(const Record& fields);
 
-  // Adds the amount text (read like atof) to the running amount and returns
-  // the new total.
-  double AddAmount(const char* text);
+  // Adds the amount text (read like atof) to running amount `amount` and
+  // returns the new total.
+  double AddAmount(const char* text, int amount = 0);
+  void ResetAmounts() { running_ = {}; }
 
   // The record brought the group's total to zero: it gives no line, and the
   // line held so far is stale.
   void DropRecord();
 
-  // Keeps a built line in held slot `slot` (0 or 1).
+  // Keeps a built line in held slot `slot` (0 or 1): a text cut to the held
+  // room, or bytes kept whole.
   void Keep(int slot, const char* line);
+  void Keep(int slot, const char* line, std::size_t length);
   // Marks the lines just kept as the group's current lines.
   void HoldRecord() { current_ = true; }
   // Outside consolidation mode, after a record's lines were written.
-  void RecordWritten() { running_ = 0.0; }
+  void RecordWritten() { ResetAmounts(); }
+  // A built text line of a one-file writer: held as the group's current line
+  // in consolidation mode, else written at once.
+  void Offer(LineSink& sink, char* line);
+
+  // True when the held lines are current; they are then no longer current.
+  bool TakeHeld() {
+    const bool current = current_;
+    current_ = false;
+    return current;
+  }
 
   // At Close, in consolidation mode: true when the held lines are current
   // and must be written; they are then no longer current.
@@ -77,8 +86,9 @@ class Consolidation {
  private:
   bool on_;
   bool current_ = false;
-  double running_ = 0.0;
-  GroupKey key_;
+  std::array<double, 2> running_{};
+  std::string account_;  // the key: field 120
+  std::string contra_;   // field 110
   std::array<std::string, kHeldSlots> held_;
 };
 

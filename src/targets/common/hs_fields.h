@@ -10,13 +10,11 @@
 #include "lib/text.h"
 #include "record/field_numbers.h"
 #include "record/record.h"
-#include "targets/common/consolidation.h"
 #include "targets/writer.h"
 
 namespace zeko::hs {
 
 using zeko::kValueRoom;
-inline constexpr std::size_t kHeldRoom = Consolidation::kHeldRoom;
 
 // Copies text into a buffer of `room` bytes, cut to fit.
 inline void CopyText(char* target, const char* source, std::size_t room = kValueRoom) {

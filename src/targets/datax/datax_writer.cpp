@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "convert/convert.h"
+#include "convert/line_builder.h"
 #include "lib/platform.h"
 #include "lib/text.h"
 #include "output/files.h"
@@ -21,9 +22,6 @@
 namespace zeko {
 namespace {
 
-// A field value has at most 999 characters (three-digit length in the
-// record format); FormatFixed needs at most 360 for a number.
-constexpr std::size_t kValueRoom = 1024;
 using ValueBuffer = std::array<char, kValueRoom>;
 
 // Copies text into a value buffer, cut to what the buffer holds.
@@ -51,9 +49,21 @@ int CodeDigits(const char* code, std::size_t index) {
 
 class DataxWriter final : public Writer {
  public:
-  DataxWriter(const RunInfo& run, int dataType);
-  DataxWriter(const DataxWriter&) = delete;
-  DataxWriter& operator=(const DataxWriter&) = delete;
+  DataxWriter(const RunInfo& run, int dataType)
+      : Writer(run), dataType_(dataType), release_(run.settings.release) {
+    if (!Serves()) return;
+    table_ = DataxLayout(release_);
+    recordLength_ = DataxRecordLength(table_);
+    // ConvertField may write up to FieldRoom bytes at a field's start, which
+    // for the narrow rows at the end reaches past the record.
+    std::size_t room = recordLength_;
+    std::size_t pos = 0;
+    for (const MapEntry& row : table_) {
+      room = std::max(room, pos + FieldRoom(row));
+      pos += row.length;
+    }
+    record_.assign(room, ' ');
+  }
 
   void Open(const RunInfo& run) override;
   void Write(const Record& record) override;
@@ -61,16 +71,14 @@ class DataxWriter final : public Writer {
 
  private:
   // True when the record is to be skipped.
-  bool BuildRecord();
-  bool AdjustField(std::uint32_t field, ValueBuffer& value);
-  void AdjustTerms(std::uint32_t field, ValueBuffer& value);
+  bool BuildRecord(const Record& record);
+  bool AdjustField(std::uint32_t field, char* text, std::size_t room, const Record& record);
+  void AdjustTerms(std::uint32_t field, char* text, const Record& record);
 
   // Only outgoing and incoming invoices have a DATAX record; the other
   // kinds of data bind the writer and produce no file.
   bool Serves() const { return dataType_ == 1 || dataType_ == 3; }
 
-  const RunInfo& run_;
-  const Record* rec_ = nullptr;  // the record being written
   const int dataType_;
   const int release_;
   MapTable table_;
@@ -89,22 +97,6 @@ class DataxWriter final : public Writer {
   // the earlier runs' records exactly as they were.
 };
 
-DataxWriter::DataxWriter(const RunInfo& run, int dataType)
-    : run_(run), dataType_(dataType), release_(run.settings.release) {
-  if (!Serves()) return;
-  table_ = DataxLayout(release_);
-  recordLength_ = DataxRecordLength(table_);
-  // ConvertField may write up to FieldRoom bytes at a field's start, which
-  // for the narrow rows at the end reaches past the record.
-  std::size_t room = recordLength_;
-  std::size_t pos = 0;
-  for (const MapEntry& row : table_) {
-    room = std::max(room, pos + FieldRoom(row));
-    pos += row.length;
-  }
-  record_.assign(room, ' ');
-}
-
 void DataxWriter::Open(const RunInfo&) {
   if (!Serves()) return;
   // The target system collects records over many runs: the file is always
@@ -118,8 +110,7 @@ void DataxWriter::Open(const RunInfo&) {
 
 void DataxWriter::Write(const Record& record) {
   if (!Serves()) return;
-  rec_ = &record;
-  if (BuildRecord()) return;
+  if (BuildRecord(record)) return;
   char* line = record_.data();
   line[recordLength_ - 2] = '\r';
   line[recordLength_ - 1] = '\n';
@@ -133,31 +124,27 @@ void DataxWriter::Close() {
 
 // Builds the record row by row; true when it is to be skipped. The rows
 // cover every byte, so the buffer is not cleared first.
-bool DataxWriter::BuildRecord() {
-  char* out = record_.data();
-  for (const MapEntry& row : table_) {
-    CopyValue(value_, (*rec_).Text(static_cast<int>(row.field)));
-    if (AdjustField(row.field, value_)) return true;
-    ConvertField(out, row, value_.data(), (*rec_));
-    out += row.length;
-  }
-  return false;
+bool DataxWriter::BuildRecord(const Record& record) {
+  return BuildLine(table_, record, record_, value_,
+                   [this, &record](std::uint32_t field, char* text, std::size_t room) {
+                     return AdjustField(field, text, room, record);
+                   });
 }
 
 // Rewrites a field's value before conversion; true skips the record.
-bool DataxWriter::AdjustField(std::uint32_t field, ValueBuffer& value) {
-  char* text = value.data();
+bool DataxWriter::AdjustField(std::uint32_t field, char* text, std::size_t room,
+                              const Record& record) {
   switch (field) {
     case fld::kDocumentNumber:
     case fld::kDocumentNumber2: {
       // Release 5 has both document-number fields; each fills in the other.
       if (release_ != 5 || !empty(text)) break;
-      const std::string_view other = (*rec_).Text(field == 100 ? 153 : 100);
-      if (!other.empty()) CopyValue(value, other);
+      const std::string_view other = record.Text(field == 100 ? 153 : 100);
+      if (!other.empty()) ReplaceValue(text, room, other);
       break;
     }
-    case fld::kMandant: CopyValue(value, run_.settings.mandant); break;
-    case fld::kAnwender: CopyValue(value, run_.settings.anwender); break;
+    case fld::kMandant: ReplaceValue(text, room, run_.settings.mandant); break;
+    case fld::kAnwender: ReplaceValue(text, room, run_.settings.anwender); break;
     case fld::kAmount:
       if (release_ == 5) break;  // release 5 takes every amount as it is
       if (dataType_ == 3) PrintLf(text, -AtoF(text));
@@ -170,7 +157,7 @@ bool DataxWriter::AdjustField(std::uint32_t field, ValueBuffer& value) {
     case fld::kTermsCode:
     case fld::kTermsPercent:
     case fld::kTermsDiscountDays:
-    case fld::kTermsNetDays: AdjustTerms(field, value); break;
+    case fld::kTermsNetDays: AdjustTerms(field, text, record); break;
     default: break;
   }
   return false;
@@ -179,15 +166,14 @@ bool DataxWriter::AdjustField(std::uint32_t field, ValueBuffer& value) {
 // Payment terms come either from a text like "N30 S10 P2.5" (net days,
 // cash-discount days, percent) or from a six-digit code SSPPNN (days,
 // percent times ten, net days).
-void DataxWriter::AdjustTerms(std::uint32_t field, ValueBuffer& value) {
-  char* text = value.data();
+void DataxWriter::AdjustTerms(std::uint32_t field, char* text, const Record& record) {
   switch (field) {
     case fld::kTermsText:
       termsFromText_ = *text != '\0';
       if (termsFromText_) {
         CopyValue(termsText_, text);
       } else {
-        const std::string_view code = (*rec_).Text(140);
+        const std::string_view code = record.Text(140);
         CopyValue(termsCode_, code.empty() ? std::string_view("000000") : code);
       }
       break;

@@ -1,15 +1,21 @@
-#include "targets/generic/generic_writer.h"
-
+// GENERIC: a record layout and framing defined wholly by the configuration.
 #include <algorithm>
 #include <charconv>
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "convert/convert.h"
+#include "convert/line_builder.h"
 #include "lib/error.h"
 #include "lib/platform.h"
 #include "lib/text.h"
 #include "output/files.h"
+#include "output/safe_output.h"
 #include "record/field_numbers.h"
+#include "targets/common/consolidation.h"
 #include "targets/common/field_rules.h"
 #include "targets/writer.h"
 
@@ -190,40 +196,95 @@ std::size_t ConvertGenericField(char* out, const MapEntry& row, char* value, boo
   }
 }
 
-}  // namespace
+class GenericWriter final : public Writer {
+ public:
+  explicit GenericWriter(const RunInfo& run)
+      : Writer(run),
+        s_(run.settings),
+        compact_(run.settings.genericCompactFields != 0),
+        groups_(run.consolidation != 0) {
+    SelectLayout(run.DataTypeIndex());
 
-GenericWriter::GenericWriter(const RunInfo& run)
-    : run_(run),
-      s_(run.settings),
-      compact_(run.settings.genericCompactFields != 0),
-      consolidating_(run.consolidation != 0) {
-  SelectLayout(run.DataTypeIndex());
-
-  // Buffers are sized once from every layout that field 011 can switch to,
-  // so no record, however long its layout, is ever cut or overruns.
-  const std::size_t frame = std::max(
-      {s_.genericFieldStartNum.size(), s_.genericFieldStartText.size(),
-       s_.genericFieldStartDate.size(), s_.genericFieldEndNum.size(), s_.genericFieldEndText.size(),
-       s_.genericFieldEndDate.size(), s_.genericFieldSep.size(), s_.genericFieldLast.size()});
-  std::size_t lineRoom = 0;
-  std::size_t scratchRoom = ScratchRoom(0);
-  for (const FieldList& list : s_.fieldLists) {
-    std::size_t room = s_.genericRecHead.size() + s_.genericRecSep.size() + 1;
-    for (const MapEntry& row : list.rows) {
-      if (row.length > kMaxFieldLength) ErrorExit("%s", kConversionError);
-      room += 3 * frame + FieldRoomAt(row.length);
-      scratchRoom = std::max(scratchRoom, ScratchRoom(row.length));
+    // Buffers are sized once from every layout that field 011 can switch to,
+    // so no record, however long its layout, is ever cut or overruns.
+    const std::size_t frame =
+        std::max({s_.genericFieldStartNum.size(), s_.genericFieldStartText.size(),
+                  s_.genericFieldStartDate.size(), s_.genericFieldEndNum.size(),
+                  s_.genericFieldEndText.size(), s_.genericFieldEndDate.size(),
+                  s_.genericFieldSep.size(), s_.genericFieldLast.size()});
+    std::size_t lineRoom = 0;
+    std::size_t scratchRoom = ScratchRoom(0);
+    for (const FieldList& list : s_.fieldLists) {
+      std::size_t room = s_.genericRecHead.size() + s_.genericRecSep.size() + 1;
+      for (const MapEntry& row : list.rows) {
+        if (row.length > kMaxFieldLength) ErrorExit("%s", kConversionError);
+        room += 3 * frame + FieldRoomAt(row.length);
+        scratchRoom = std::max(scratchRoom, ScratchRoom(row.length));
+      }
+      lineRoom = std::max(lineRoom, room);
     }
-    lineRoom = std::max(lineRoom, room);
+    line_.resize(lineRoom);
+    scratch_.resize(scratchRoom);
+    // A field value has at most 999 characters; the settings that replace
+    // values may be longer.
+    value_.resize(1024 + s_.mandant.size() + s_.anwender.size());
+    splitText_.reserve(1024);
   }
-  line_.resize(lineRoom);
-  scratch_.resize(scratchRoom);
-  if (consolidating_) held_.resize(lineRoom);
-  // A field value has at most 999 characters; the settings that replace
-  // values may be longer.
-  value_.resize(1024 + s_.mandant.size() + s_.anwender.size());
-  splitText_.reserve(1024);
-}
+
+  void Open(const RunInfo& run) override;
+  void Write(const Record& record) override;
+  void Close() override;
+
+ private:
+  // The configured texts around each field, by its kind, and between them.
+  struct Frame {
+    GenericWriter& writer;
+    char* pos;
+
+    std::size_t room() const { return writer.value_.size(); }
+    char* Load(const MapEntry& row, const Record& record) {
+      writer.LoadValue(row.field, record);
+      return writer.value_.data();
+    }
+    void Place(const MapEntry& row, char*, const Record&, bool last) {
+      pos = writer.WriteGenericField(pos, row, last);
+    }
+  };
+
+  bool BuildGenericRecord(const Record& record);
+  void GenericPrescan(const Record& record);
+  // True when the record is to be dropped.
+  bool GenericFieldHook(std::uint32_t field, const Record& record);
+  char* WriteGenericField(char* pos, const MapEntry& row, bool last);
+
+  void SelectLayout(int list);
+  void LoadValue(std::uint32_t field, const Record& record);
+  void SetValue(const char* text, std::size_t length);
+  void SetValue(const std::string& text) { SetValue(text.data(), text.size()); }
+  void SetNumberValue(double x);
+  void SetIntValue(std::int64_t n);
+  void SplitField217(bool cutValue);
+
+  const Settings& s_;
+  bool compact_;
+  MapTable layout_;
+  // Never written in place: a failed run leaves an existing file as it was.
+
+  std::vector<char> line_;     // the record being built
+  std::vector<char> value_;    // the current field's value (WorkBuffer)
+  std::vector<char> scratch_;  // printed numbers
+  std::size_t recordLength_ = 0;
+
+  // Consolidation: the last record accepted for the current group waits
+  // there; the first record always starts a group.
+  Consolidation groups_;
+  bool recordPending_ = false;
+
+  double currentAmount_ = 0.0;
+  std::string splitText_;  // field 217 after its first blank, for field 220
+};
+
+}  // namespace
 
 void GenericWriter::SelectLayout(int list) {
   // Other numbers name no layout: the current one stays.
@@ -245,81 +306,69 @@ void GenericWriter::Open(const RunInfo&) {
 }
 
 void GenericWriter::Write(const Record& record) {
-  rec_ = &record;
-  const Record& fields = (*rec_);
+  const Record& fields = record;
   const char* layoutNumber = fields.Value(fld::kLayoutNumber);
   if (*layoutNumber) {
     const int n = AtoI(layoutNumber);
     if (n >= 1 && n <= 5) SelectLayout(n);
   }
 
-  if (consolidating_) {
-    // The first record always opens a group, even with both keys empty, so
-    // that its group is written when the next one starts.
-    if (key_.Changed(fields) || !recordPending_) {
-      // A group none of whose records was accepted holds the previous
-      // group's record, which is already written.
-      if (recordPending_ && groupRecords_ != 0 && total115_ != 0.0) {
-        sink_.Put(held_.data(), heldLength_);
-        sink_.Tally();
-      }
-      recordPending_ = true;
-      total115_ = 0.0;
-      total116_ = 0.0;
-      groupRecords_ = 0;
+  // The first record always opens a group, even with both keys empty, so
+  // that its group is written when the next one starts. A group none of
+  // whose records was accepted holds no current record.
+  if (groups_.NewGroup(fields) || (groups_.on() && !recordPending_)) {
+    if (groups_.TakeHeld() && groups_.running(0) != 0.0) {
+      sink_.Put(groups_.Held(0));
+      sink_.Tally();
     }
+    recordPending_ = true;
+    groups_.ResetAmounts();
   }
 
-  if (BuildGenericRecord()) return;
+  if (BuildGenericRecord(record)) return;
 
-  if (consolidating_) {
-    std::memcpy(held_.data(), line_.data(), recordLength_);
-    heldLength_ = recordLength_;
-    ++groupRecords_;
+  if (groups_.on()) {
+    groups_.Keep(0, line_.data(), recordLength_);
+    groups_.HoldRecord();
     return;
   }
   sink_.Put(line_.data(), recordLength_);
-  total115_ = 0.0;
-  total116_ = 0.0;
+  groups_.RecordWritten();
   sink_.Tally();
   return;
 }
 
 void GenericWriter::Close() {
-  if (consolidating_ && groupRecords_ != 0 && total115_ != 0.0) {
-    sink_.Put(held_.data(), heldLength_);
+  if (groups_.TakeHeldAtClose() && groups_.running(0) != 0.0) {
+    sink_.Put(groups_.Held(0));
     sink_.Tally();
   }
   sink_.Commit();
 }
 
-bool GenericWriter::BuildGenericRecord() {
+bool GenericWriter::BuildGenericRecord(const Record& record) {
   char* pos = AppendText(line_.data(), s_.genericRecHead);
-  GenericPrescan();
-  bool drop = false;
-  for (std::size_t i = 0; i < layout_.size(); ++i) {
-    const MapEntry& row = layout_[i];
-    LoadValue(row.field);
-    if (GenericFieldHook(row.field)) {
-      drop = true;
-      break;
-    }
-    pos = WriteGenericField(pos, row, i + 1 == layout_.size());
-  }
-  pos = AppendText(pos, s_.genericRecSep);
+  GenericPrescan(record);
+  // A dropped record still gets its separator: its length is never used.
+  Frame frame{*this, pos};
+  const bool drop =
+      BuildLine(layout_, record, frame, [this, &record](std::uint32_t field, char*, std::size_t) {
+        return GenericFieldHook(field, record);
+      });
+  pos = AppendText(frame.pos, s_.genericRecSep);
   recordLength_ = static_cast<std::size_t>(pos - line_.data());
   return drop;
 }
 
 // Amount and split text are known before any field is written, so rows
 // that come earlier in the layout than fields 115, 116 and 217 see them.
-void GenericWriter::GenericPrescan() {
+void GenericWriter::GenericPrescan(const Record& record) {
   for (const MapEntry& row : layout_) {
     switch (row.field) {
       case fld::kAmount:
-      case fld::kAmount2: currentAmount_ = AtoF((*rec_).Value(static_cast<int>(row.field))); break;
+      case fld::kAmount2: currentAmount_ = AtoF(record.Value(static_cast<int>(row.field))); break;
       case fld::kPostcode:
-        LoadValue(row.field);
+        LoadValue(row.field, record);
         SplitField217(false);
         break;
       default: break;
@@ -327,16 +376,14 @@ void GenericWriter::GenericPrescan() {
   }
 }
 
-bool GenericWriter::GenericFieldHook(std::uint32_t field) {
-  const Record& fields = (*rec_);
+bool GenericWriter::GenericFieldHook(std::uint32_t field, const Record& fields) {
   char* value = value_.data();
   switch (field) {
     case fld::kMandant: SetValue(s_.mandant); break;
     case fld::kAnwender: SetValue(s_.anwender); break;
     case fld::kAmount:
     case fld::kAmount2: {
-      double& total = field == fld::kAmount ? total115_ : total116_;
-      total += AtoF(value);
+      const double total = groups_.AddAmount(value, field == fld::kAmount ? 0 : 1);
       SetNumberValue(total);
       currentAmount_ = total;
       return s_.genericSkipZero != 0 && total == 0.0;
@@ -434,8 +481,8 @@ char* GenericWriter::WriteGenericField(char* pos, const MapEntry& row, bool last
   return AppendText(pos, last ? s_.genericFieldLast : s_.genericFieldSep);
 }
 
-void GenericWriter::LoadValue(std::uint32_t field) {
-  const char* text = (*rec_).Value(static_cast<int>(field));
+void GenericWriter::LoadValue(std::uint32_t field, const Record& record) {
+  const char* text = record.Value(static_cast<int>(field));
   SetValue(text, std::strlen(text));
 }
 

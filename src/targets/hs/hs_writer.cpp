@@ -13,6 +13,7 @@
 #include "lib/platform.h"
 #include "output/safe_output.h"
 #include "record/field_numbers.h"
+#include "targets/common/consolidation.h"
 #include "targets/common/field_rules.h"
 #include "targets/common/hs_fields.h"
 #include "targets/hs/hs_layouts.h"
@@ -20,8 +21,6 @@
 
 namespace zeko {
 namespace {
-
-using hs::kHeldRoom;
 
 static_assert(RecordLength(hs::kAddressLayout) + 11 <= kLineRoom);
 static_assert(RecordLength(hs::kBookingLayout) + 11 <= kLineRoom);
@@ -66,18 +65,25 @@ std::int64_t FindEndLine(std::FILE* file) {
 
 class HsWriter final : public Writer {
  public:
-  explicit HsWriter(const RunInfo& run);
+  explicit HsWriter(const RunInfo& run)
+      : Writer(run), shared_(run.dataType), groups_(run.consolidation != 0) {
+    if (IsBookingData(run.dataType)) {
+      table_ = hs::kBookingLayout;
+      endWidth_ = hs::kBookingEndWidth;
+    } else if (IsAddressData(run.dataType)) {
+      table_ = hs::kAddressLayout;
+      endWidth_ = hs::kAddressEndWidth;
+    }
+  }
+
   void Open(const RunInfo& run) override;
   void Write(const Record& record) override;
   void Close() override;
 
  private:
-  void BuildRecord();
-  void AdjustField(std::uint32_t field, char* value);
+  void BuildRecord(const Record& record);
+  void AdjustField(std::uint32_t field, char* value, const Record& record);
 
-  const RunInfo& run_;
-  const Record* rec_ = nullptr;  // the record being written
-  const bool consolidate_;
   // Empty for a DataType this target does not serve: nothing is written then.
   MapTable table_;
   int endWidth_ = 0;
@@ -88,33 +94,11 @@ class HsWriter final : public Writer {
   // Per-record values handed from one row to a later one.
   std::array<char, kValueRoom> splitOff_{};  // leading number of field 220
 
-  // Consolidation of consecutive bookings with equal accounts.
-  GroupKey key_;
-  double running_ = 0;
-  bool groupStarted_ = false;
+  Consolidation groups_;  // consecutive bookings with equal accounts
 
   std::array<char, kValueRoom> work_{};
   std::array<char, kLineRoom> line_{};
-  std::array<char, kHeldRoom> held_{};
 };
-
-HsWriter::HsWriter(const RunInfo& run)
-    : run_(run), consolidate_(run.consolidation != 0), shared_(run.dataType) {
-  switch (run.dataType) {
-    case 1:
-    case 3:
-    case 5:
-      table_ = hs::kBookingLayout;
-      endWidth_ = hs::kBookingEndWidth;
-      break;
-    case 2:
-    case 4:
-      table_ = hs::kAddressLayout;
-      endWidth_ = hs::kAddressEndWidth;
-      break;
-    default: break;
-  }
-}
 
 void HsWriter::Open(const RunInfo&) {
   if (table_.empty()) return;
@@ -137,52 +121,42 @@ void HsWriter::Open(const RunInfo&) {
 }
 
 void HsWriter::Write(const Record& record) {
-  rec_ = &record;
   if (table_.empty()) return;
-  if (consolidate_) {
-    if (key_.Changed(*rec_)) {
-      running_ = 0;
-      if (groupStarted_) sink_.PutText(held_.data());
-    }
-    groupStarted_ = true;
-  }
-  BuildRecord();
-  hs::CopyText(held_.data(), line_.data(), held_.size());
-  if (!consolidate_) {
-    sink_.PutText(line_.data());
-    running_ = 0;
-  }
+  // Every line is built: a group is written at its end whatever its total.
+  if (groups_.BeginRecord(record)) sink_.Put(groups_.Held(0));
+  BuildRecord(record);
+  groups_.Offer(sink_, line_.data());
   sink_.Tally();
-  return;
 }
 
 void HsWriter::Close() {
   if (table_.empty()) return;
-  if (consolidate_) sink_.PutText(held_.data());
+  if (groups_.TakeHeldAtClose()) sink_.Put(groups_.Held(0));
   sink_.PutRaw(endLine_);
   sink_.PutRaw("\x1A");
   sink_.Commit();
   return;
 }
 
-void HsWriter::BuildRecord() {
+void HsWriter::BuildRecord(const Record& record) {
   char* at = line_.data();
   for (const MapEntry& row : table_) {
-    hs::CopyText(work_.data(), (*rec_).Value(int(row.field)));
-    AdjustField(row.field, work_.data());
-    ConvertField(at, row, work_.data(), (*rec_));
+    hs::CopyText(work_.data(), record.Value(int(row.field)));
+    AdjustField(row.field, work_.data(), record);
+    ConvertField(at, row, work_.data(), record);
     at += row.length;
   }
 }
 
-void HsWriter::AdjustField(std::uint32_t field, char* value) {
-  if (shared_.Adjust(field, value, *rec_, run_, true)) return;
+void HsWriter::AdjustField(std::uint32_t field, char* value, const Record& record) {
+  if (shared_.Adjust(field, value, record, run_, true)) return;
   switch (field) {
-    case fld::kAmount:
-      running_ += AtoF(value);
-      shared_.SetNegative(running_ < 0);
-      FormatFixed(value, std::fabs(running_), 0, 6);  // "%lf"
+    case fld::kAmount: {
+      const double total = groups_.AddAmount(value);
+      shared_.SetNegative(total < 0);
+      FormatFixed(value, std::fabs(total), 0, 6);  // "%lf"
       break;
+    }
     case fld::kCity: {
       // "12345 Town": the postal code goes to its own field.
       splitOff_[0] = '\0';

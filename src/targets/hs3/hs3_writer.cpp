@@ -14,6 +14,7 @@
 #include "lib/platform.h"
 #include "output/safe_output.h"
 #include "record/field_numbers.h"
+#include "targets/common/consolidation.h"
 #include "targets/common/field_rules.h"
 #include "targets/common/hs_fields.h"
 #include "targets/hs3/hs3_layouts.h"
@@ -21,8 +22,6 @@
 
 namespace zeko {
 namespace {
-
-using hs::kHeldRoom;
 
 static_assert(RecordLength(hs3::kAddressLine1) + 11 <= kLineRoom);
 static_assert(RecordLength(hs3::kBookingLayout38) + 11 <= kLineRoom);
@@ -36,27 +35,36 @@ const char* const kOpenError = "Fehler öffnen Ausgabedatei HS-FIBU";
 
 class Hs3Writer final : public Writer {
  public:
-  explicit Hs3Writer(const RunInfo& run);
+  explicit Hs3Writer(const RunInfo& run)
+      : Writer(run),
+        termsFromInput_(run.settings.release >= kTermsFromInputRelease),
+        shared_(run.dataType),
+        groups_(run.consolidation != 0) {
+    bookings_ = IsBookingData(run.dataType);
+    addresses_ = IsAddressData(run.dataType);
+    if (bookings_)
+      bookingLayout_ = run.settings.release >= kCurrencyLayoutRelease
+                           ? MapTable(hs3::kBookingLayout38)
+                           : MapTable(hs3::kBookingLayout);
+  }
+
   void Open(const RunInfo& run) override;
   void Write(const Record& record) override;
   void Close() override;
 
  private:
-  void ProcessBooking();
-  void ProcessAddress();
+  void ProcessBooking(const Record& record);
+  void ProcessAddress(const Record& record);
   // Builds the line of `layout` into line_; false when a field skips it.
-  bool BuildRecord(MapTable layout);
+  bool BuildRecord(MapTable layout, const Record& record);
   // True when the line is to be skipped.
-  bool AdjustField(std::uint32_t field, char* value);
-  bool AdjustAmount(double& running, char* value);
+  bool AdjustField(std::uint32_t field, char* value, const Record& record);
+  bool AdjustAmount(int amount, char* value);
   // Builds and writes one address line; true when it was written.
-  bool WriteAddressLine(MapTable layout);
+  bool WriteAddressLine(MapTable layout, const Record& record);
   std::string HeaderLine(char digit) const;
   void NoteOptionalLines(const Record& record);
 
-  const RunInfo& run_;
-  const Record* rec_ = nullptr;  // the record being written
-  const bool consolidate_;
   const bool termsFromInput_;
   bool bookings_ = false;
   bool addresses_ = false;
@@ -66,41 +74,17 @@ class Hs3Writer final : public Writer {
   // Per-record values handed from one row to a later one.
   std::array<char, kValueRoom> rest220_{};  // field 220 after the split in row 217
 
-  // Consolidation of consecutive bookings with equal accounts.
-  GroupKey key_;
-  double running1_ = 0;  // field 115
-  double running2_ = 0;  // field 116
   bool with295_ = false;
   bool with296_ = false;
+
+  // Consolidation of consecutive bookings with equal accounts. Until a key
+  // change has started a group, no group is written at a key change.
+  Consolidation groups_;
   bool groupStarted_ = false;
-  int groupLines_ = 0;
 
   std::array<char, kValueRoom> work_{};
   std::array<char, kLineRoom> line_{};
-  std::array<char, kHeldRoom> held_{};
 };
-
-Hs3Writer::Hs3Writer(const RunInfo& run)
-    : run_(run),
-      consolidate_(run.consolidation != 0),
-      termsFromInput_(run.settings.release >= kTermsFromInputRelease),
-      shared_(run.dataType) {
-  switch (run.dataType) {
-    case 1:
-    case 3:
-    case 5:
-      bookings_ = true;
-      if (run.settings.release >= kCurrencyLayoutRelease) {
-        bookingLayout_ = hs3::kBookingLayout38;
-      } else {
-        bookingLayout_ = hs3::kBookingLayout;
-      }
-      break;
-    case 2:
-    case 4: addresses_ = true; break;
-    default: break;
-  }
-}
 
 std::string Hs3Writer::HeaderLine(char digit) const {
   std::string line(5 + hs3::kHeaderBlanks + 1, ' ');
@@ -135,89 +119,77 @@ void Hs3Writer::Open(const RunInfo& run) {
 }
 
 void Hs3Writer::Write(const Record& record) {
-  rec_ = &record;
   NoteOptionalLines(record);
-  if (bookings_) ProcessBooking();
-  if (addresses_) ProcessAddress();
+  if (bookings_) ProcessBooking(record);
+  if (addresses_) ProcessAddress(record);
   return;
 }
 
-void Hs3Writer::ProcessBooking() {
-  if (consolidate_) {
-    if (key_.Changed(*rec_)) {
-      // A group whose amounts cancel out is not written at all.
-      if (groupStarted_ && !(running1_ == 0 && running2_ == 0)) sink_.PutText(held_.data());
-      groupStarted_ = true;
-      running1_ = 0;
-      running2_ = 0;
-      groupLines_ = 0;
-    }
+void Hs3Writer::ProcessBooking(const Record& record) {
+  if (groups_.NewGroup(record)) {
+    if (groups_.TakeHeld() && groupStarted_) sink_.Put(groups_.Held(0));
+    groupStarted_ = true;
+    groups_.ResetAmounts();
   }
-  if (!BuildRecord(bookingLayout_)) return;
-  hs::CopyText(held_.data(), line_.data(), held_.size());
-  ++groupLines_;
-  if (!consolidate_) {
-    sink_.PutText(line_.data());
-    running1_ = 0;
-    running2_ = 0;
-  }
+  if (!BuildRecord(bookingLayout_, record)) return;
+  groups_.Offer(sink_, line_.data());
+  // A group whose amounts cancel out is not written at all.
+  if (groups_.running(0) == 0 && groups_.running(1) == 0) groups_.DropRecord();
   sink_.Tally();
 }
 
-void Hs3Writer::ProcessAddress() {
-  if (WriteAddressLine(hs3::kAddressLine1)) sink_.Tally();
-  WriteAddressLine(hs3::kAddressLine2);
-  WriteAddressLine(hs3::kAddressLine7);
-  WriteAddressLine(hs3::kAddressLine8);
-  if (with295_) WriteAddressLine(hs3::kAddressLine3);
-  if (with296_) WriteAddressLine(hs3::kAddressLine4);
+void Hs3Writer::ProcessAddress(const Record& record) {
+  if (WriteAddressLine(hs3::kAddressLine1, record)) sink_.Tally();
+  WriteAddressLine(hs3::kAddressLine2, record);
+  WriteAddressLine(hs3::kAddressLine7, record);
+  WriteAddressLine(hs3::kAddressLine8, record);
+  if (with295_) WriteAddressLine(hs3::kAddressLine3, record);
+  if (with296_) WriteAddressLine(hs3::kAddressLine4, record);
 }
 
-bool Hs3Writer::WriteAddressLine(MapTable layout) {
-  if (!BuildRecord(layout)) return false;
+bool Hs3Writer::WriteAddressLine(MapTable layout, const Record& record) {
+  if (!BuildRecord(layout, record)) return false;
   sink_.PutText(line_.data());
   return true;
 }
 
 void Hs3Writer::Close() {
   if (!bookings_ && !addresses_) return;
-  if (consolidate_ && groupLines_ > 0 && !(running1_ == 0 && running2_ == 0)) {
-    sink_.PutText(held_.data());
-  }
+  if (groups_.TakeHeldAtClose()) sink_.Put(groups_.Held(0));
   sink_.PutRaw(HeaderLine(' '));
   sink_.PutRaw("\x1A");
   sink_.Commit();
   return;
 }
 
-bool Hs3Writer::BuildRecord(MapTable layout) {
+bool Hs3Writer::BuildRecord(MapTable layout, const Record& record) {
   char* at = line_.data();
   for (const MapEntry& row : layout) {
     // Row 217 cuts its value off field 220.
     int source = row.field == 217 ? 220 : int(row.field);
-    hs::CopyText(work_.data(), (*rec_).Value(source));
-    if (AdjustField(row.field, work_.data())) return false;
-    ConvertField(at, row, work_.data(), (*rec_));
+    hs::CopyText(work_.data(), record.Value(source));
+    if (AdjustField(row.field, work_.data(), record)) return false;
+    ConvertField(at, row, work_.data(), record);
     at += row.length;
   }
   return true;
 }
 
-bool Hs3Writer::AdjustAmount(double& running, char* value) {
-  running += AtoF(value);
-  if (!consolidate_ && running == 0) return true;
-  shared_.SetNegative(running < 0);
-  FormatFixed(value, std::fabs(running), 0, 6);  // "%lf"
+bool Hs3Writer::AdjustAmount(int amount, char* value) {
+  const double total = groups_.AddAmount(value, amount);
+  if (!groups_.on() && total == 0) return true;
+  shared_.SetNegative(total < 0);
+  FormatFixed(value, std::fabs(total), 0, 6);  // "%lf"
   return false;
 }
 
-bool Hs3Writer::AdjustField(std::uint32_t field, char* value) {
-  if (shared_.Adjust(field, value, *rec_, run_, !termsFromInput_)) return false;
+bool Hs3Writer::AdjustField(std::uint32_t field, char* value, const Record& record) {
+  if (shared_.Adjust(field, value, record, run_, !termsFromInput_)) return false;
   switch (field) {
-    case fld::kAmount: return AdjustAmount(running1_, value);
-    case fld::kAmount2: return AdjustAmount(running2_, value);
+    case fld::kAmount: return AdjustAmount(0, value);
+    case fld::kAmount2: return AdjustAmount(1, value);
     case fld::kCurrencyCode:
-      if (const std::string* code = CurrencyCode(*rec_, run_.settings))
+      if (const std::string* code = CurrencyCode(record, run_.settings))
         hs::CopyText(value, code->c_str());
       break;
     case fld::kPostcode:

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "convert/convert.h"
+#include "convert/line_builder.h"
 #include "lib/platform.h"
 #include "lib/text.h"
 #include "output/files.h"
@@ -57,7 +58,19 @@ struct AccountPairHash {
 
 class Khk8Writer final : public Writer {
  public:
-  explicit Khk8Writer(const RunInfo& run);
+  explicit Khk8Writer(const RunInfo& run)
+      : Writer(run),
+        table_(Khk8Layout(run.dataType, run.settings.release == 2)),
+        release2_(run.settings.release == 2),
+        grouping_(run.first.Value(fld::kGroupKey)[0] != '\0'),
+        work_(kWorkMinimum) {
+    // Every row may take a comma, two quotes, its converted text with the room
+    // the conversion writes into, and a line end.
+    std::size_t size = 3;
+    for (const MapEntry& row : table_) size += FieldRoom(row) + 5;
+    line_.resize(size);
+  }
+
   void Open(const RunInfo& run) override;
   void Write(const Record& record) override;
   void Close() override;
@@ -69,21 +82,35 @@ class Khk8Writer final : public Writer {
     std::string text;
   };
 
-  bool Khk8BuildLine();
-  bool Khk8AdjustField(std::uint32_t field);
-  void Khk8Collect();
+  // Comma-separated fields, texts (and every field of RELEASE 2) in double
+  // quotes; a line-break row ends the physical line.
+  struct Frame {
+    Khk8Writer& writer;
+    char* pos;
+    bool firstField = true;
+
+    std::size_t room() const { return writer.work_.size(); }
+    char* Load(const MapEntry& row, const Record& record) {
+      if (row.field == kKhk8LineBreak) return nullptr;
+      writer.LoadRowValue(row, record);
+      return writer.work_.data();
+    }
+    void Place(const MapEntry& row, char* value, const Record& record, bool last);
+  };
+
+  bool Khk8BuildLine(const Record& record);
+  bool Khk8AdjustField(std::uint32_t field, const Record& record);
+  void Khk8Collect(const Record& record);
   void Khk8Flush();
   void Khk8WriteLine(char* text, std::size_t length);
 
-  void LoadRowValue(const MapEntry& row);
+  void LoadRowValue(const MapEntry& row, const Record& record);
   void SetValue(const char* text) { SetValue(text, std::strlen(text)); }
   void SetValue(const char* text, std::size_t length);
   void SetTermsCode();
-  void SetTaxColumn(int column, int sourceField);
-  int TaxIndex() const;
+  void SetTaxColumn(int column, int sourceField, const Record& record);
+  static int TaxIndex(const Record& record);
 
-  const RunInfo& run_;
-  const Record* rec_ = nullptr;  // the record being written
   MapTable table_;
   bool release2_;
   bool grouping_;
@@ -104,19 +131,6 @@ class Khk8Writer final : public Writer {
   std::unordered_map<AccountPair, std::size_t, AccountPairHash> pairIndex_;
 };
 
-Khk8Writer::Khk8Writer(const RunInfo& run)
-    : run_(run),
-      table_(Khk8Layout(run.dataType, run.settings.release == 2)),
-      release2_(run.settings.release == 2),
-      grouping_(run.first.Value(fld::kGroupKey)[0] != '\0'),
-      work_(kWorkMinimum) {
-  // Every row may take a comma, two quotes, its converted text with the room
-  // the conversion writes into, and a line end.
-  std::size_t size = 3;
-  for (const MapEntry& row : table_) size += FieldRoom(row) + 5;
-  line_.resize(size);
-}
-
 void Khk8Writer::Open(const RunInfo&) {
   // Payments (and data of no known kind) have no layout: no file at all.
   if (table_.empty()) return;
@@ -127,18 +141,17 @@ void Khk8Writer::Open(const RunInfo&) {
 }
 
 void Khk8Writer::Write(const Record& record) {
-  rec_ = &record;
   if (table_.empty()) return;
   if (!grouping_) {
-    if (!Khk8BuildLine()) {
+    if (!Khk8BuildLine(record)) {
       amount_ = 0.0;
       Khk8WriteLine(line_.data(), lineLength_);
     }
     return;
   }
-  const char* key = (*rec_).Value(fld::kGroupKey);
+  const char* key = record.Value(fld::kGroupKey);
   if (groupKey_.empty() || groupKey_ != key) Khk8Flush();
-  Khk8Collect();
+  Khk8Collect(record);
   return;
 }
 
@@ -149,33 +162,37 @@ void Khk8Writer::Close() {
   return;
 }
 
-bool Khk8Writer::Khk8BuildLine() {
-  taxIndex_ = TaxIndex();
-  char* out = line_.data();
-  bool firstField = true;
-  for (const MapEntry& row : table_) {
-    if (row.field == kKhk8LineBreak) {
-      *out++ = '\r';
-      *out++ = '\n';
-      firstField = true;
-      continue;
-    }
-    LoadRowValue(row);
-    if (Khk8AdjustField(row.field)) return true;
-    if (!firstField) *out++ = ',';
-    firstField = false;
-    const bool text = row.type == kTypeText || row.type == kTypeDate;
-    const bool quoted = text || release2_;
-    if (quoted) *out++ = '"';
-    ConvertField(out, row, work_.data(), (*rec_));
-    // A blank text is written as two quotes with nothing between.
-    if (text && empty(out)) {
-      *out = '\0';
-    } else {
-      out += row.length;
-    }
-    if (quoted) *out++ = '"';
+void Khk8Writer::Frame::Place(const MapEntry& row, char* value, const Record& record, bool) {
+  char*& out = pos;
+  if (value == nullptr) {
+    *out++ = '\r';
+    *out++ = '\n';
+    firstField = true;
+    return;
   }
+  if (!firstField) *out++ = ',';
+  firstField = false;
+  const bool text = row.type == kTypeText || row.type == kTypeDate;
+  const bool quoted = text || writer.release2_;
+  if (quoted) *out++ = '"';
+  ConvertField(out, row, value, record);
+  // A blank text is written as two quotes with nothing between.
+  if (text && empty(out)) {
+    *out = '\0';
+  } else {
+    out += row.length;
+  }
+  if (quoted) *out++ = '"';
+}
+
+bool Khk8Writer::Khk8BuildLine(const Record& record) {
+  taxIndex_ = TaxIndex(record);
+  Frame frame{*this, line_.data()};
+  if (BuildLine(table_, record, frame, [this, &record](std::uint32_t field, char*, std::size_t) {
+        return Khk8AdjustField(field, record);
+      }))
+    return true;
+  char* out = frame.pos;
   *out++ = '\r';
   *out++ = '\n';
   *out = '\0';
@@ -183,7 +200,7 @@ bool Khk8Writer::Khk8BuildLine() {
   return false;
 }
 
-bool Khk8Writer::Khk8AdjustField(std::uint32_t field) {
+bool Khk8Writer::Khk8AdjustField(std::uint32_t field, const Record& record) {
   char* value = work_.data();
   switch (field) {
     case fld::kAmount: {  // amount: the line carries the running sum
@@ -208,21 +225,21 @@ bool Khk8Writer::Khk8AdjustField(std::uint32_t field) {
       SetTermsCode();
       return false;
     case fld::kCurrencyCode:
-      if (const std::string* code = CurrencyCode(*rec_, run_.settings)) SetValue(code->c_str());
+      if (const std::string* code = CurrencyCode(record, run_.settings)) SetValue(code->c_str());
       return false;
     case fld::kSignCode:  // sign code
-      SetValue(std::strchr((*rec_).Value(fld::kAmount), '-') ? "2" : "0");
+      SetValue(std::strchr(record.Value(fld::kAmount), '-') ? "2" : "0");
       return false;
     default: break;
   }
   if (field >= 901 && field <= 909) {
-    SetTaxColumn(static_cast<int>(field) - 901, fld::kTaxAmount117);
+    SetTaxColumn(static_cast<int>(field) - 901, fld::kTaxAmount117, record);
   } else if (field >= 911 && field <= 919) {
-    SetTaxColumn(static_cast<int>(field) - 911, fld::kTaxAmount118);
+    SetTaxColumn(static_cast<int>(field) - 911, fld::kTaxAmount118, record);
   } else if (field >= 921 && field <= 929) {
-    SetTaxColumn(static_cast<int>(field) - 921, fld::kTaxAmount130);
+    SetTaxColumn(static_cast<int>(field) - 921, fld::kTaxAmount130, record);
   } else if (field >= 931 && field <= 939) {
-    SetTaxColumn(static_cast<int>(field) - 931, fld::kTaxAmount131);
+    SetTaxColumn(static_cast<int>(field) - 931, fld::kTaxAmount131, record);
   } else if (field >= 940 && field <= 948 && taxIndex_ >= 0) {
     const int n = static_cast<int>(field) - 940;
     const auto& rateText = run_.settings.taxTexts[static_cast<std::size_t>(n)];
@@ -237,18 +254,18 @@ bool Khk8Writer::Khk8AdjustField(std::uint32_t field) {
   return false;
 }
 
-void Khk8Writer::Khk8Collect() {
-  const AccountPair accounts{AtoF((*rec_).Value(fld::kAccount)),
-                             AtoF((*rec_).Value(fld::kContraAccount))};
+void Khk8Writer::Khk8Collect(const Record& record) {
+  const AccountPair accounts{AtoF(record.Value(fld::kAccount)),
+                             AtoF(record.Value(fld::kContraAccount))};
   const auto found = pairIndex_.find(accounts);
   amount_ = found != pairIndex_.end() ? collected_[found->second].amount : 0.0;
-  if (Khk8BuildLine()) return;
+  if (Khk8BuildLine(record)) return;
 
   std::size_t index;
   if (found != pairIndex_.end()) {
     index = found->second;
   } else {
-    if (collectedCount_ == 0) groupKey_ = (*rec_).Value(fld::kGroupKey);
+    if (collectedCount_ == 0) groupKey_ = record.Value(fld::kGroupKey);
     // No limit on the number of pairs: a group keeps every distinct pair.
     index = collectedCount_++;
     if (index == collected_.size()) collected_.emplace_back();
@@ -272,8 +289,8 @@ void Khk8Writer::Khk8WriteLine(char* text, std::size_t length) { sink_.Put(text,
 
 // The input value without its trailing blanks, or the row's default for a
 // constant row and for an input field that has no text.
-void Khk8Writer::LoadRowValue(const MapEntry& row) {
-  const char* input = row.field != 0 ? (*rec_).Value(static_cast<int>(row.field)) : "";
+void Khk8Writer::LoadRowValue(const MapEntry& row, const Record& record) {
+  const char* input = row.field != 0 ? record.Value(static_cast<int>(row.field)) : "";
   if (input[0] != '\0') {
     SetValue(input);
     rtrim(work_.data(), work_.data());
@@ -317,13 +334,12 @@ void Khk8Writer::SetTermsCode() {
 // Column `column` of a tax block gets the source field when it is the
 // record's tax index, else nothing; without a tax code the row's own input
 // value stays.
-void Khk8Writer::SetTaxColumn(int column, int sourceField) {
+void Khk8Writer::SetTaxColumn(int column, int sourceField, const Record& record) {
   if (taxIndex_ < 0) return;
-  SetValue(column == taxIndex_ ? (*rec_).Value(sourceField) : "");
+  SetValue(column == taxIndex_ ? record.Value(sourceField) : "");
 }
 
-int Khk8Writer::TaxIndex() const {
-  const Record& r = *rec_;
+int Khk8Writer::TaxIndex(const Record& r) {
   if (r.Length(fld::kTaxCode) == 0 && r.Format(fld::kTaxCode) == 0) return -1;
   return AtoI(r.Value(fld::kTaxCode));
 }

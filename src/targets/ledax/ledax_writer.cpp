@@ -28,7 +28,7 @@ constexpr const char* kOpenFailed = "Fehler öffnen Ausgabedatei LEDA-X";
 class LedaxWriter final : public Writer {
  public:
   LedaxWriter(const RunInfo& run, MapTable address)
-      : run_(run), address_(address), groups_(run.consolidation != 0) {}
+      : Writer(run), address_(address), groups_(run.consolidation != 0) {}
 
   void Open(const RunInfo&) override {
     const bool append = run_.settings.append != 0;
@@ -43,11 +43,10 @@ class LedaxWriter final : public Writer {
   }
 
   void Write(const Record& record) override {
-    rec_ = &record;
     if (IsBooking()) {
-      ProcessBooking();
-    } else if (run_.dataType == 2 || run_.dataType == 4) {
-      ProcessAddress();
+      ProcessBooking(record);
+    } else if (IsAddressData(run_.dataType)) {
+      ProcessAddress(record);
     }
   }
 
@@ -66,12 +65,12 @@ class LedaxWriter final : public Writer {
   }
 
  private:
-  void ProcessBooking() {
-    if (groups_.BeginRecord((*rec_))) {
+  void ProcessBooking(const Record& record) {
+    if (groups_.BeginRecord(record)) {
       sink_.Put(groups_.Held(0));
       if (sink2_.open()) sink2_.Put(groups_.Held(1));
     }
-    if (BuildBooking()) {
+    if (BuildBooking(record)) {
       groups_.DropRecord();
       return;
     }
@@ -90,8 +89,8 @@ class LedaxWriter final : public Writer {
   // Address data has no groups: in consolidation mode every line replaces
   // the held one and only the last reaches the file, at Close. Nothing is
   // built for the second file, so it receives no lines.
-  void ProcessAddress() {
-    Build(address_, line_);
+  void ProcessAddress(const Record& record) {
+    Build(address_, record, line_);
     if (groups_.on()) {
       groups_.Keep(0, line_.data());
       groups_.HoldRecord();
@@ -101,17 +100,17 @@ class LedaxWriter final : public Writer {
     sink_.Tally();
   }
 
-  bool IsBooking() const { return run_.dataType == 1 || run_.dataType == 3 || run_.dataType == 5; }
+  bool IsBooking() const { return IsBookingData(run_.dataType); }
 
   // True when the running amount is zero (no lines).
-  bool BuildBooking() {
-    if (Build(kLedaxBooking, line_)) return true;
-    return Build(kLedaxSupplement, line2_);
+  bool BuildBooking(const Record& record) {
+    if (Build(kLedaxBooking, record, line_)) return true;
+    return Build(kLedaxSupplement, record, line2_);
   }
 
   // True when the line was stopped by a zero running amount.
-  bool Build(MapTable layout, std::array<char, kLineRoom>& line) {
-    return BuildLine(layout, (*rec_), line, value_,
+  bool Build(MapTable layout, const Record& record, std::array<char, kLineRoom>& line) {
+    return BuildLine(layout, record, line, value_,
                      [this](std::uint32_t field, char* value, std::size_t room) {
                        return AdjustField(field, value, room);
                      });
@@ -147,8 +146,6 @@ class LedaxWriter final : public Writer {
     }
   }
 
-  const RunInfo& run_;
-  const Record* rec_ = nullptr;  // the record being written
   MapTable address_;
   Consolidation groups_;
   LineSink sink2_;  // the supplement lines, when NAMEn names a second file

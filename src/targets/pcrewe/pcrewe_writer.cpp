@@ -23,7 +23,7 @@ static_assert(FitsLineRoom(kPcreweAddress));
 class PcreweWriter final : public Writer {
  public:
   PcreweWriter(const RunInfo& run, MapTable layout)
-      : run_(run), layout_(layout), groups_(run.consolidation != 0) {}
+      : Writer(run), layout_(layout), groups_(run.consolidation != 0) {}
 
   void Open(const RunInfo&) override {
     sink_.Configure(LineSink::Framing::kTextLine, LineSink::Counting::kByWriter,
@@ -33,20 +33,13 @@ class PcreweWriter final : public Writer {
   }
 
   void Write(const Record& record) override {
-    rec_ = &record;
-    if (run_.dataType < 1 || run_.dataType > 5) return;
-    if (groups_.BeginRecord((*rec_))) sink_.Put(groups_.Held(0));
-    if (BuildRecord()) {
+    if (!IsValidDataType(run_.dataType)) return;
+    if (groups_.BeginRecord(record)) sink_.Put(groups_.Held(0));
+    if (BuildRecord(record)) {
       groups_.DropRecord();
       return;
     }
-    if (groups_.on()) {
-      groups_.Keep(0, line_.data());
-      groups_.HoldRecord();
-    } else {
-      sink_.PutText(line_.data());
-      groups_.RecordWritten();
-    }
+    groups_.Offer(sink_, line_.data());
     sink_.Tally();
     return;
   }
@@ -59,8 +52,8 @@ class PcreweWriter final : public Writer {
 
  private:
   // True when the record's running amount is zero (no line).
-  bool BuildRecord() {
-    return BuildLine(layout_, (*rec_), line_, value_,
+  bool BuildRecord(const Record& record) {
+    return BuildLine(layout_, record, line_, value_,
                      [this](std::uint32_t field, char* value, std::size_t room) {
                        return AdjustField(field, value, room);
                      });
@@ -90,8 +83,6 @@ class PcreweWriter final : public Writer {
     }
   }
 
-  const RunInfo& run_;
-  const Record* rec_ = nullptr;  // the record being written
   MapTable layout_;
   Consolidation groups_;
   std::array<char, kLineRoom> line_{};
@@ -103,18 +94,11 @@ class PcreweWriter final : public Writer {
 }  // namespace
 
 std::unique_ptr<Writer> MakePcreweWriter(const RunInfo& run) {
-  MapTable layout;
-  switch (run.dataType) {
-    case 1:
-    case 3:
-    case 5:
-      layout =
-          run.settings.release == 2 ? MapTable(kPcreweBookingRelease2) : MapTable(kPcreweBooking);
-      break;
-    case 2:
-    case 4: layout = kPcreweAddress; break;
-    default: break;  // nothing to write for other data types
-  }
+  MapTable layout;  // empty: nothing to write for other data types
+  if (IsBookingData(run.dataType))
+    layout =
+        run.settings.release == 2 ? MapTable(kPcreweBookingRelease2) : MapTable(kPcreweBooking);
+  if (IsAddressData(run.dataType)) layout = kPcreweAddress;
   return std::make_unique<PcreweWriter>(run, layout);
 }
 

@@ -20,7 +20,7 @@ class MessageReporter final : public CallMeBack {
 
 class SlangWriter final : public Writer {
  public:
-  explicit SlangWriter(const RunInfo& run) : run_(run) {}
+  explicit SlangWriter(const RunInfo& run) : Writer(run) {}
 
   void Load();
 
@@ -32,7 +32,6 @@ class SlangWriter final : public Writer {
   // Argument n as "%d" of value.
   void SetNumberArg(int n, long value);
 
-  const RunInfo& run_;
   MessageReporter reporter_;
   std::unique_ptr<MacMacro> macro_;
   MacFunction openOutput_, startRecord_, processField_, endRecord_, closeOutput_;

@@ -18,13 +18,6 @@ extern char** environ;
 
 namespace zeko {
 
-bool IsPrinterDevice(const std::string& name) {
-  std::string n = UpperAsciiCopy(name);
-  if (!n.empty() && n.back() == ':') n.pop_back();
-  if (n == "PRN") return true;
-  return n.size() == 4 && n.compare(0, 3, "LPT") == 0 && n[3] >= '1' && n[3] <= '9';
-}
-
 std::string FindProgram(const std::string& program, const char* searchPath) {
   if (searchPath == nullptr) return {};
   std::string dirs = searchPath;

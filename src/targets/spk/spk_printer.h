@@ -3,13 +3,19 @@
 #include <memory>
 #include <string>
 
+#include "lib/text.h"
 #include "output/files.h"
 
 namespace zeko {
 
 // True for the DOS printer devices "PRN" and "LPT1" to "LPT9" (a trailing
 // ":" allowed, any case).
-bool IsPrinterDevice(const std::string& name);
+inline bool IsPrinterDevice(const std::string& name) {
+  std::string n = UpperAsciiCopy(name);
+  if (!n.empty() && n.back() == ':') n.pop_back();
+  if (n == "PRN") return true;
+  return n.size() == 4 && n.compare(0, 3, "LPT") == 0 && n[3] >= '1' && n[3] <= '9';
+}
 
 // Full path of an executable file `program` in the directories of
 // searchPath (PATH syntax); empty when there is none.

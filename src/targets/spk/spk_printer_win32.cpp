@@ -9,13 +9,6 @@
 
 namespace zeko {
 
-bool IsPrinterDevice(const std::string& name) {
-  std::string n = UpperAsciiCopy(name);
-  if (!n.empty() && n.back() == ':') n.pop_back();
-  if (n == "PRN") return true;
-  return n.size() == 4 && n.compare(0, 3, "LPT") == 0 && n[3] >= '1' && n[3] <= '9';
-}
-
 // Not needed here: Windows opens the printer device itself.
 std::string FindProgram(const std::string&, const char*) { return {}; }
 

@@ -34,13 +34,6 @@ static_assert(FitsLineRoom(kSpkCRecord) && FitsLineRoom(kSpkCRecordRelease1) &&
 // A cover-note form line is read in pieces of at most this many characters.
 constexpr std::size_t kFormPiece = 159;
 
-// Copies text into the value buffer, cut to what it holds.
-void CopyValue(char* value, std::size_t room, const std::string& text) {
-  const std::size_t n = std::min(text.size(), room - 1);
-  std::memcpy(value, text.data(), n);
-  value[n] = '\0';
-}
-
 // printf("%lf", x) of a value that is not negative, into value.
 void PrintLf(char* value, std::size_t room, double x) {
   if (std::isnan(x)) {
@@ -149,16 +142,35 @@ void CheckSumWidth(const std::string& number, std::size_t width, const char* wha
 
 class SpkWriter final : public Writer {
  public:
-  SpkWriter(const RunInfo& run, int dataType);
-  SpkWriter(const SpkWriter&) = delete;
-  SpkWriter& operator=(const SpkWriter&) = delete;
+  SpkWriter(const RunInfo& run, int dataType)
+      : Writer(run), keptBlz_(run.settings.spkBlz), keptKonto_(run.settings.spkKonto) {
+    keptBlz_.reserve(kValueRoom);
+    keptKonto_.reserve(kValueRoom);
+    if (dataType != 1) return;
+    switch (run.settings.release) {
+      case 2:
+        cLayout_ = kSpkCRecordRelease2;
+        aLayout_ = kSpkARecordEuro;
+        euro_ = true;
+        break;
+      case 1:
+        cLayout_ = kSpkCRecordRelease1;
+        aLayout_ = kSpkARecordEuro;
+        euro_ = true;
+        break;
+      default:
+        cLayout_ = kSpkCRecord;
+        aLayout_ = kSpkARecord;
+        break;
+    }
+  }
 
   void Open(const RunInfo& run) override;
   void Write(const Record& record) override;
   void Close() override;
 
  private:
-  std::size_t BuildRecord(MapTable layout);
+  std::size_t BuildRecord(MapTable layout, const Record& record);
   void AdjustField(std::uint32_t field, char* value, std::size_t room);
   void CheckDigits(std::uint32_t field, const char* value) const;
   void WriteTrailer();
@@ -168,8 +180,6 @@ class SpkWriter final : public Writer {
   long long NextDiskNumber() const;
   void WriteSepa();
 
-  const RunInfo& run_;
-  const Record* rec_ = nullptr;  // the record being written
   // Only outgoing invoices have DTAUS layouts; for other kinds of data the
   // writer is bound and produces no file and no cover note.
   MapTable aLayout_;
@@ -197,33 +207,9 @@ class SpkWriter final : public Writer {
   std::unique_ptr<SpkSepa> sepa_;
 };
 
-SpkWriter::SpkWriter(const RunInfo& run, int dataType)
-    : run_(run), keptBlz_(run.settings.spkBlz), keptKonto_(run.settings.spkKonto) {
-  keptBlz_.reserve(kValueRoom);
-  keptKonto_.reserve(kValueRoom);
-  if (dataType != 1) return;
-  switch (run.settings.release) {
-    case 2:
-      cLayout_ = kSpkCRecordRelease2;
-      aLayout_ = kSpkARecordEuro;
-      euro_ = true;
-      break;
-    case 1:
-      cLayout_ = kSpkCRecordRelease1;
-      aLayout_ = kSpkARecordEuro;
-      euro_ = true;
-      break;
-    default:
-      cLayout_ = kSpkCRecord;
-      aLayout_ = kSpkARecord;
-      break;
-  }
-}
-
 void SpkWriter::Open(const RunInfo& run) {
   if (cLayout_.empty()) return;
   // The A record takes its fields from the record read for the binding.
-  rec_ = &run.first;
   if (SpkSepaChosen(run_.settings)) {
     sepa_ = std::make_unique<SpkSepa>(run_.settings, euro_, GetSysTime());
     return;
@@ -238,7 +224,7 @@ void SpkWriter::Open(const RunInfo& run) {
              "Fehler beim öffnen Outputdatei " + path,
              [&path, append] { OpenOutputStream(path, append)->Close(); });
   recordNumber_ = 1;  // the A record takes the first record's values
-  WriteRecord(BuildRecord(aLayout_));
+  WriteRecord(BuildRecord(aLayout_, run.first));
   amountSum_ = 0.0;
   accountSum_.Reset();
   bankCodeSum_.Reset();
@@ -246,11 +232,10 @@ void SpkWriter::Open(const RunInfo& run) {
 
 void SpkWriter::Write(const Record& record) {
   if (cLayout_.empty()) return;
-  rec_ = &record;
   recordNumber_ = sink_.count() + 1;
-  const std::size_t length = BuildRecord(cLayout_);
+  const std::size_t length = BuildRecord(cLayout_, record);
   if (sepa_) {
-    sepa_->Add(record_.data(), (*rec_), keptBlz_, keptKonto_, recordNumber_);
+    sepa_->Add(record_.data(), record, keptBlz_, keptKonto_, recordNumber_);
   } else {
     WriteRecord(length);
   }
@@ -271,9 +256,9 @@ void SpkWriter::Close() {
   PrintCoverNote();
 }
 
-std::size_t SpkWriter::BuildRecord(MapTable layout) {
+std::size_t SpkWriter::BuildRecord(MapTable layout, const Record& record) {
   building_ = layout;
-  BuildLine(layout, (*rec_), record_, value_,
+  BuildLine(layout, record, record_, value_,
             [this](std::uint32_t field, char* value, std::size_t room) {
               AdjustField(field, value, room);
               return false;  // every record is written
@@ -296,18 +281,18 @@ void SpkWriter::AdjustField(std::uint32_t field, char* value, std::size_t room) 
     }
     case fld::kBankCode: bankCodeSum_.Add(AtoF(value)); break;
     case fld::kBankAccount: accountSum_.Add(AtoF(value)); break;
-    case fld::kSpkKennzeichen: CopyValue(value, room, run_.settings.spkKennzeichen); break;
+    case fld::kSpkKennzeichen: ReplaceValue(value, room, run_.settings.spkKennzeichen); break;
     case fld::kSpkBlz:
       if (!empty(value)) keptBlz_.assign(value);
-      CopyValue(value, room, keptBlz_);
+      ReplaceValue(value, room, keptBlz_);
       break;
-    case fld::kSpkKunde: CopyValue(value, room, run_.settings.spkKunde); break;
+    case fld::kSpkKunde: ReplaceValue(value, room, run_.settings.spkKunde); break;
     case fld::kSpkKonto:
       if (!empty(value)) keptKonto_.assign(value);
-      CopyValue(value, room, keptKonto_);
+      ReplaceValue(value, room, keptKonto_);
       break;
-    case fld::kSpkReferenz: CopyValue(value, room, run_.settings.spkReferenz); break;
-    case fld::kToday: CopyValue(value, room, run_.today); break;
+    case fld::kSpkReferenz: ReplaceValue(value, room, run_.settings.spkReferenz); break;
+    case fld::kToday: ReplaceValue(value, room, run_.today); break;
     default: break;
   }
   CheckDigits(field, value);
