@@ -37,23 +37,21 @@ namespace {
 
 bool Digit(char c) { return static_cast<unsigned>(c - '0') < 10; }
 
-// ParseFixed over three characters that all exist; headers are nearly
-// always three digits each.
-int ParseThree(const char* p) {
-  if (Digit(p[0]) && Digit(p[1]) && Digit(p[2]))
-    return (p[0] - '0') * 100 + (p[1] - '0') * 10 + (p[2] - '0');
-  return ParseFixed(p, 3, 3);
-}
+int Three(const char* p) { return (p[0] - '0') * 100 + (p[1] - '0') * 10 + (p[2] - '0'); }
 
 }  // namespace
 
 GroupHeader ReadGroupHeader(std::string_view line, std::size_t at) {
+  // Headers are nearly always nine digits.
   if (at + 9 <= line.size()) {
     const char* p = line.data() + at;
-    GroupHeader h{ParseThree(p), ParseThree(p + 3), ParseThree(p + 6), false};
-    h.valid = h.number > 0 && h.length >= 0 &&
-              static_cast<std::size_t>(h.length) <= line.size() - at - 9;
-    return h;
+    bool digits = true;
+    for (int i = 0; i < 9; ++i) digits &= Digit(p[i]);
+    if (digits) {
+      GroupHeader h{Three(p), Three(p + 3), Three(p + 6), false};
+      h.valid = h.number > 0 && static_cast<std::size_t>(h.length) <= line.size() - at - 9;
+      return h;
+    }
   }
   const std::size_t avail = at < line.size() ? line.size() - at : 0;
   const char* p = line.data() + (at < line.size() ? at : line.size());
