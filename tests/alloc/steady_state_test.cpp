@@ -56,7 +56,11 @@ std::string Group(int number, const std::string& value) {
 // a price that the six-decimals code reads with field 196.
 std::string Line(int i) {
   std::string line = Group(10, "1") + Group(105, "31.12.2024") + Group(120, std::to_string(i % 97));
-  line += Group(115, (i % 2 ? "-" : "") + std::to_string(i) + "." + std::to_string(i % 100));
+  std::string amount(i % 2 ? "-" : "");
+  amount += std::to_string(i);
+  amount += '.';
+  amount += std::to_string(i % 100);
+  line += Group(115, amount);
   if (i % 3 == 0) line += Group(110, std::string(static_cast<std::size_t>(i % 999), 'x'));
   if (i % 5 == 0) line += Group(196, i % 10 == 0 ? "100" : "1");
   if (i % 7 != 0) line += Group(300, "-123456789012.123456789");
