@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 
 #include "lib/error.h"
 #include "lib/text.h"
@@ -109,7 +110,10 @@ void ConvertNumber(char* out, const MapEntry& row, const char* value) {
   }
 }
 
-void ConvertText(char* out, const MapEntry& row, const char* value) {
+// length: the value's length, or kUnmeasured.
+constexpr std::size_t kUnmeasured = static_cast<std::size_t>(-1);
+
+void ConvertText(char* out, const MapEntry& row, const char* value, std::size_t length) {
   const std::size_t w = row.length;
   std::memset(out, ' ', w);
   out[w] = '\0';
@@ -118,7 +122,9 @@ void ConvertText(char* out, const MapEntry& row, const char* value) {
   const std::size_t alen = *a ? strnlen(a, w) : 0;
   std::memcpy(out, a, alen);
   const std::size_t room = w - alen;
-  if (room > 0 && value && *value) std::memcpy(out + alen, value, strnlen(value, room));
+  if (room > 0 && value && *value)
+    std::memcpy(out + alen, value,
+                length == kUnmeasured ? strnlen(value, room) : (length < room ? length : room));
   if (row.type == kTextUpper) {
     for (std::size_t i = alen; i < w; ++i) out[i] = UpperAsciiChar(out[i]);
   } else if (row.type == kTextTrimmed) {
@@ -133,31 +139,56 @@ void ConvertText(char* out, const MapEntry& row, const char* value) {
 // Six decimals of a number given as text; with field 196 holding 100 the
 // decimal point moves two places to the left first.
 void ConvertSixDecimals(char* out, const MapEntry& row, const char* value, const Record& fields) {
-  std::string v = value ? value : "";
-  std::string sign;
-  std::string intPart, frac;
-  std::size_t dot = v.find('.');
-  intPart = v.substr(0, dot);
-  if (dot != std::string::npos) frac = v.substr(dot + 1);
+  // Values come from rooms of about a thousand bytes; a longer text is
+  // read up to this many characters.
+  constexpr std::size_t kLongest = 2 * Record::kValueRoom;
+  const char* v = value ? value : "";
+  const std::size_t n = strnlen(v, kLongest);
+  const char* dot = static_cast<const char*>(std::memchr(v, '.', n));
+  std::string_view intPart(v, dot ? static_cast<std::size_t>(dot - v) : n);
+  std::string_view frac = dot ? std::string_view(dot + 1, n - intPart.size() - 1) : std::string_view();
+  // sign, integer digits, "." and at least six decimals: the integer part
+  // gains at most three zeros, the decimals two digits and six zeros.
+  char text[kLongest + 16];
+  std::size_t at = 0;
+  auto put = [&](std::string_view part) {
+    std::memcpy(text + at, part.data(), part.size());
+    at += part.size();
+  };
+  std::size_t fracDigits = frac.size();
   if (AtoF(fields.Value(fld::kPriceUnit)) == 100.0) {
     // The sign stays in front; missing integer digits become zeros, so
     // "12.5" gives "0.125" rather than ".125".
     if (!intPart.empty() && (intPart[0] == '-' || intPart[0] == '+')) {
-      sign = intPart.substr(0, 1);
-      intPart.erase(0, 1);
+      put(intPart.substr(0, 1));
+      intPart.remove_prefix(1);
     }
-    while (intPart.size() < 3) intPart.insert(intPart.begin(), '0');
-    frac = intPart.substr(intPart.size() - 2) + frac;
-    intPart.resize(intPart.size() - 2);
+    char padded[3] = {'0', '0', '0'};
+    if (intPart.size() < 3) {
+      // Too short to give two digits and keep one: zeros in front.
+      const std::size_t zeros = 3 - intPart.size();
+      std::memcpy(padded + zeros, intPart.data(), intPart.size());
+      intPart = std::string_view(padded, 3);
+    }
+    put(intPart.substr(0, intPart.size() - 2));
+    put(".");
+    put(intPart.substr(intPart.size() - 2));
+    fracDigits += 2;
+  } else {
+    put(intPart);
+    put(".");
   }
-  if (frac.size() < 6) frac.append(6 - frac.size(), '0');
-  std::string text = sign + intPart + "." + frac;
-  rightbound(out, text.c_str(), static_cast<int>(row.length));
+  put(frac);
+  if (fracDigits < 6) {
+    std::memset(text + at, '0', 6 - fracDigits);
+    at += 6 - fracDigits;
+  }
+  text[at] = '\0';
+  rightbound(out, text, static_cast<int>(row.length));
 }
 
-}  // namespace
-
-void ConvertField(char* out, const MapEntry& row, char* value, const Record& fields) {
+void Convert(char* out, const MapEntry& row, char* value, std::size_t length,
+             const Record& fields) {
   switch (row.type) {
     case kNumber:
     case kNumberTimes10:
@@ -183,7 +214,7 @@ void ConvertField(char* out, const MapEntry& row, char* value, const Record& fie
     }
     case kText:
     case kTextTrimmed:
-    case kTextUpper: ConvertText(out, row, value); return;
+    case kTextUpper: ConvertText(out, row, value, length); return;
     case kDateDDMMYY: ConvertDate(kLayoutDDMMYY, out, value); return;
     case kDateYYYYMMDD: ConvertDate(kLayoutYYYYMMDD, out, value); return;
     case kDateMM: ConvertDate(kLayoutMM, out, value); return;
@@ -195,6 +226,17 @@ void ConvertField(char* out, const MapEntry& row, char* value, const Record& fie
     case kSixDecimals: ConvertSixDecimals(out, row, value, fields); return;
     default: BadType();
   }
+}
+
+}  // namespace
+
+void ConvertField(char* out, const MapEntry& row, char* value, const Record& fields) {
+  Convert(out, row, value, kUnmeasured, fields);
+}
+
+void ConvertField(char* out, const MapEntry& row, char* value, std::size_t length,
+                  const Record& fields) {
+  Convert(out, row, value, value ? length : 0, fields);
 }
 
 namespace {

@@ -22,6 +22,10 @@ inline constexpr std::size_t FieldRoom(const MapEntry& row) {
 // the blanks of value into zeros in place. Code 30 reads field 196 of fields.
 // An invalid type code ends the run with "Fehler in Typenkonvertierung".
 void ConvertField(char* out, const MapEntry& row, char* value, const Record& fields);
+// The same for a value of known length (the characters before its zero
+// byte): the value is not measured again.
+void ConvertField(char* out, const MapEntry& row, char* value, std::size_t length,
+                  const Record& fields);
 
 // Writes date layout `layout` (10..16, 18, 24, 25) for `date` at `out`.
 void ConvertDate(int layout, char* out, char* date);

@@ -5,6 +5,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdio>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -45,18 +46,37 @@ class SortedCopy {
   std::FILE* file_;
 };
 
-// The records of one group, each held once, back to back in one buffer.
+// The records of one group, each held once, in chunks of a few megabytes.
+// Chunks rather than one growing buffer: a group may be the whole input, and
+// a growing buffer copies everything it holds at each growth and touches
+// twice the memory. Chunks rather than an index of file offsets read twice:
+// writing a million records in sorted order by offset costs a seek and a
+// read each. The chunks stay for the next group, whose pages are then
+// already in memory.
 class GroupStore {
  public:
+  GroupStore() = default;
+  GroupStore(const GroupStore&) = delete;
+  GroupStore& operator=(const GroupStore&) = delete;
   void Add(std::string_view line);
-  std::size_t size() const { return ends_.size(); }
-  std::string_view operator[](std::size_t i) const;
+  std::size_t size() const { return lines_.size(); }
+  std::string_view operator[](std::size_t i) const { return lines_[i]; }
   // Forgets the records but keeps the memory for the next group.
   void Clear();
 
  private:
-  std::string text_;
-  std::vector<std::size_t> ends_;
+  struct FreeChunk {
+    void operator()(char* p) const;
+  };
+  using ChunkPtr = std::unique_ptr<char, FreeChunk>;
+  struct Chunk {
+    ChunkPtr data;
+    std::size_t size;
+  };
+  std::vector<Chunk> chunks_;
+  std::size_t current_ = 0;  // the chunk being filled
+  std::size_t used_ = 0;     // bytes of it taken
+  std::vector<std::string_view> lines_;
 };
 
 // Writes the group in store to out in sorted order, each line ending in CR LF.

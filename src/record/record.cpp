@@ -33,7 +33,26 @@ int ParseFixedInt(const char* text, int n) {
   return ParseFixed(text, n, static_cast<std::size_t>(-1));
 }
 
+namespace {
+
+bool Digit(char c) { return static_cast<unsigned>(c - '0') < 10; }
+
+int Three(const char* p) { return (p[0] - '0') * 100 + (p[1] - '0') * 10 + (p[2] - '0'); }
+
+}  // namespace
+
 GroupHeader ReadGroupHeader(std::string_view line, std::size_t at) {
+  // Headers are nearly always nine digits.
+  if (at + 9 <= line.size()) {
+    const char* p = line.data() + at;
+    bool digits = true;
+    for (int i = 0; i < 9; ++i) digits &= Digit(p[i]);
+    if (digits) {
+      GroupHeader h{Three(p), Three(p + 3), Three(p + 6), false};
+      h.valid = h.number > 0 && static_cast<std::size_t>(h.length) <= line.size() - at - 9;
+      return h;
+    }
+  }
   const std::size_t avail = at < line.size() ? line.size() - at : 0;
   const char* p = line.data() + (at < line.size() ? at : line.size());
   GroupHeader h;
@@ -54,18 +73,24 @@ std::optional<std::size_t> FindRecordField(std::string_view line, int field) {
   }
 }
 
-Record::Record() : text_(new char[std::size_t(kSlots) * kValueRoom]) {
-  for (int n = 0; n < kSlots; ++n) Slot(n)[0] = '\0';
-  // More groups than slots are possible (repeated numbers); the list grows
+Record::Record() : rooms_(new char[std::size_t(kSlots) * kValueRoom]) {
+  for (int n = 0; n < kSlots; ++n) {
+    Room(n)[0] = '\0';
+    value_[n] = Room(n);
+  }
+  // More groups than slots are possible (repeated numbers); a list grows
   // once for such a record and keeps its room.
-  groups_.reserve(kSlots);
+  for (auto& groups : groups_) groups.reserve(kSlots);
 }
 
 void Record::Set(int slot, std::string_view value, std::uint32_t length, std::uint32_t format) {
   if (!InRange(slot)) return;
   const std::size_t n = value.size() < kValueRoom ? value.size() : kValueRoom - 1;
-  std::memcpy(Slot(slot), value.data(), n);
-  Slot(slot)[n] = '\0';
+  // memmove: the value may be this slot's own text.
+  std::memmove(Room(slot), value.data(), n);
+  Room(slot)[n] = '\0';
+  value_[slot] = Room(slot);
+  where_[slot] = 0;
   size_[slot] = static_cast<std::uint16_t>(n);
   length_[slot] = length;
   format_[slot] = format;
@@ -73,26 +98,64 @@ void Record::Set(int slot, std::string_view value, std::uint32_t length, std::ui
 
 void Record::Clear() {
   for (int n = 0; n < kSlots; ++n) Set(n, {}, 0, 0);
-  groups_.clear();
+  for (auto& groups : groups_) groups.clear();
+}
+
+std::string& Record::NextLine() {
+  const int spare = 1 - line_;
+  // The values of that line that no later record replaced move to their
+  // rooms: the next records may still read them.
+  const auto tag = static_cast<std::uint8_t>(spare + 1);
+  for (const FieldGroup& g : groups_[spare]) {
+    const int slot = g.slot;
+    if (where_[slot] != tag) continue;
+    std::memcpy(Room(slot), value_[slot], size_[slot]);
+    Room(slot)[size_[slot]] = '\0';
+    value_[slot] = Room(slot);
+    where_[slot] = 0;
+  }
+  groups_[spare].clear();
+  return lines_[spare];
 }
 
 int Record::Split(std::string_view line, SlotOrder order) {
-  groups_.clear();
+  NextLine().assign(line);
+  return SplitNextLine(order);
+}
+
+int Record::SplitNextLine(SlotOrder order) {
+  const int spare = 1 - line_;
+  line_ = spare;
+  std::string& line = lines_[spare];
+  std::vector<FieldGroup>& groups = groups_[spare];
+  const auto tag = static_cast<std::uint8_t>(spare + 1);
+  char* text = line.data();
+  // A zero byte cuts a value short; lines rarely hold one, so the values are
+  // searched for it only when the line has one.
+  const bool zeros = std::memchr(text, '\0', line.size()) != nullptr;
   std::size_t pos = 0;
   for (int count = 0;; ++count) {
     const GroupHeader h = ReadGroupHeader(line, pos);
+    // The header is read: its first byte becomes the end of the value
+    // before it.
+    if (pos < line.size()) text[pos] = '\0';
     // A damaged group (negative number or length, or a value that runs past
     // the line) ends the record there; the groups before it stand.
     if (!h.valid) return count;
     const int slot = order == SlotOrder::kByPlace ? count : h.number;
     if (slot >= kSlots) return count;
-    std::string_view value = line.substr(pos + 9, static_cast<std::size_t>(h.length));
-    if (const void* zero = std::memchr(value.data(), '\0', value.size()))
-      value =
-          value.substr(0, static_cast<std::size_t>(static_cast<const char*>(zero) - value.data()));
-    Set(slot, value, static_cast<std::uint32_t>(h.length),
-        static_cast<std::uint32_t>(h.format < 0 ? 0 : h.format));
-    groups_.push_back({h.number, slot});
+    const char* value = text + pos + 9;
+    std::size_t size = static_cast<std::size_t>(h.length);
+    if (zeros) {
+      if (const void* zero = std::memchr(value, '\0', size))
+        size = static_cast<std::size_t>(static_cast<const char*>(zero) - value);
+    }
+    value_[slot] = value;
+    size_[slot] = static_cast<std::uint16_t>(size);
+    where_[slot] = tag;
+    length_[slot] = static_cast<std::uint32_t>(h.length);
+    format_[slot] = static_cast<std::uint32_t>(h.format < 0 ? 0 : h.format);
+    groups.push_back({h.number, slot});
     pos += 9 + static_cast<std::size_t>(h.length);
   }
 }
@@ -117,9 +180,10 @@ void RecordReader::Open() {
 
 bool RecordReader::Next() {
   if (file_->FEof()) return false;
-  if (!file_->Get(line_, lineLimit_)) return false;
-  if (line_.size() > lineLimit_) ErrorExit("Pufferüberlauf beim Einlesen der Daten");
-  record_.Split(line_, order_);
+  std::string& line = record_.NextLine();
+  if (!file_->Get(line, lineLimit_)) return false;
+  if (line.size() > lineLimit_) ErrorExit("Pufferüberlauf beim Einlesen der Daten");
+  record_.SplitNextLine(order_);
   return true;
 }
 

@@ -28,10 +28,15 @@ struct FieldGroup {
 
 // The fields of the record read last: 1000 slots indexed by field number.
 // Slots are never cleared between records: a slot keeps the last value that
-// any record gave it. Each slot owns a fixed room of kValueRoom bytes (a
-// value has at most 999 characters, the length having three digits) in one
-// block allocated once, so reading a record never allocates and the views
-// handed out stay valid until the slot is written again.
+// any record gave it. A value of the current record is read in place, in the
+// record's own copy of its line (a zero byte put behind it). The record keeps
+// two lines, the current and the one before; before a line is reused for the
+// next record, every slot that still shows a value of it (a field the
+// following record did not give again) is copied into that slot's own room
+// of kValueRoom bytes (a value has at most 999 characters, the length having
+// three digits). So reading a record never allocates, copies no value that
+// the next record gives again, and a view handed out stays valid until the
+// next record is read.
 class Record {
  public:
   static constexpr int kSlots = 1000;
@@ -43,33 +48,41 @@ class Record {
 
   // The value of field n; empty for numbers outside 0..999.
   std::string_view Text(int n) const {
-    return InRange(n) ? std::string_view(Slot(n), size_[n]) : std::string_view();
+    return InRange(n) ? std::string_view(value_[n], size_[n]) : std::string_view();
   }
   // The same as a zero-terminated text.
-  const char* Value(int n) const { return InRange(n) ? Slot(n) : ""; }
+  const char* Value(int n) const { return InRange(n) ? value_[n] : ""; }
   // A declared length other than 0 makes a field present.
   bool Present(int n) const { return InRange(n) && length_[n] != 0; }
   std::uint32_t Length(int n) const { return InRange(n) ? length_[n] : 0; }
   std::uint32_t Format(int n) const { return InRange(n) ? format_[n] : 0; }
   // The groups of the record read last, in the order of its line.
-  std::span<const FieldGroup> groups() const { return groups_; }
+  std::span<const FieldGroup> groups() const { return groups_[line_]; }
 
   // Splits one record line into the slots. Returns the number of groups.
   int Split(std::string_view line, SlotOrder order = SlotOrder::kByNumber);
+  // The same without copying the line: fill the text that NextLine returns,
+  // then call SplitNextLine.
+  std::string& NextLine();
+  int SplitNextLine(SlotOrder order = SlotOrder::kByNumber);
   // Sets one slot (value cut at its room).
   void Set(int slot, std::string_view value, std::uint32_t length, std::uint32_t format);
   void Clear();
 
  private:
   static bool InRange(int n) { return n >= 0 && n < kSlots; }
-  const char* Slot(int n) const { return text_.get() + std::size_t(n) * kValueRoom; }
-  char* Slot(int n) { return text_.get() + std::size_t(n) * kValueRoom; }
+  char* Room(int n) { return rooms_.get() + std::size_t(n) * kValueRoom; }
 
-  std::unique_ptr<char[]> text_;
+  std::unique_ptr<char[]> rooms_;
+  const char* value_[kSlots];
   std::uint16_t size_[kSlots] = {};
+  // 0: the value is in the slot's room; 1 + i: in lines_[i].
+  std::uint8_t where_[kSlots] = {};
   std::uint32_t length_[kSlots] = {};
   std::uint32_t format_[kSlots] = {};
-  std::vector<FieldGroup> groups_;
+  std::string lines_[2];
+  std::vector<FieldGroup> groups_[2];  // of the record in lines_[i]
+  int line_ = 0;                       // the current record's line
 };
 
 // Signed decimal number from at most n characters (the record format's rules).
@@ -136,7 +149,6 @@ class RecordReader {
   std::size_t lineLimit_;
   SlotOrder order_;
   std::unique_ptr<FileHandle> file_;
-  std::string line_;
   Record record_;
 };
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -21,6 +22,23 @@ namespace zeko {
 namespace {
 
 namespace fs = std::filesystem;
+
+// Lines of every size, one larger than the store's chunks, in two groups:
+// each comes back whole, also after the store was cleared for the next.
+TEST(GroupStore, KeepsEveryLineWhole) {
+  GroupStore store;
+  std::vector<std::string> lines;
+  for (const std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{3} << 20,
+                                 std::size_t{2} << 20, std::size_t{9} << 20, std::size_t{7}})
+    lines.push_back(std::string(size, static_cast<char>('a' + lines.size())));
+  for (int round = 0; round < 2; ++round) {
+    store.Clear();
+    for (const std::string& line : lines) store.Add(line);
+    ASSERT_EQ(store.size(), lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) EXPECT_TRUE(store[i] == lines[i]) << i;
+    std::reverse(lines.begin(), lines.end());
+  }
+}
 
 TEST(FindRecordField, WalksTheItemChain) {
   const std::string line = "010003001ABC015001001X";

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <map>
+#include <random>
+#include <string>
+
 #include "record/record.h"
 #include "support/harness.h"
 
@@ -93,6 +97,42 @@ TEST(RecordSplit, GroupsAreThoseOfTheLastRecordOnly) {
   ASSERT_EQ(rec.groups().size(), 1u);
   EXPECT_EQ(rec.groups()[0].number, 10);
   EXPECT_EQ(rec.Text(295), "x");  // the slot stays
+}
+
+// Records that give changing subsets of a few fields, some repeated within
+// a line, against the plain rule: every slot shows the last value given.
+TEST(RecordSplit, SlotsKeepTheirValuesOverManyRecords) {
+  Record rec;
+  std::map<int, std::string> last;
+  std::mt19937 random(7);
+  const int numbers[] = {1, 10, 110, 120, 500, 998, 999};
+  for (int r = 0; r < 500; ++r) {
+    std::string line;
+    for (const int n : numbers) {
+      if (random() % 3 != 0) continue;
+      const std::string value(random() % 12, static_cast<char>('a' + r % 26));
+      line += Field(n, value);
+      last[n] = value;
+    }
+    rec.Split(line);
+    for (const int n : numbers) {
+      const std::string expected = last.count(n) ? last[n] : std::string();
+      ASSERT_EQ(rec.Text(n), expected) << "record " << r << ", field " << n;
+      ASSERT_EQ(std::string(rec.Value(n)), expected) << "record " << r << ", field " << n;
+    }
+  }
+}
+
+TEST(RecordSplit, SetValuesStayUntilARecordGivesTheField) {
+  Record rec;
+  rec.Split(Field(10, "read"));
+  rec.Set(20, "set", 3, 0);
+  rec.Split(Field(30, "x"));
+  rec.Split(Field(30, "y"));
+  EXPECT_EQ(rec.Text(10), "read");
+  EXPECT_EQ(rec.Text(20), "set");
+  rec.Split(Field(20, "given"));
+  EXPECT_EQ(std::string(rec.Value(20)), "given");
 }
 
 }  // namespace
