@@ -194,7 +194,21 @@ std::string OutputOf(const std::string& journalPath) {
   return journalPath.substr(0, journalPath.size() - std::strlen(kJournalSuffix));
 }
 
-// Size and FNV-1a hash of a file's bytes; false when it cannot be read.
+// FNV-1a's step taken on eight bytes at a time, with a shift to fold the
+// high bits back: the input is hashed once per committed run, and byte-wise
+// hashing cost a third of a large conversion. Chunks are whole words but
+// for the file's last one, so the value depends only on the bytes.
+std::uint64_t WordHash(const char* bytes, std::size_t size, std::uint64_t hash) {
+  for (; size >= 8; bytes += 8, size -= 8) {
+    std::uint64_t word;
+    std::memcpy(&word, bytes, 8);
+    hash = (hash ^ word) * 0x100000001b3ull;
+    hash ^= hash >> 29;
+  }
+  return Fnv1a(std::string_view(bytes, size), hash);
+}
+
+// Size and hash of a file's bytes; false when it cannot be read.
 bool Identity(const std::string& path, std::int64_t& size, std::string& hash) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) return false;
@@ -204,7 +218,7 @@ bool Identity(const std::string& path, std::int64_t& size, std::string& hash) {
   for (;;) {
     const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file);
     if (got == 0) break;
-    h = Fnv1a(std::string_view(buffer.data(), got), h);
+    h = WordHash(buffer.data(), got, h);
     size += std::int64_t(got);
   }
   const bool ok = std::ferror(file) == 0;

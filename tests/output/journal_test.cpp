@@ -4,7 +4,10 @@
 #include "output/journal.h"
 
 #include <gtest/gtest.h>
+
 #include <unistd.h>
+
+#include <cstring>
 
 #include "output/safe_output.h"
 #include "support/harness.h"
@@ -20,6 +23,22 @@ namespace fs = std::filesystem;
 std::uint64_t Fnv1a(const std::string& bytes) {
   std::uint64_t hash = 0xcbf29ce484222325ull;
   for (unsigned char c : bytes) hash = (hash ^ c) * 0x100000001b3ull;
+  return hash;
+}
+
+// The input's hash: FNV-1a's step on eight bytes at a time, the rest byte
+// by byte (the bytes here fit one read).
+std::uint64_t InputHash(const std::string& bytes) {
+  std::uint64_t hash = 0xcbf29ce484222325ull;
+  std::size_t at = 0;
+  for (; at + 8 <= bytes.size(); at += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, bytes.data() + at, 8);
+    hash = (hash ^ word) * 0x100000001b3ull;
+    hash ^= hash >> 29;
+  }
+  for (; at < bytes.size(); ++at)
+    hash = (hash ^ static_cast<unsigned char>(bytes[at])) * 0x100000001b3ull;
   return hash;
 }
 
@@ -57,9 +76,10 @@ TEST_P(StaleCommit, OnlyTheVeryInputCountsAsBooked) {
   WriteFile(input, bytes);
   // The journal of a run that committed this input (and the old content as
   // its output) and was stopped before it was done.
-  WriteFile(output + ".$JN", Record("ZEKO-JOURNAL 1 0123456789abcdef0123456789abcdef -") + Record("INPLACE 4 4 =") +
-                                 Record("COMMIT 1 " + std::to_string(bytes.size()) + " " + Hex(Fnv1a(bytes)) + " " +
-                                        Field(FileStamp(input)) + " " + Field(input)));
+  WriteFile(output + ".$JN",
+            Record("ZEKO-JOURNAL 1 0123456789abcdef0123456789abcdef -") + Record("INPLACE 4 4 =") +
+                Record("COMMIT 1 " + std::to_string(bytes.size()) + " " + Hex(InputHash(bytes)) +
+                       " " + Field(FileStamp(input)) + " " + Field(input)));
   if (GetParam().newExport) {
     fs::remove(input);
     // A new file may get the old one's inode; its time still tells it apart.
