@@ -152,6 +152,7 @@ void ConvertSixDecimals(char* out, const MapEntry& row, const char* value, const
   char text[kLongest + 16];
   std::size_t at = 0;
   auto put = [&](std::string_view part) {
+    if (part.empty()) return;  // an empty view may hold no pointer at all
     std::memcpy(text + at, part.data(), part.size());
     at += part.size();
   };
