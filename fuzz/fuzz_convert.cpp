@@ -123,7 +123,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   CheckConvertField(type, length, a, value, part[2]);
   CheckConvertDate(layout, value);
-  CheckFormatFixed(x, data[1] % 120, data[2] % 41);
+  // FormatFixed prints at most kMaxFixedDecimals places (the converter asks
+  // for six at the most).
+  CheckFormatFixed(x, data[1] % 120, data[2] % (kMaxFixedDecimals + 1));
 
   const int tagged = ReadTaggedInt(value.c_str(), static_cast<char>(data[3]));
   (void)tagged;
