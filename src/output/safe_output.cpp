@@ -86,6 +86,13 @@ OutputStream& SafeOutput::Open(const std::string& path, Mode mode, const std::st
     out_ = std::make_unique<OutputStream>(file);
     return *out_;
   }
+  // No file name (an empty PATH and NAME): nothing can be made there, so
+  // the writer's own opening fails with its message before a journal or a
+  // work file exists.
+  if (path_.empty() || path_.back() == '/' || path_.back() == '\\') {
+    if (create_) create_();
+    ErrorExitText(createError_);
+  }
   path_ = RealPath(path_);
   inPlace_ = mode == Mode::kAppend;
   JoinRun();
