@@ -79,6 +79,14 @@ class FixedFrame {
     ConvertField(pos_, row, value, fields);
     pos_ += row.length;
   }
+  // A row that is not a date, from the record's own zero-terminated value:
+  // the other conversions only read their value.
+  void PlaceFromRecord(const MapEntry& row, const Record& fields) {
+    const auto n = static_cast<int>(row.field);
+    const std::string_view text = fields.Text(n);
+    ConvertField(pos_, row, const_cast<char*>(fields.Value(n)), text.size(), fields);
+    pos_ += row.length;
+  }
 
  private:
   char* pos_;
@@ -86,7 +94,27 @@ class FixedFrame {
 };
 
 // A fixed-width line of `layout` in `out`, the values passing through
-// `value`; true when adjust stopped the line.
+// `value`; true when adjust stopped the line. Rows of fields for which
+// adjusts(field) is false are converted straight from the record: the value
+// is neither copied nor measured again, which is most of a line's work.
+template <class Adjust, class Adjusts>
+bool BuildLine(MapTable layout, const Record& fields, std::span<char> out,
+               std::span<char, kValueRoom> value, Adjust&& adjust, Adjusts&& adjusts) {
+  FixedFrame frame(out, value);
+  for (std::size_t i = 0; i < layout.size(); ++i) {
+    const MapEntry& row = layout[i];
+    if (!adjusts(row.field) && !IsDate(row.type)) {
+      frame.PlaceFromRecord(row, fields);
+      continue;
+    }
+    char* text = frame.Load(row, fields);
+    if (adjust(row.field, text, frame.room())) return true;
+    frame.Place(row, text, fields, i + 1 == layout.size());
+  }
+  return false;
+}
+
+// The same where adjust may rewrite any field.
 template <class Adjust>
 bool BuildLine(MapTable layout, const Record& fields, std::span<char> out,
                std::span<char, kValueRoom> value, Adjust&& adjust) {

@@ -36,6 +36,21 @@ enum TypeCode : std::uint32_t {
   kSixDecimals = 30,        // six decimals of a text number (field 196: hundredths)
 };
 
+// The date codes: the only ones whose conversion writes to its value.
+constexpr bool IsDate(std::uint32_t type) {
+  switch (type) {
+    case kDateDDMMYY:
+    case kDateYYYYMMDD:
+    case kDateMM:
+    case kDateDDMM:
+    case kDateSlashed:
+    case kDateYY:
+    case kDateDDMMYYYY:
+    case kDateMMYY: return true;
+    default: return false;
+  }
+}
+
 // The layouts of ConvertDate.
 enum DateLayout : int {
   kLayoutDDdotMMdotYY = 10,

@@ -308,6 +308,18 @@ std::size_t Pad(char* out, std::size_t n, int width) {
 }  // namespace
 
 std::size_t FormatFixed(char* out, double x, int width, int decimals) {
+  // Whole amounts (cents, counts) are most of what is printed. Below 2^53
+  // the fraction x - trunc(x) is exact, so comparing it with one half
+  // rounds exactly as the general path does; NaN fails the comparison.
+  if (decimals <= 0 && std::fabs(x) < 9007199254740992.0) {
+    const double magnitude = std::fabs(x);
+    const double whole = std::trunc(magnitude);
+    const auto q = static_cast<std::uint64_t>(whole) + (magnitude - whole >= 0.5);
+    char* p = out;
+    if (std::signbit(x)) *p++ = '-';
+    p = std::to_chars(p, p + 20, q).ptr;
+    return Pad(out, static_cast<std::size_t>(p - out), width);
+  }
   if (decimals < 0) decimals = 0;
   if (decimals > kMaxFixedDecimals) decimals = kMaxFixedDecimals;
   const std::size_t n = static_cast<std::size_t>(FixedText(out, x, decimals) - out);

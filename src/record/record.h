@@ -48,14 +48,14 @@ class Record {
 
   // The value of field n; empty for numbers outside 0..999.
   std::string_view Text(int n) const {
-    return InRange(n) ? std::string_view(value_[n], size_[n]) : std::string_view();
+    return InRange(n) ? std::string_view(slots_[n].value, slots_[n].size) : std::string_view();
   }
   // The same as a zero-terminated text.
-  const char* Value(int n) const { return InRange(n) ? value_[n] : ""; }
+  const char* Value(int n) const { return InRange(n) ? slots_[n].value : ""; }
   // A declared length other than 0 makes a field present.
-  bool Present(int n) const { return InRange(n) && length_[n] != 0; }
-  std::uint32_t Length(int n) const { return InRange(n) ? length_[n] : 0; }
-  std::uint32_t Format(int n) const { return InRange(n) ? format_[n] : 0; }
+  bool Present(int n) const { return InRange(n) && slots_[n].length != 0; }
+  std::uint32_t Length(int n) const { return InRange(n) ? slots_[n].length : 0; }
+  std::uint32_t Format(int n) const { return InRange(n) ? slots_[n].format : 0; }
   // The groups of the record read last, in the order of its line.
   std::span<const FieldGroup> groups() const { return groups_[line_]; }
 
@@ -74,12 +74,16 @@ class Record {
   char* Room(int n) { return rooms_.get() + std::size_t(n) * kValueRoom; }
 
   std::unique_ptr<char[]> rooms_;
-  const char* value_[kSlots];
-  std::uint16_t size_[kSlots] = {};
-  // 0: the value is in the slot's room; 1 + i: in lines_[i].
-  std::uint8_t where_[kSlots] = {};
-  std::uint32_t length_[kSlots] = {};
-  std::uint32_t format_[kSlots] = {};
+  // What a record's group sets, together: a group touches one cache line.
+  struct Slot {
+    const char* value;
+    std::uint32_t length = 0;  // as declared
+    std::uint32_t format = 0;
+    std::uint16_t size = 0;  // of the value, cut at a zero byte
+    // 0: the value is in the slot's room; 1 + i: in lines_[i].
+    std::uint8_t where = 0;
+  };
+  Slot slots_[kSlots];
   std::string lines_[2];
   std::vector<FieldGroup> groups_[2];  // of the record in lines_[i]
   int line_ = 0;                       // the current record's line

@@ -72,6 +72,7 @@ class DataxWriter final : public Writer {
  private:
   // True when the record is to be skipped.
   bool BuildRecord(const Record& record);
+  static bool Adjusts(std::uint32_t field);
   bool AdjustField(std::uint32_t field, char* text, std::size_t room, const Record& record);
   void AdjustTerms(std::uint32_t field, char* text, const Record& record);
 
@@ -125,10 +126,31 @@ void DataxWriter::Close() {
 // Builds the record row by row; true when it is to be skipped. The rows
 // cover every byte, so the buffer is not cleared first.
 bool DataxWriter::BuildRecord(const Record& record) {
-  return BuildLine(table_, record, record_, value_,
-                   [this, &record](std::uint32_t field, char* text, std::size_t room) {
-                     return AdjustField(field, text, room, record);
-                   });
+  return BuildLine(
+      table_, record, record_, value_,
+      [this, &record](std::uint32_t field, char* text, std::size_t room) {
+        return AdjustField(field, text, room, record);
+      },
+      Adjusts);
+}
+
+// The fields that AdjustField rewrites or reads; the others are converted
+// as they stand.
+bool DataxWriter::Adjusts(std::uint32_t field) {
+  switch (field) {
+    case fld::kDocumentNumber:
+    case fld::kDocumentNumber2:
+    case fld::kMandant:
+    case fld::kAnwender:
+    case fld::kAmount:
+    case fld::kTaxCode:
+    case fld::kTermsText:
+    case fld::kTermsCode:
+    case fld::kTermsPercent:
+    case fld::kTermsDiscountDays:
+    case fld::kTermsNetDays: return true;
+    default: return false;
+  }
 }
 
 // Rewrites a field's value before conversion; true skips the record.
