@@ -185,8 +185,10 @@ bool GuardedRun(RunContext& ctx, const std::vector<std::string>& commandWords, b
 
   // Clean-up. The commit puts every output in place and deletes the input
   // (unless "/ND") in one step that a crash cannot split.
+  // The reader hashed the input as it went: the commit need not read it again.
+  const std::optional<InputDigest> input = ctx.reader ? ctx.reader->Digest() : std::nullopt;
   ctx.reader.reset();
-  RunJournal::Get().CommitRun();
+  RunJournal::Get().CommitRun(input);
   for (auto& t : ctx.settings.taxTexts) t.reset();
   return true;
 }

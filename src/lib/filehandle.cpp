@@ -32,6 +32,7 @@ void FileHandle::Open(const std::string& path, int, int, bool) {
   begin_ = end_ = 0;
   eofRead_ = false;
   pos_ = 0;
+  hash_ = ContentHash();
 }
 
 void FileHandle::Close() {
@@ -58,6 +59,7 @@ bool FileHandle::Fill() {
     eofRead_ = true;
     return false;
   }
+  hash_.Update(buf_.data() + end_, got);
   end_ += got;
   return true;
 }
@@ -128,6 +130,16 @@ void FileHandle::Rewind() {
   begin_ = end_ = 0;
   eofRead_ = false;
   pos_ = 0;
+  hash_ = ContentHash();
+}
+
+std::optional<InputDigest> FileHandle::WholeDigest() const {
+  // Every byte read, and the file no longer than when it was read.
+  struct stat st {};
+  if (!file_ || std::ferror(file_) || fstat(fileno(file_), &st) != 0 ||
+      static_cast<std::int64_t>(st.st_size) != hash_.size())
+    return std::nullopt;
+  return InputDigest{hash_.size(), hash_.Value()};
 }
 
 std::int64_t FileHandle::FileSize() const { return size_; }

@@ -3,9 +3,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "lib/hash.h"
 
 namespace zeko {
 
@@ -37,6 +40,9 @@ class FileHandle {
   std::int64_t FileSize() const;
   // Bytes consumed by the lines delivered so far.
   std::int64_t FilePos() const { return pos_; }
+  // Size and hash of the whole file once it was read from its start (or
+  // the last Rewind) to its end; nothing before that.
+  std::optional<InputDigest> WholeDigest() const;
   void Close();
 
  private:
@@ -48,6 +54,7 @@ class FileHandle {
   bool eofRead_ = false;             // the file has no more bytes to give
   std::int64_t pos_ = 0;
   std::int64_t size_ = 0;
+  ContentHash hash_;  // of the bytes read since the file's start
 };
 
 }  // namespace zeko

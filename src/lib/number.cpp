@@ -82,19 +82,17 @@ double ReadReal(const char* p, End end) {
   // The longest prefix of the form digits [. digits] [exponent]. Its digits
   // are also gathered as a whole number, which is all that most need.
   const char* const digits = p;
+  // Wraps beyond 19 digits; `taken` tells when whole cannot be trusted.
   std::uint64_t whole = 0;
-  int count = 0;  // digits in whole from the first non-zero one, up to 16
-  auto take = [&whole, &count](char c) {
-    whole = whole * 10 + static_cast<unsigned>(c - '0');
-    if (whole != 0 && count <= 15) ++count;
-  };
-  for (; Before(p, end) && IsDigit(*p); ++p) take(*p);
-  bool any = p > digits;
+  for (; Before(p, end) && IsDigit(*p); ++p) whole = whole * 10 + static_cast<unsigned>(*p - '0');
+  long taken = p - digits;
+  bool any = taken > 0;
   long places = 0;  // digits after the point
   if (Before(p, end) && *p == '.') {
     const char* fraction = ++p;
-    for (; Before(p, end) && IsDigit(*p); ++p) take(*p);
+    for (; Before(p, end) && IsDigit(*p); ++p) whole = whole * 10 + static_cast<unsigned>(*p - '0');
     places = p - fraction;
+    taken += places;
     any = any || places > 0;
   }
   if (!any) return 0.0;  // no digit: "", "-", ".", "inf", "nan"
@@ -116,7 +114,8 @@ double ReadReal(const char* p, End end) {
   // Most numbers have few digits: their digits as a whole number and a
   // power of ten are both exact doubles, and the one rounding of the
   // multiplication or division gives the nearest double, as below.
-  if (count <= 15) {  // below 2^53
+  // 19 digits cannot wrap; below 2^53 the whole number is an exact double.
+  if (taken <= 19 && whole <= (std::uint64_t{1} << 53)) {
     const long power = exponent - places;
     if (whole == 0) return negative ? -0.0 : 0.0;
     if (power >= -22 && power <= 22) {

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "lib/error.h"
+#include "lib/hash.h"
 #include "output/file_lock.h"
 
 namespace zeko {
@@ -16,14 +17,6 @@ namespace {
 
 constexpr const char* kJournalSuffix = ".$JN";
 constexpr const char* kWriteError = "Fehler in e_write";
-
-std::uint64_t Fnv1a(std::string_view bytes, std::uint64_t hash = 0xcbf29ce484222325ull) {
-  for (unsigned char c : bytes) {
-    hash ^= c;
-    hash *= 0x100000001b3ull;
-  }
-  return hash;
-}
 
 std::string Hex(std::uint64_t value) {
   static const char kDigits[] = "0123456789abcdef";
@@ -194,75 +187,36 @@ std::string OutputOf(const std::string& journalPath) {
   return journalPath.substr(0, journalPath.size() - std::strlen(kJournalSuffix));
 }
 
-// FNV-1a's step taken on eight bytes at a time, with a shift to fold the
-// high bits back. Journals of earlier versions hold this hash of their input.
-std::uint64_t WordHash(const char* bytes, std::size_t size, std::uint64_t hash) {
-  for (; size >= 8; bytes += 8, size -= 8) {
-    std::uint64_t word;
-    std::memcpy(&word, bytes, 8);
-    hash = (hash ^ word) * 0x100000001b3ull;
-    hash ^= hash >> 29;
-  }
-  return Fnv1a(std::string_view(bytes, size), hash);
-}
-
-// The same step in four lanes over 32-byte blocks: the multiplications of
-// the lanes overlap, so the input, hashed once per committed run, costs a
-// few percent of a large conversion rather than a tenth. The lanes are folded
-// together with the tail, so the value depends only on the bytes.
-struct LaneHash {
-  std::uint64_t lane[4] = {0xcbf29ce484222325ull, 0x84222325cbf29ce4ull, 0x9ce484222325cbf2ull,
-                           0x2325cbf29ce48422ull};
-  // Takes whole blocks of `bytes` and returns how many bytes it took.
-  std::size_t Blocks(const char* bytes, std::size_t size) {
-    const std::size_t whole = size & ~std::size_t(31);
-    for (std::size_t at = 0; at < whole; at += 32) {
-      for (int i = 0; i < 4; ++i) {
-        std::uint64_t word;
-        std::memcpy(&word, bytes + at + 8 * i, 8);
-        lane[i] = (lane[i] ^ word) * 0x100000001b3ull;
-        lane[i] ^= lane[i] >> 29;
-      }
-    }
-    return whole;
-  }
-  std::uint64_t Finish(const char* tail, std::size_t size) const {
-    std::uint64_t h = lane[0];
-    for (int i = 1; i < 4; ++i) h = (h ^ lane[i]) * 0x100000001b3ull;
-    return WordHash(tail, size, h);
-  }
-};
-
 // Hashes of this version carry this mark; one without it is a WordHash.
 constexpr std::string_view kLaneMark = "L";
+
+std::string HashText(std::uint64_t laneHash) {
+  std::string text(kLaneMark);
+  text += Hex(laneHash);
+  return text;
+}
 
 // Size and hash of a file's bytes; false when it cannot be read.
 bool Identity(const std::string& path, std::int64_t& size, std::string& hash, bool lanes = true) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) return false;
-  std::uint64_t h = 0xcbf29ce484222325ull;
-  LaneHash laneHash;
+  std::uint64_t words = kFnvBasis;
+  ContentHash content;
   size = 0;
   std::vector<char> buffer(1 << 18);
-  std::size_t held = 0;  // bytes at the buffer's start that no block took yet
   for (;;) {
-    const std::size_t got = std::fread(buffer.data() + held, 1, buffer.size() - held, file);
+    const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file);
     if (got == 0) break;
     size += std::int64_t(got);
-    held += got;
-    if (!lanes) {
-      // fread fills the buffer but at the end of the file: whole words.
-      h = WordHash(buffer.data(), held, h);
-      held = 0;
-      continue;
-    }
-    const std::size_t took = laneHash.Blocks(buffer.data(), held);
-    std::memmove(buffer.data(), buffer.data() + took, held - took);
-    held -= took;
+    // fread fills the buffer but at the end of the file: whole words.
+    if (lanes)
+      content.Update(buffer.data(), got);
+    else
+      words = WordHash(buffer.data(), got, words);
   }
   const bool ok = std::ferror(file) == 0;
   std::fclose(file);
-  hash = lanes ? std::string(kLaneMark) + Hex(laneHash.Finish(buffer.data(), held)) : Hex(h);
+  hash = lanes ? HashText(content.Value()) : Hex(words);
   return ok;
 }
 
@@ -623,7 +577,7 @@ void RunJournal::Abandon(Output& output) {
   }
 }
 
-void RunJournal::CommitRun() {
+void RunJournal::CommitRun(const std::optional<InputDigest>& input) {
   if (!inputCopy_.empty()) {
     // Read to the end: the copy is no longer needed, or it becomes the kept
     // input, before the commit point; a failure here is a failed run.
@@ -650,7 +604,12 @@ void RunJournal::CommitRun() {
   std::string stamp;
   if (runWide_) {
     stamp = FileStamp(inputPath_);
-    Identity(inputPath_, size, hash);
+    if (input) {
+      size = input->size;
+      hash = HashText(input->hash);
+    } else {
+      Identity(inputPath_, size, hash);
+    }
   }
   bool ok = true;
   AppendRecord(master,

@@ -51,9 +51,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "lib/hash.h"
 #include "output/raw_file.h"
 
 namespace zeko {
@@ -79,7 +81,9 @@ class RunJournal {
   // journals removed. A run without outputs only deletes its input.
   // Failures end the run with "Fehler in e_write"; after the commit point
   // the next run finishes the work.
-  void CommitRun();
+  // input: the size and hash of the input as the run read it whole, if it
+  // did; else the input is read once more for them.
+  void CommitRun(const std::optional<InputDigest>& input = std::nullopt);
   // Undoes what the run did: every output as before the run, its work
   // files and journals removed. Never ends the run itself; what it cannot
   // undo stays in the journals for the next run. After the commit point it

@@ -226,6 +226,7 @@ void RecordReader::Presort(int field, const PresortProgress& progress) {
   if (progress.adoptCopy) {
     progress.adoptCopy(copyPath);
     path_ = copyPath;
+    sorted_ = true;
   } else {
     ReplaceBySortedCopy(copyPath, path_);
   }
@@ -233,5 +234,10 @@ void RecordReader::Presort(int field, const PresortProgress& progress) {
 }
 
 void RecordReader::Close() { file_.reset(); }
+
+std::optional<InputDigest> RecordReader::Digest() const {
+  if (!file_ || sorted_) return std::nullopt;
+  return file_->WholeDigest();
+}
 
 }  // namespace zeko

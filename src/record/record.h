@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "lib/hash.h"
+
 namespace zeko {
 
 class FileHandle;
@@ -143,6 +145,9 @@ class RecordReader {
   // Rewrites the input in the order of `field` (see presort.h); the sorted
   // copy is read from its start.
   void Presort(int field, const PresortProgress& progress);
+  // Size and hash of the input as read from its start to its end, if it
+  // was (not for a sorted copy).
+  std::optional<InputDigest> Digest() const;
   // Releases the input file.
   void Close();
 
@@ -153,6 +158,7 @@ class RecordReader {
   std::size_t lineLimit_;
   SlotOrder order_;
   std::unique_ptr<FileHandle> file_;
+  bool sorted_ = false;  // file_ is the sorted copy, not the input
   Record record_;
 };
 
