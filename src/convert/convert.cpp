@@ -115,16 +115,22 @@ constexpr std::size_t kUnmeasured = static_cast<std::size_t>(-1);
 
 void ConvertText(char* out, const MapEntry& row, const char* value, std::size_t length) {
   const std::size_t w = row.length;
-  std::memset(out, ' ', w);
-  out[w] = '\0';
+  // Most rows have no constant, and many values are empty: each part is
+  // copied only where it exists, and blanks fill what is left.
   const char* a = row.a ? row.a : "";
-  // Most rows have no constant, and many values are empty.
-  const std::size_t alen = *a ? strnlen(a, w) : 0;
-  std::memcpy(out, a, alen);
+  std::size_t alen = 0;
+  if (*a) {
+    alen = strnlen(a, w);
+    std::memcpy(out, a, alen);
+  }
   const std::size_t room = w - alen;
-  if (room > 0 && value && *value)
-    std::memcpy(out + alen, value,
-                length == kUnmeasured ? strnlen(value, room) : (length < room ? length : room));
+  std::size_t n = 0;
+  if (room > 0 && value && *value) {
+    n = length == kUnmeasured ? strnlen(value, room) : (length < room ? length : room);
+    std::memcpy(out + alen, value, n);
+  }
+  std::memset(out + alen + n, ' ', room - n);
+  out[w] = '\0';
   if (row.type == kTextUpper) {
     for (std::size_t i = alen; i < w; ++i) out[i] = UpperAsciiChar(out[i]);
   } else if (row.type == kTextTrimmed) {
@@ -146,7 +152,8 @@ void ConvertSixDecimals(char* out, const MapEntry& row, const char* value, const
   const std::size_t n = strnlen(v, kLongest);
   const char* dot = static_cast<const char*>(std::memchr(v, '.', n));
   std::string_view intPart(v, dot ? static_cast<std::size_t>(dot - v) : n);
-  std::string_view frac = dot ? std::string_view(dot + 1, n - intPart.size() - 1) : std::string_view();
+  std::string_view frac =
+      dot ? std::string_view(dot + 1, n - intPart.size() - 1) : std::string_view();
   // sign, integer digits, "." and at least six decimals: the integer part
   // gains at most three zeros, the decimals two digits and six zeros.
   char text[kLongest + 16];

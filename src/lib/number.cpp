@@ -314,10 +314,19 @@ std::size_t FormatFixed(char* out, double x, int width, int decimals) {
     const double magnitude = std::fabs(x);
     const double whole = std::trunc(magnitude);
     const auto q = static_cast<std::uint64_t>(whole) + (magnitude - whole >= 0.5);
+    // Digits from the last, which for amounts of a few digits is quicker
+    // than measuring them first.
+    char digits[20];
+    char* first = digits + sizeof digits;
+    for (std::uint64_t rest = q;; rest /= 10) {
+      *--first = static_cast<char>('0' + rest % 10);
+      if (rest < 10) break;
+    }
     char* p = out;
     if (std::signbit(x)) *p++ = '-';
-    p = std::to_chars(p, p + 20, q).ptr;
-    return Pad(out, static_cast<std::size_t>(p - out), width);
+    const auto n = static_cast<std::size_t>(digits + sizeof digits - first);
+    std::memcpy(p, first, n);
+    return Pad(out, static_cast<std::size_t>(p + n - out), width);
   }
   if (decimals < 0) decimals = 0;
   if (decimals > kMaxFixedDecimals) decimals = kMaxFixedDecimals;
