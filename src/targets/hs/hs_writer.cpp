@@ -4,7 +4,6 @@
 // with a new end line and a 0x1A byte.
 #include <array>
 #include <cstdint>
-#include <cstring>
 #include <string>
 
 #include "lib/error.h"
@@ -119,17 +118,7 @@ void HsWriter::AdjustField(std::uint32_t field, char* value, const Record& recor
   if (AdjustShared(field, value, record, true)) return;
   switch (field) {
     case fld::kAmount: RunningAmount(value); break;
-    case fld::kCity: {
-      // "12345 Town": the postal code goes to its own field.
-      splitOff_[0] = '\0';
-      if (const char* blank = NumberBlank(value)) {
-        std::size_t n = std::size_t(blank - value);
-        std::memcpy(splitOff_.data(), value, n);
-        splitOff_[n] = '\0';
-        std::memmove(value, blank + 1, std::strlen(blank + 1) + 1);
-      }
-      break;
-    }
+    case fld::kCity: SplitNumberOff(value, splitOff_); break;
     case fld::kPostcode: ReplaceValue(value, kValueRoom, splitOff_.data()); break;
     default: break;
   }

@@ -146,15 +146,9 @@ bool Hs3Writer::AdjustField(std::uint32_t field, char* value, const Record& reco
         ReplaceValue(value, kValueRoom, code->c_str());
       break;
     case fld::kPostcode:
-      // Row 217 cuts its value off field 220; without a postcode both
-      // fields show the whole text.
+      // Row 217 cuts its value off field 220.
       ReplaceValue(value, kValueRoom, record.Value(fld::kCity));
-      if (char* blank = PostcodeBlank(value)) {
-        ReplaceValue(rest220_.data(), rest220_.size(), blank + 1);
-        *blank = '\0';
-      } else {
-        ReplaceValue(rest220_.data(), rest220_.size(), value);
-      }
+      SplitTownOff(value, rest220_);
       break;
     case fld::kCity: ReplaceValue(value, kValueRoom, rest220_.data()); break;
     case fld::kYesNo235:
