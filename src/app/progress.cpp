@@ -5,6 +5,7 @@ namespace zeko {
 void CZekoDlg::Show(const std::string& text1, const std::string& text2, bool* cancelFlag,
                     bool cancelEnabled) {
   cancelFlag_ = cancelFlag;
+  cancelEnabled_ = cancelEnabled;
   DoShow(text1, text2, cancelEnabled);
 }
 
@@ -57,5 +58,11 @@ void CZekoDlg::PresortStep(std::int64_t position) {
 int CZekoDlg::PumpMessages() { return DoPump(); }
 
 void CZekoDlg::Close() { DoClose(); }
+
+void CZekoDlg::ShowWaiting(const std::string& file) {
+  if (file == waitingFor_) return;
+  waitingFor_ = file;
+  DoShowWaiting();
+}
 
 }  // namespace zeko

@@ -12,6 +12,8 @@ class CZekoDlg {
  public:
   static constexpr const char* kCaption = "Q.V.T-System 08/4 FIBU-Konverter";
   enum Bar { kPresortBar = 1002, kConversionBar = 1005 };
+  // Shown in front of the output another run is using.
+  static constexpr const char* kWaitingLabel = "Datei in Benutzung, warte auf Freigabe: ";
 
   virtual ~CZekoDlg() = default;
 
@@ -30,7 +32,7 @@ class CZekoDlg {
   void Close();
   // The run waits for an output file that another run is using; an empty
   // name when the wait is over.
-  void ShowWaiting(const std::string& file) { DoShowWaiting(file); }
+  void ShowWaiting(const std::string& file);
 
   // The user pressed Cancel.
   void OnCancel() {
@@ -38,6 +40,10 @@ class CZekoDlg {
   }
 
  protected:
+  bool cancelEnabled() const { return cancelEnabled_; }
+  // The output another run is using; empty while the run does not wait.
+  const std::string& waitingFor() const { return waitingFor_; }
+
   // Display hooks; the default dialog shows nothing.
   virtual void DoShow(const std::string& /*text1*/, const std::string& /*text2*/,
                       bool /*cancelEnabled*/) {}
@@ -46,11 +52,13 @@ class CZekoDlg {
   virtual void DoSetBar(Bar /*bar*/, int /*percent*/) {}
   virtual int DoPump() { return 1; }
   virtual void DoClose() {}
-  virtual void DoShowWaiting(const std::string& /*file*/) {}
+  virtual void DoShowWaiting() {}  // waitingFor() changed
 
  private:
   void ProgressTo(Bar bar, std::int64_t position);
   bool* cancelFlag_ = nullptr;
+  bool cancelEnabled_ = true;
+  std::string waitingFor_;
   int lastCount_ = -1;
   std::optional<int> lastPercent_;
   std::int64_t total_ = 0;

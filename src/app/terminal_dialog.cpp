@@ -202,7 +202,6 @@ void TerminalDialog::DoShow(const std::string& text1, const std::string& text2,
                             bool cancelEnabled) {
   text1_ = Printable(text1);
   text2_ = Printable(text2);
-  cancelEnabled_ = cancelEnabled;
   if (shown_) {
     dirty_ = true;
     return;
@@ -257,7 +256,7 @@ int TerminalDialog::DoPump() {
   if (g_terminal.cancelRequested && !cancelling_) Cancel();
   std::int64_t now = NowMs();
   if (now - lastDraw_ < kRedrawIntervalMs) return 1;
-  if (!cancelling_ && cancelEnabled_ && EscapePressed()) Cancel();
+  if (!cancelling_ && cancelEnabled() && EscapePressed()) Cancel();
   if (dirty_) Draw();
   lastDraw_ = now;
   return 1;
@@ -370,10 +369,11 @@ void TerminalDialog::Draw() {
   AppendLine(label("Anzahl Sätze") + (hasCount_ ? std::to_string(count_) : std::string()), columns);
   AppendBar("Vorsortierung", presortPercent_, columns);
   AppendBar("Übernahme", conversionPercent_, columns);
-  if (!waitingFor_.empty()) {
-    const std::string waiting = "  Datei in Benutzung, warte auf Freigabe: ";
-    AppendLine(waiting + Tail(waitingFor_, std::max(0, columns - Columns(waiting))), columns);
-  } else if (!cancelEnabled_) {
+  if (!waitingFor().empty()) {
+    const std::string waiting = std::string("  ") + kWaitingLabel;
+    AppendLine(waiting + Tail(Printable(waitingFor()), std::max(0, columns - Columns(waiting))),
+               columns);
+  } else if (!cancelEnabled()) {
     AppendLine("", columns);
   } else if (cancelling_) {
     AppendLine("  [ Abbrechen ]  Abbruch läuft ... (Strg+C beendet sofort)", columns);
@@ -393,10 +393,7 @@ void TerminalDialog::DoClose() {
   SetFatalHook(nullptr);
 }
 
-void TerminalDialog::DoShowWaiting(const std::string& file) {
-  const std::string shown = Printable(file);
-  if (shown == waitingFor_) return;
-  waitingFor_ = shown;
+void TerminalDialog::DoShowWaiting() {
   // Drawn at once: while it waits the run does not pump often.
   if (shown_) Draw();
 }

@@ -29,7 +29,7 @@ class TerminalDialog : public CZekoDlg {
   void DoSetBar(Bar bar, int percent) override;
   int DoPump() override;
   void DoClose() override;
-  void DoShowWaiting(const std::string& file) override;
+  void DoShowWaiting() override;
 
   // Monotonic clock in milliseconds; tests drive it by hand.
   virtual std::int64_t NowMs() const;
@@ -45,12 +45,10 @@ class TerminalDialog : public CZekoDlg {
   int outFd_;
   int inFd_;
   bool shown_ = false;
-  bool cancelEnabled_ = true;
   bool cancelling_ = false;
   bool dirty_ = false;
   std::int64_t lastDraw_ = 0;
   std::string text1_, text2_;
-  std::string waitingFor_;  // an output another run is using
   bool hasCount_ = false;
   int count_ = 0;
   int presortPercent_ = 0;

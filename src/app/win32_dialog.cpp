@@ -130,7 +130,6 @@ class Win32Dialog final : public CZekoDlg {
   void DoShow(const std::string& text1, const std::string& text2, bool cancelEnabled) override {
     if (!hwnd_ && !Create()) return;  // no window station: the run goes on without a window
     DoSetTexts(text1, text2);
-    cancelEnabled_ = cancelEnabled;
     EnableWindow(GetDlgItem(hwnd_, IDCANCEL), cancelEnabled ? TRUE : FALSE);
     ShowWindow(hwnd_, SW_SHOW);
     UpdateWindow(hwnd_);
@@ -140,7 +139,7 @@ class Win32Dialog final : public CZekoDlg {
     if (!hwnd_) return;
     SetDlgItemTextW(hwnd_, kText1Id, WideText(text1).c_str());
     text2_ = text2;
-    SetDlgItemTextW(hwnd_, kText2Id, WideText(waitingFor_.empty() ? text2 : WaitingText()).c_str());
+    SetDlgItemTextW(hwnd_, kText2Id, WideText(waitingFor().empty() ? text2 : WaitingText()).c_str());
   }
 
   // The count is shown when messages are next pumped (see kPumpIntervalMs).
@@ -181,17 +180,16 @@ class Win32Dialog final : public CZekoDlg {
     return 1;
   }
 
-  void DoShowWaiting(const std::string& file) override {
-    if (!hwnd_ || file == waitingFor_) return;
-    waitingFor_ = file;
+  void DoShowWaiting() override {
+    if (!hwnd_) return;
     // Said where the output's path stands (the template has no line of its
     // own for it), and the path is back once the wait is over.
-    SetDlgItemTextW(hwnd_, kText2Id, WideText(file.empty() ? text2_ : WaitingText()).c_str());
+    SetDlgItemTextW(hwnd_, kText2Id, WideText(waitingFor().empty() ? text2_ : WaitingText()).c_str());
     // Drawn at once: while it waits the run does not pump often.
     UpdateWindow(hwnd_);
   }
 
-  std::string WaitingText() const { return "Datei in Benutzung, warte auf Freigabe: " + waitingFor_; }
+  std::string WaitingText() const { return kWaitingLabel + waitingFor(); }
 
   // The run's WM_CLOSE; the window goes away once it is handled.
   void DoClose() override {
@@ -236,7 +234,7 @@ class Win32Dialog final : public CZekoDlg {
         if (LOWORD(wParam) == IDCANCEL) {
           // The Cancel button, Esc or the close box: the run stops before
           // its next record; the window goes out of sight at once.
-          if (!cancelEnabled_) return TRUE;
+          if (!cancelEnabled()) return TRUE;
           OnCancel();
           EndDialog(hwnd_, IDCANCEL);
           return TRUE;
@@ -275,14 +273,12 @@ class Win32Dialog final : public CZekoDlg {
   HINSTANCE instance_;
   HICON icon_ = nullptr;
   HWND hwnd_ = nullptr;
-  bool cancelEnabled_ = true;
   bool closing_ = false;
   int count_ = 0;
   bool countDirty_ = false;
   bool pumped_ = false;
   ULONGLONG lastPump_ = 0;
   std::string text2_;
-  std::string waitingFor_;
 };
 
 }  // namespace

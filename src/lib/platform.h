@@ -1,6 +1,7 @@
 // Platform layer: paths, temporary directory, time, command line, processes,
 // character sets. Implemented for POSIX in platform_posix.cpp and for Windows
-// in platform_win32.cpp, behind the same declarations.
+// in platform_win32.cpp, behind the same declarations; what both share is in
+// platform_common.cpp.
 #pragma once
 #include <cstddef>
 #include <cstdint>

@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <sys/stat.h>
 
 #include "lib/platform.h"
@@ -76,43 +75,6 @@ std::string ResolvePath(const std::string& path) {
     i = j;
   }
   return result;
-}
-
-std::int64_t GetSysTime() { return static_cast<std::int64_t>(std::time(nullptr)); }
-
-std::string StringTime(std::int64_t time, const char* format) {
-  std::time_t t = static_cast<std::time_t>(time);
-  std::tm tm{};
-  localtime_r(&t, &tm);
-  char buf[128];
-  std::size_t n = std::strftime(buf, sizeof buf, format, &tm);
-  return std::string(buf, n);
-}
-
-int SplitCommandLine(const std::string& commandLine, std::vector<std::string>& words,
-                     int maxWords) {
-  words.assign(static_cast<std::size_t>(maxWords), std::string());
-  int count = 0;
-  std::size_t i = 0;
-  while (count < maxWords) {
-    while (i < commandLine.size() && (commandLine[i] == ' ' || commandLine[i] == '\t')) ++i;
-    if (i >= commandLine.size()) break;
-    std::string word;
-    bool quoted = false;
-    while (i < commandLine.size()) {
-      char c = commandLine[i];
-      if (c == '"') {
-        quoted = !quoted;
-      } else if (!quoted && (c == ' ' || c == '\t')) {
-        break;
-      } else {
-        word += c;
-      }
-      ++i;
-    }
-    words[static_cast<std::size_t>(count++)] = word;
-  }
-  return count;
 }
 
 std::vector<std::string> SplitShellWords(const std::string& command) {

@@ -3,8 +3,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
-#include <utility>
 
 #include "lib/platform.h"
 
@@ -22,58 +20,13 @@ std::string QVTTempPath() {
 // to case, so a host path is already a path of this file system.
 std::string ResolvePath(const std::string& path) { return path; }
 
-std::int64_t GetSysTime() { return static_cast<std::int64_t>(std::time(nullptr)); }
-
-std::string StringTime(std::int64_t time, const char* format) {
-  std::time_t t = static_cast<std::time_t>(time);
-  std::tm tm{};
-  localtime_s(&tm, &t);
-  char buf[128];
-  std::size_t n = std::strftime(buf, sizeof buf, format, &tm);
-  return std::string(buf, n);
-}
-
-namespace {
-
-// Blanks separate words, double quotes group them; at most maxWords words.
-std::vector<std::string> SplitWords(const std::string& line, std::size_t maxWords) {
-  std::vector<std::string> words;
-  std::size_t i = 0;
-  while (words.size() < maxWords) {
-    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-    if (i >= line.size()) break;
-    std::string word;
-    bool quoted = false;
-    for (; i < line.size(); ++i) {
-      char c = line[i];
-      if (c == '"') {
-        quoted = !quoted;
-      } else if (!quoted && (c == ' ' || c == '\t')) {
-        break;
-      } else {
-        word += c;
-      }
-    }
-    words.push_back(std::move(word));
-  }
-  return words;
-}
-
-}  // namespace
-
-int SplitCommandLine(const std::string& commandLine, std::vector<std::string>& words,
-                     int maxWords) {
-  std::vector<std::string> found = SplitWords(commandLine, static_cast<std::size_t>(maxWords));
-  const int count = static_cast<int>(found.size());
-  found.resize(static_cast<std::size_t>(maxWords));
-  words = std::move(found);
-  return count;
-}
-
 // Windows hands a command line to the new process whole (ExecCmd); the words
 // are only wanted by callers that look at the program name.
 std::vector<std::string> SplitShellWords(const std::string& command) {
-  return SplitWords(command, command.size() + 1);
+  std::vector<std::string> words;
+  words.resize(static_cast<std::size_t>(
+      SplitCommandLine(command, words, static_cast<int>(command.size()) + 1)));
+  return words;
 }
 
 bool ExecCmd(const char* commandLine) {
@@ -112,7 +65,7 @@ std::string LastSystemErrorText() {
 bool NoGui() {
   const char* line = GetCommandLineA();
   const std::string text = line ? line : "";
-  for (const std::string& word : SplitWords(text, text.size() + 1)) {
+  for (const std::string& word : SplitShellWords(text)) {
     if (word.size() == 6 && _stricmp(word.c_str(), "/NOGUI") == 0) return true;
   }
   return false;

@@ -1,5 +1,6 @@
 #include "lib/text.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace zeko {
@@ -25,33 +26,31 @@ void rtrim(char* target, const char* source) {
   target[n] = '\0';
 }
 
-void rightbound(char* target, const char* source, int width) {
+namespace {
+
+// source in exactly width characters, blank-padded on the left (right-aligned)
+// or on the right; a wider source keeps its first width characters.
+void Bound(char* target, const char* source, int width, bool alignRight) {
   if (width <= 0) {
     if (width == 0) target[0] = '\0';
     return;
   }
-  std::size_t w = static_cast<std::size_t>(width);
-  std::size_t n = std::strlen(source);
-  if (n >= w) {
-    std::memmove(target, source, w);
-  } else {
-    std::memmove(target + (w - n), source, n);
-    std::memset(target, ' ', w - n);
-  }
+  const std::size_t w = static_cast<std::size_t>(width);
+  const std::size_t n = std::min(std::strlen(source), w);
+  const std::size_t pad = w - n;
+  std::memmove(alignRight ? target + pad : target, source, n);
+  std::memset(alignRight ? target : target + n, ' ', pad);
   target[w] = '\0';
 }
 
+}  // namespace
+
+void rightbound(char* target, const char* source, int width) {
+  Bound(target, source, width, true);
+}
+
 void leftbound(char* target, const char* source, int width) {
-  if (width <= 0) {
-    if (width == 0) target[0] = '\0';
-    return;
-  }
-  std::size_t w = static_cast<std::size_t>(width);
-  std::size_t n = std::strlen(source);
-  if (n > w) n = w;
-  std::memmove(target, source, n);
-  std::memset(target + n, ' ', w - n);
-  target[w] = '\0';
+  Bound(target, source, width, false);
 }
 
 void fillnull(char* text) {

@@ -28,11 +28,6 @@ std::string DirectoryOf(const std::string& path) {
 
 }  // namespace
 
-FileTraffic& OutputTraffic() {
-  static FileTraffic traffic;
-  return traffic;
-}
-
 RawFile::~RawFile() {
   if (fd_ >= 0) ::close(fd_);
 }
@@ -117,13 +112,6 @@ bool RawFile::ReadAt(std::int64_t offset, void* data, std::size_t size) {
     size -= std::size_t(n);
   }
   return true;
-}
-
-bool RawFile::ReadAll(std::string& out) {
-  const std::int64_t size = Size();
-  if (size < 0) return false;
-  out.resize(std::size_t(size));
-  return size == 0 || ReadAt(0, out.data(), out.size());
 }
 
 bool RawFile::WriteAt(std::int64_t offset, const void* data, std::size_t size) {

@@ -1,7 +1,8 @@
 // The file operations under the output layer: descriptors rather than
 // streams where the layer needs exact control (creation that never follows
 // a link, locks, positioned writes, syncs), every result checked by the
-// caller. POSIX in raw_file.cpp, Windows in raw_file_win32.cpp.
+// caller. POSIX in raw_file.cpp, Windows in raw_file_win32.cpp, what both
+// share in raw_file_common.cpp.
 #pragma once
 #include <cstddef>
 #include <cstdint>

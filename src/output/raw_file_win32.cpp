@@ -28,12 +28,27 @@ bool DeletePending(HANDLE handle) {
   return info.DeletePending != FALSE;
 }
 
-}  // namespace
-
-FileTraffic& OutputTraffic() {
-  static FileTraffic traffic;
-  return traffic;
+// ReadFile or WriteFile at `offset` until all `size` bytes have moved, in
+// pieces that a DWORD count holds.
+template <class Io, class Byte>
+bool Transfer(Io io, HANDLE handle, std::int64_t offset, Byte* p, std::size_t size,
+              std::uint64_t& traffic) {
+  while (size > 0) {
+    OVERLAPPED at{};
+    at.Offset = DWORD(std::uint64_t(offset) & 0xFFFFFFFFu);
+    at.OffsetHigh = DWORD(std::uint64_t(offset) >> 32);
+    DWORD done = 0;
+    if (!io(handle, p, size > 0x40000000 ? 0x40000000 : DWORD(size), &done, &at) || done == 0)
+      return false;
+    traffic += done;
+    p += done;
+    offset += done;
+    size -= done;
+  }
+  return true;
 }
+
+}  // namespace
 
 RawFile::~RawFile() {
   if (handle_ != kInvalid) CloseHandle(H(handle_));
@@ -114,44 +129,13 @@ std::int64_t RawFile::Size() const {
 }
 
 bool RawFile::ReadAt(std::int64_t offset, void* data, std::size_t size) {
-  char* p = static_cast<char*>(data);
-  while (size > 0) {
-    OVERLAPPED at{};
-    at.Offset = DWORD(std::uint64_t(offset) & 0xFFFFFFFFu);
-    at.OffsetHigh = DWORD(std::uint64_t(offset) >> 32);
-    DWORD want = size > 0x40000000 ? 0x40000000 : DWORD(size);
-    DWORD got = 0;
-    if (!ReadFile(H(handle_), p, want, &got, &at) || got == 0) return false;
-    OutputTraffic().bytesRead += got;
-    p += got;
-    offset += got;
-    size -= got;
-  }
-  return true;
-}
-
-bool RawFile::ReadAll(std::string& out) {
-  const std::int64_t size = Size();
-  if (size < 0) return false;
-  out.resize(std::size_t(size));
-  return size == 0 || ReadAt(0, out.data(), out.size());
+  return Transfer(ReadFile, H(handle_), offset, static_cast<char*>(data), size,
+                  OutputTraffic().bytesRead);
 }
 
 bool RawFile::WriteAt(std::int64_t offset, const void* data, std::size_t size) {
-  const char* p = static_cast<const char*>(data);
-  while (size > 0) {
-    OVERLAPPED at{};
-    at.Offset = DWORD(std::uint64_t(offset) & 0xFFFFFFFFu);
-    at.OffsetHigh = DWORD(std::uint64_t(offset) >> 32);
-    DWORD want = size > 0x40000000 ? 0x40000000 : DWORD(size);
-    DWORD put = 0;
-    if (!WriteFile(H(handle_), p, want, &put, &at) || put == 0) return false;
-    OutputTraffic().bytesWritten += put;
-    p += put;
-    offset += put;
-    size -= put;
-  }
-  return true;
+  return Transfer(WriteFile, H(handle_), offset, static_cast<const char*>(data), size,
+                  OutputTraffic().bytesWritten);
 }
 
 bool RawFile::Truncate(std::int64_t size) {

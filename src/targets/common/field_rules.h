@@ -1,9 +1,11 @@
 // Field rules that several targets share.
 #pragma once
+#include <array>
 #include <cstring>
 #include <string>
 
 #include "config/settings.h"
+#include "convert/line_builder.h"
 #include "lib/number.h"
 #include "record/field_numbers.h"
 #include "record/record.h"
@@ -32,6 +34,26 @@ inline char* PostcodeBlank(char* value) {
 // the text starts with a digit, else nullptr.
 inline const char* NumberBlank(const char* value) {
   return value[0] >= '0' && value[0] <= '9' ? std::strchr(value, ' ') : nullptr;
+}
+
+// Row 217 of "12345 Town" (PostcodeBlank): the postcode stays, the town
+// goes to `town` for row 220; without a postcode both show the whole text.
+inline void SplitTownOff(char* value, std::array<char, kValueRoom>& town) {
+  char* blank = PostcodeBlank(value);
+  ReplaceValue(town.data(), town.size(), blank ? blank + 1 : value);
+  if (blank) *blank = '\0';
+}
+
+// Row 220 of "12345 Town" (NumberBlank): the town stays, the leading number
+// goes to `number` for row 217 (empty when there is none).
+inline void SplitNumberOff(char* value, std::array<char, kValueRoom>& number) {
+  number[0] = '\0';
+  if (const char* blank = NumberBlank(value)) {
+    const std::size_t length = static_cast<std::size_t>(blank - value);
+    std::memcpy(number.data(), value, length);
+    number[length] = '\0';
+    std::memmove(value, blank + 1, std::strlen(blank + 1) + 1);
+  }
 }
 
 }  // namespace zeko

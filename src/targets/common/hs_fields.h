@@ -1,27 +1,23 @@
-// Field rules that the HS and HS3 writers share.
+// Field rules and file handling that the HS and HS3 writers share.
 #pragma once
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <functional>
+#include <string>
 
 #include "convert/line_builder.h"
 #include "lib/number.h"
 #include "lib/text.h"
 #include "record/field_numbers.h"
 #include "record/record.h"
+#include "targets/common/consolidation.h"
 #include "targets/writer.h"
 
 namespace zeko::hs {
-
-using zeko::kValueRoom;
-
-// Copies text into a buffer of `room` bytes, cut to fit.
-inline void CopyText(char* target, const char* source, std::size_t room = kValueRoom) {
-  std::size_t n = strnlen(source, room - 1);
-  std::memmove(target, source, n);
-  target[n] = '\0';
-}
 
 // Tax code: blanks for 0, else "M" (outgoing: DataType 1, 2, 5) or "V"
 // (incoming: DataType 3, 4) and two digits.
@@ -48,36 +44,71 @@ inline int TermsPair(const char* terms, std::size_t at) {
   return std::strlen(terms) > at ? ParseFixedInt(terms + at, 2) : 0;
 }
 
-// The rows that both HS formats fill alike, with the values they hand from
-// one row to a later one.
-class SharedRows {
- public:
+// What the HS and HS3 writers share: the file the target system collects
+// over many runs, the rows both formats fill alike (with the values they
+// hand from one row to a later one), the consolidation and the buffers a
+// line is built in.
+class HsWriterBase : public Writer {
+ protected:
   // Record kind "A" for bookings, "K" customer and "L" supplier addresses.
-  explicit SharedRows(int dataType)
-      : recordKind_{IsBookingData(dataType)          ? 'A'
-                    : dataType == kCustomerAddresses ? 'K'
-                                                     : 'L',
+  explicit HsWriterBase(const RunInfo& run)
+      : Writer(run),
+        groups_(run.consolidation != 0),
+        recordKind_{IsBookingData(run.dataType)          ? 'A'
+                    : run.dataType == kCustomerAddresses ? 'K'
+                                                         : 'L',
                     '\0'} {}
-  // The file existed: only a new file's first line carries the new-file mark.
-  void FileExists() { newFileMark_[0] = ' '; }
-  // The sign row shows the sign of the running amount.
-  void SetNegative(bool negative) { negative_ = negative; }
+
+  // Opens the output; this run's bytes go where `keep` says. True when the
+  // file existed: only a new file's first line carries the new-file mark.
+  bool OpenOutput(const char* openError,
+                  const std::function<std::int64_t(std::FILE*, std::int64_t)>& keep) {
+    sink_.Configure(LineSink::Framing::kTextLine, LineSink::Counting::kByWriter,
+                    run_.settings.oemCharset);
+    if (!sink_.OpenInPlace(run_.outputPath, openError,
+                           "Fehler beim öffnen Outputdatei " + run_.outputPath, keep))
+      return false;
+    newFileMark_[0] = ' ';
+    return true;
+  }
+
+  // The group still held, then this run's closing line and a 0x1A byte.
+  void CloseOutput(const std::string& closingLine) {
+    if (groups_.TakeHeldAtClose()) sink_.Put(groups_.Held(0));
+    sink_.PutRaw(closingLine);
+    sink_.PutRaw("\x1A");
+    sink_.Commit();
+  }
+
+  // Builds the line of `layout` into line_; false when adjust stopped it.
+  template <class Adjust>
+  bool BuildRecord(MapTable layout, const Record& record, Adjust&& adjust) {
+    return !BuildLine(layout, record, line_, work_, adjust);
+  }
+
+  // The amount row shows running amount `amount` with `value` added, without
+  // sign ("%lf"); the sign row shows the sign. Returns the running amount.
+  double RunningAmount(char* value, int amount = 0) {
+    const double total = groups_.AddAmount(value, amount);
+    negative_ = total < 0;
+    FormatFixed(value, std::fabs(total), 0, 6);
+    return total;
+  }
 
   // Rewrites `value` for a shared row; false for a row of the format's own.
   // termsFromCode: the terms rows are derived from the terms code (field 140).
-  bool Adjust(std::uint32_t field, char* value, const Record& record, const RunInfo& run,
-              bool termsFromCode) {
+  bool AdjustShared(std::uint32_t field, char* value, const Record& record, bool termsFromCode) {
     switch (field) {
       case fld::kContraAccount:
       case fld::kAccount:
         // Incoming invoices swap the two accounts.
-        if (run.dataType == kIncomingInvoices)
-          CopyText(value,
-                   record.Value(field == fld::kAccount ? fld::kContraAccount : fld::kAccount));
+        if (run_.dataType == kIncomingInvoices)
+          ReplaceValue(value, kValueRoom,
+                       record.Value(field == fld::kAccount ? fld::kContraAccount : fld::kAccount));
         return true;
-      case fld::kMandant: CopyText(value, run.settings.mandant.c_str()); return true;
-      case fld::kTaxCode: FormatTaxCode(value, run.dataType); return true;
-      case fld::kTermsCode: CopyText(terms_.data(), value); return true;
+      case fld::kMandant: ReplaceValue(value, kValueRoom, run_.settings.mandant.c_str()); return true;
+      case fld::kTaxCode: FormatTaxCode(value, run_.dataType); return true;
+      case fld::kTermsCode: ReplaceValue(terms_.data(), terms_.size(), value); return true;
       case fld::kTermsPercent:
         if (termsFromCode) FormatFixed(value, TermsPair(terms_.data(), 2) / 10.0, 0, 6);  // "%lf"
         return true;
@@ -92,17 +123,21 @@ class SharedRows {
       case fld::kTwoDigits230: FormatTwoDigits(value); return true;
       case fld::kDate146:
       case fld::kDate147:
-        if (value[0] == '\0') CopyText(value, "00.00.00");
+        if (value[0] == '\0') ReplaceValue(value, kValueRoom, "00.00.00");
         return true;
       case fld::kNewFileMark:
-        CopyText(value, newFileMark_);
+        ReplaceValue(value, kValueRoom, newFileMark_);
         newFileMark_[0] = ' ';
         return true;
-      case fld::kRecordKind: CopyText(value, recordKind_); return true;
-      case fld::kSign: CopyText(value, negative_ ? "-" : "+"); return true;
+      case fld::kRecordKind: ReplaceValue(value, kValueRoom, recordKind_); return true;
+      case fld::kSign: ReplaceValue(value, kValueRoom, negative_ ? "-" : "+"); return true;
       default: return false;
     }
   }
+
+  Consolidation groups_;  // consecutive bookings with equal accounts
+  std::array<char, kValueRoom> work_{};
+  std::array<char, kLineRoom> line_{};
 
  private:
   char recordKind_[2];

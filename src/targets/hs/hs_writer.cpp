@@ -3,17 +3,11 @@
 // with "E"; each run puts its lines where that end line stood and closes
 // with a new end line and a 0x1A byte.
 #include <array>
-#include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <string>
 
-#include "convert/convert.h"
 #include "lib/error.h"
-#include "lib/platform.h"
-#include "output/safe_output.h"
 #include "record/field_numbers.h"
-#include "targets/common/consolidation.h"
 #include "targets/common/field_rules.h"
 #include "targets/common/hs_fields.h"
 #include "targets/hs/hs_layouts.h"
@@ -22,8 +16,7 @@
 namespace zeko {
 namespace {
 
-static_assert(RecordLength(hs::kAddressLayout) + 11 <= kLineRoom);
-static_assert(RecordLength(hs::kBookingLayout) + 11 <= kLineRoom);
+static_assert(FitsLineRoom(hs::kAddressLayout) && FitsLineRoom(hs::kBookingLayout));
 
 // The target system reads the file as a text file whose lines hold at most
 // 254 characters: a longer line counts as several, each of which may be
@@ -63,10 +56,9 @@ std::int64_t FindEndLine(std::FILE* file) {
   }
 }
 
-class HsWriter final : public Writer {
+class HsWriter final : public hs::HsWriterBase {
  public:
-  explicit HsWriter(const RunInfo& run)
-      : Writer(run), shared_(run.dataType), groups_(run.consolidation != 0) {
+  explicit HsWriter(const RunInfo& run) : HsWriterBase(run) {
     if (IsBookingData(run.dataType)) {
       table_ = hs::kBookingLayout;
       endWidth_ = hs::kBookingEndWidth;
@@ -81,94 +73,53 @@ class HsWriter final : public Writer {
   void Close() override;
 
  private:
-  void BuildRecord(const Record& record);
   void AdjustField(std::uint32_t field, char* value, const Record& record);
 
   // Empty for a DataType this target does not serve: nothing is written then.
   MapTable table_;
   int endWidth_ = 0;
-  hs::SharedRows shared_;
-
-  std::string endLine_;
-
-  // Per-record values handed from one row to a later one.
-  std::array<char, kValueRoom> splitOff_{};  // leading number of field 220
-
-  Consolidation groups_;  // consecutive bookings with equal accounts
-
-  std::array<char, kValueRoom> work_{};
-  std::array<char, kLineRoom> line_{};
+  // The leading number of field 220, from row 220 to row 217.
+  std::array<char, kValueRoom> splitOff_{};
 };
 
 void HsWriter::Open(const RunInfo&) {
   if (table_.empty()) return;
-  endLine_.assign(std::size_t(endWidth_) + 2, ' ');
-  endLine_.front() = 'E';
-  endLine_.back() = '\n';
-  sink_.Configure(LineSink::Framing::kTextLine, LineSink::Counting::kByWriter,
-                  run_.settings.oemCharset);
   // Everything from the old end line on is written over. A new file starts
   // with its end line; this run's lines take its place at once, so the new
   // content simply starts empty.
-  const bool existed = sink_.OpenInPlace(
-      run_.outputPath, "Fehler beim öffnen Ausgabedatei HS-FIBU",
-      "Fehler beim öffnen Outputdatei " + run_.outputPath, [](std::FILE* file, std::int64_t) {
-        const std::int64_t endLine = FindEndLine(file);
-        if (endLine < 0) ErrorExitText("Keine Endekennung in HS-FIBU Ausgabedatei");
-        return endLine;
-      });
-  if (existed) shared_.FileExists();
+  OpenOutput("Fehler beim öffnen Ausgabedatei HS-FIBU", [](std::FILE* file, std::int64_t) {
+    const std::int64_t endLine = FindEndLine(file);
+    if (endLine < 0) ErrorExitText("Keine Endekennung in HS-FIBU Ausgabedatei");
+    return endLine;
+  });
 }
 
 void HsWriter::Write(const Record& record) {
   if (table_.empty()) return;
   // Every line is built: a group is written at its end whatever its total.
   if (groups_.BeginRecord(record)) sink_.Put(groups_.Held(0));
-  BuildRecord(record);
+  BuildRecord(table_, record, [&](std::uint32_t field, char* value, std::size_t) {
+    AdjustField(field, value, record);
+    return false;
+  });
   groups_.Offer(sink_, line_.data());
   sink_.Tally();
 }
 
 void HsWriter::Close() {
   if (table_.empty()) return;
-  if (groups_.TakeHeldAtClose()) sink_.Put(groups_.Held(0));
-  sink_.PutRaw(endLine_);
-  sink_.PutRaw("\x1A");
-  sink_.Commit();
-  return;
-}
-
-void HsWriter::BuildRecord(const Record& record) {
-  char* at = line_.data();
-  for (const MapEntry& row : table_) {
-    hs::CopyText(work_.data(), record.Value(int(row.field)));
-    AdjustField(row.field, work_.data(), record);
-    ConvertField(at, row, work_.data(), record);
-    at += row.length;
-  }
+  std::string endLine(std::size_t(endWidth_) + 2, ' ');
+  endLine.front() = 'E';
+  endLine.back() = '\n';
+  CloseOutput(endLine);
 }
 
 void HsWriter::AdjustField(std::uint32_t field, char* value, const Record& record) {
-  if (shared_.Adjust(field, value, record, run_, true)) return;
+  if (AdjustShared(field, value, record, true)) return;
   switch (field) {
-    case fld::kAmount: {
-      const double total = groups_.AddAmount(value);
-      shared_.SetNegative(total < 0);
-      FormatFixed(value, std::fabs(total), 0, 6);  // "%lf"
-      break;
-    }
-    case fld::kCity: {
-      // "12345 Town": the postal code goes to its own field.
-      splitOff_[0] = '\0';
-      if (const char* blank = NumberBlank(value)) {
-        std::size_t n = std::size_t(blank - value);
-        std::memcpy(splitOff_.data(), value, n);
-        splitOff_[n] = '\0';
-        std::memmove(value, blank + 1, std::strlen(blank + 1) + 1);
-      }
-      break;
-    }
-    case fld::kPostcode: hs::CopyText(value, splitOff_.data()); break;
+    case fld::kAmount: RunningAmount(value); break;
+    case fld::kCity: SplitNumberOff(value, splitOff_); break;
+    case fld::kPostcode: ReplaceValue(value, kValueRoom, splitOff_.data()); break;
     default: break;
   }
 }

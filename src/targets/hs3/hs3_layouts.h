@@ -9,8 +9,11 @@ namespace zeko::hs3 {
 // Tables are aligned by column by hand.
 // clang-format off
 
-// The rows every booking line starts with.
-inline constexpr auto kBookingHead = std::to_array<MapEntry>({
+// Bookings, rows 1 to 30. From RELEASE 38 on the terms values are texts
+// and the amount is the second one (field 116).
+constexpr std::array<MapEntry, 30> BookingRows(std::uint32_t termsType, std::uint32_t percentType,
+                                               std::uint32_t amountField) {
+  return {{
     // field len type prefix        pos  note
     {  0,  1,  9, "3"},         //   1
     {  0,  2,  9},              //   2  blanks
@@ -24,16 +27,9 @@ inline constexpr auto kBookingHead = std::to_array<MapEntry>({
     {125,  3,  9},              //  51  tax code
     {145,  3,  9, "S"},         //  54  two digits, zero-filled
     {140,  0,  9},              //  57  zero width: takes the terms code
-});
-
-// The terms values: numbers before RELEASE 38, texts from it on.
-constexpr std::array<MapEntry, 3> TermsRows(std::uint32_t type, std::uint32_t percentType) {
-  return {{{143, 3, type},      //  57  net days
-           {142, 3, type},      //  60  discount days
-           {141, 5, percentType}}};  //  63  discount percent
-}
-
-inline constexpr auto kBookingMiddle = std::to_array<MapEntry>({
+    {143,  3, termsType},       //  57  net days
+    {142,  3, termsType},       //  60  discount days
+    {141,  5, percentType},     //  63  discount percent
     {  0,  7,  0},              //  68  the number 0
     {105,  6, 11},              //  75
     {105,  6, 11},              //  81
@@ -45,29 +41,22 @@ inline constexpr auto kBookingMiddle = std::to_array<MapEntry>({
     {110,  7, 12},              // 120  DataType 3: field 120
     {102,  7,  0},              // 127
     {101,  7,  0},              // 134
-});
-
-// The running amount (absolute), its sign, the number 0 and field 290.
-constexpr std::array<MapEntry, 4> AmountRows(std::uint32_t amountField) {
-  return {{{amountField, 12, 15},  // 141
-           {900,  1,  9},          // 153  sign
-           {  0,  7,  0},          // 154  the number 0
-           {290, 15,  9}}};        // 161
+    {amountField, 12, 15},      // 141  running amount, absolute value
+    {900,  1,  9},              // 153  sign
+    {  0,  7,  0},              // 154  the number 0
+    {290, 15,  9},              // 161
+  }};
 }
 
 // Bookings for RELEASE below 38: 30 rows, 175 characters.
-inline constexpr auto kBookingLayout =
-    Join(kBookingHead, TermsRows(0, 15), kBookingMiddle, AmountRows(115));
+inline constexpr auto kBookingLayout = BookingRows(0, 15, 115);
 
-// Bookings for RELEASE 38 and above: 32 rows, 198 characters. The terms
-// values are text here, the amount is the second one (field 116) and the
-// currency code closes the line.
-inline constexpr auto kBookingLayout38 =
-    Join(kBookingHead, TermsRows(9, 9), kBookingMiddle, AmountRows(116),
-         std::to_array<MapEntry>({
-             {  0, 20,  9},     // 176  blanks
-             {191,  3,  9},     // 196  currency code of field 190
-         }));
+// Bookings for RELEASE 38 and above: 32 rows, 198 characters; the currency
+// code closes the line.
+inline constexpr auto kBookingLayout38 = Join(BookingRows(9, 9, 116), std::to_array<MapEntry>({
+    {  0, 20,  9},              // 176  blanks
+    {191,  3,  9},              // 196  currency code of field 190
+}));
 
 // Every address line starts with the same six rows: "2", two blanks, the
 // record kind, the line type digit, MANDANT and the account (field 200).

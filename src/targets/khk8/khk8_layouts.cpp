@@ -55,58 +55,49 @@ constexpr std::array<MapEntry, R * Count> EmptyBlocks(const std::array<BlockRow,
 // Tax columns 0 to 8 of field 117.
 constexpr std::array<BlockRow, 1> kTaxColumn = {{{901, 12, 15}}};
 
-// DataType 1: "RAD8" line, then "RAE8" line.
-constexpr auto kRad8Head = std::to_array<MapEntry>({
-    {  0,  4,  9, "RAD8"},  //  1
-    {920,  1,  9},          //  2 sign code
-    {100, 10,  9},          //  3
-    {105,  6, 11},          //  4
-    {100, 10,  9},          //  5
-    {110,  5, 12},          //  6
-    {180,  5,  9},          //  7
-    {125,  1,  9},          //  8 tax flag
-    {140, 10,  9},          //  9 terms code
-    {115, 12, 15},          // 10 amount
-});                         // 11-19 tax columns
-constexpr auto kRad8Tail = std::to_array<MapEntry>({
-    {  0, 12, 15},          // 20
+// Rows 1 to 20 of both booking layouts, which differ in the record kind
+// and the width of the terms code.
+constexpr auto Head8(const char* kind, std::uint32_t termsWidth) {
+  return Join(std::to_array<MapEntry>({
+                  {  0,  4,  9, kind},    //  1 "RAD8" or "REK8"
+                  {920,  1,  9},          //  2 sign code
+                  {100, 10,  9},          //  3
+                  {105,  6, 11},          //  4
+                  {100, 10,  9},          //  5
+                  {110,  5, 12},          //  6
+                  {180,  5,  9},          //  7
+                  {125,  1,  9},          //  8 tax flag
+                  {140, termsWidth, 9},   //  9 terms code
+                  {115, 12, 15},          // 10 amount
+              }),
+              TaxBlocks(kTaxColumn),      // 11-19 tax columns
+              std::to_array<MapEntry>({
+                  {  0, 12, 15},          // 20
+              }));
+}
+
+// The tax line that follows the header line, from the line break on.
+constexpr auto TaxLine8(const char* kind) {
+  return Join(std::to_array<MapEntry>({
+                  {910,  0,  9},          // line break
+                  {  0,  4,  9, kind},    // "RAE8" or "REE8"
+                  {120,  2,  9},          // characters 2 and 3
+              }),
+              TaxBlocks(kTaxColumn),      // tax columns
+              std::to_array<MapEntry>({
+                  {185,  5,  9},
+              }));
+}
+
+// DataType 1: "RAD8" line (rows 1 to 23), then "RAE8" line (24 to 36).
+constexpr auto kStandardType1 = Join(Head8("RAD8", 10), std::to_array<MapEntry>({
     {400,  3,  0},          // 21
     {410, 12, 15},          // 22
     {  0,  6,  9},          // 23
-    {910,  0,  9},          // 24 line break
-    {  0,  4,  9, "RAE8"},  // 25
-    {120,  2,  9},          // 26 characters 2 and 3
-});                         // 27-35 tax columns
-constexpr auto kRae8Tail = std::to_array<MapEntry>({
-    {185,  5,  9},          // 36
-});
-constexpr auto kStandardType1 =
-    Join(kRad8Head, TaxBlocks(kTaxColumn), kRad8Tail, TaxBlocks(kTaxColumn), kRae8Tail);
+}), TaxLine8("RAE8"));
 
-// DataType 3: "REK8" line, then "REE8" line.
-constexpr auto kRek8Head = std::to_array<MapEntry>({
-    {  0,  4,  9, "REK8"},  //  1
-    {920,  1,  9},          //  2 sign code
-    {100, 10,  9},          //  3
-    {105,  6, 11},          //  4
-    {100, 10,  9},          //  5
-    {110,  5, 12},          //  6
-    {180,  5,  9},          //  7
-    {125,  1,  9},          //  8 tax flag
-    {140,  8,  9},          //  9 terms code
-    {115, 12, 15},          // 10 amount
-});                         // 11-19 tax columns
-constexpr auto kRek8Tail = std::to_array<MapEntry>({
-    {  0, 12, 15},          // 20
-    {910,  0,  9},          // 21 line break
-    {  0,  4,  9, "REE8"},  // 22
-    {120,  2,  9},          // 23 characters 2 and 3
-});                         // 24-32 tax columns
-constexpr auto kRee8Tail = std::to_array<MapEntry>({
-    {185,  5,  9},          // 33
-});
-constexpr auto kStandardType3 =
-    Join(kRek8Head, TaxBlocks(kTaxColumn), kRek8Tail, TaxBlocks(kTaxColumn), kRee8Tail);
+// DataType 3: "REK8" line (rows 1 to 20), then "REE8" line (21 to 33).
+constexpr auto kStandardType3 = Join(Head8("REK8", 8), TaxLine8("REE8"));
 
 // DataType 2: customer address line.
 constexpr auto kStandardType2 = std::to_array<MapEntry>({
@@ -219,83 +210,72 @@ constexpr auto kAdr97Line = std::to_array<MapEntry>({
     {910,  0,  9},          //  9 line break
 });
 
-// DataType 1: "ADR97", "RAD97", "RAE97".
-constexpr auto kRad97Head = std::to_array<MapEntry>({
-    {  0,  5,  9, "RAD97"}, // 10
-    {150, 20,  9},          // 11
-    {100, 10,  9},          // 12
-    {105,  6, 11},          // 13
-    {100, 10,  9},          // 14
-    {  0, 30,  9},          // 15
-    {110,  5, 12},          // 16
-    {180,  5,  9},          // 17
-    {  0,  2,  9},          // 18
-    {  0,  1,  9},          // 19
-    {  0,  2,  9},          // 20
-    {  0,  1,  9},          // 21
-    {140, 15,  9},          // 22 terms code
-    {191,  3,  9},          // 23 currency code
-    {  0,  1,  9},          // 24
-    {  0,  1,  9, "6"},     // 25
-    {  0,  6,  9},          // 26
-    {400,  3,  0},          // 27
-    {411,  9, 15},          // 28
-    {193, 11, 30},          // 29
-    {116, 12, 15},          // 30
-    {118, 12, 15},          // 31
-    {115, 12, 15},          // 32 amount
-    {117, 12, 15},          // 33
-});                         // 34-78 tax blocks 0 to 8
-constexpr auto kRae97Head = std::to_array<MapEntry>({
-    {910,  0,  9},          // 79 line break
-    {  0,  5,  9, "RAE97"}, // 80
-    {120,  2,  9},          // 81 characters 2 and 3
-    {  0,  1,  9},          // 82
-    {  0,  2,  9},          // 83
-    {185,  5,  9},          // 84
-});                         // 85-111 tax blocks 0 to 8
-constexpr auto kRelease2Type1 = Join(kAdr97Line, kRad97Head, TaxBlocks(kRad97Block), kRae97Head,
-                                     TaxBlocks(kRae97Block));
+// The "RAD97" and "REK97" header lines up to the tax blocks. "REK97"
+// carries the sign code (field 920) in its second row where "RAD97" carries
+// field 150, and has no rows for fields 400 and 411; the row numbers are
+// those of "RAD97" in DataType 1.
+template <std::size_t N>
+constexpr auto Header97(const char* kind, MapEntry second,
+                        const std::array<MapEntry, N>& rows400And411) {
+  return Join(std::to_array<MapEntry>({
+                  {  0,  5,  9, kind},    // 10
+                  second,                 // 11
+                  {100, 10,  9},          // 12
+                  {105,  6, 11},          // 13
+                  {100, 10,  9},          // 14
+                  {  0, 30,  9},          // 15
+                  {110,  5, 12},          // 16
+                  {180,  5,  9},          // 17
+                  {  0,  2,  9},          // 18
+                  {  0,  1,  9},          // 19
+                  {  0,  2,  9},          // 20
+                  {  0,  1,  9},          // 21
+                  {140, 15,  9},          // 22 terms code
+                  {191,  3,  9},          // 23 currency code
+                  {  0,  1,  9},          // 24
+                  {  0,  1,  9, "6"},     // 25
+                  {  0,  6,  9},          // 26
+              }),
+              rows400And411,              // 27-28
+              std::to_array<MapEntry>({
+                  {193, 11, 30},          // 29
+                  {116, 12, 15},          // 30
+                  {118, 12, 15},          // 31
+                  {115, 12, 15},          // 32 amount
+                  {117, 12, 15},          // 33
+              }));
+}
 
-// DataType 3: "ADR97", "REK97", "REE97".
-constexpr auto kRek97Head = std::to_array<MapEntry>({
-    {  0,  5,  9, "REK97"}, // 10
-    {920,  1,  9},          // 11 sign code
-    {100, 10,  9},          // 12
-    {105,  6, 11},          // 13
-    {100, 10,  9},          // 14
-    {  0, 30,  9},          // 15
-    {110,  5, 12},          // 16
-    {180,  5,  9},          // 17
-    {  0,  2,  9},          // 18
-    {  0,  1,  9},          // 19
-    {  0,  2,  9},          // 20
-    {  0,  1,  9},          // 21
-    {140, 15,  9},          // 22 terms code
-    {191,  3,  9},          // 23 currency code
-    {  0,  1,  9},          // 24
-    {  0,  1,  9, "6"},     // 25
-    {  0,  6,  9},          // 26
-    {193, 11, 30},          // 27
-    {116, 12, 15},          // 28
-    {118, 12, 15},          // 29
-    {115, 12, 15},          // 30 amount
-    {117, 12, 15},          // 31
-});                         // 32-76 tax blocks 0 to 8, 77-96 four empty blocks
-constexpr auto kRee97Head = std::to_array<MapEntry>({
-    {910,  0,  9},          // 97 line break
-    {  0,  5,  9, "REE97"}, // 98
-    {120,  2,  9},          // 99 characters 2 and 3
-    {  0,  1,  9},          // 100
-    {  0,  2,  9},          // 101
-    {185,  5,  9},          // 102
-});                         // 103-129 tax blocks 0 to 8, 130-141 four empty blocks
+// The tax line's rows in front of its tax blocks.
+constexpr auto TaxLine97(const char* kind) {
+  return std::to_array<MapEntry>({
+      {910,  0,  9},          // line break
+      {  0,  5,  9, kind},    // "RAE97" or "REE97"
+      {120,  2,  9},          // characters 2 and 3
+      {  0,  1,  9},
+      {  0,  2,  9},
+      {185,  5,  9},
+  });
+}
+
+// DataType 1: "ADR97" (rows 1 to 9), "RAD97" (10 to 78), "RAE97" (79 to 111).
+constexpr auto kRelease2Type1 =
+    Join(kAdr97Line,
+         Header97("RAD97", {150, 20, 9}, std::to_array<MapEntry>({
+             {400,  3,  0},   // 27
+             {411,  9, 15},   // 28
+         })),
+         TaxBlocks(kRad97Block), TaxLine97("RAE97"), TaxBlocks(kRae97Block));
+
+// DataType 3: "ADR97" (rows 1 to 9), "REK97" (10 to 96: tax blocks 0 to 8
+// and four empty blocks), "REE97" (97 to 141, the same way).
 constexpr auto kRelease2Type3 =
-    Join(kAdr97Line, kRek97Head, TaxBlocks(kRek97Block), EmptyBlocks<kEmptyBlocks>(kRek97Block),
-         kRee97Head, TaxBlocks(kRee97Block), EmptyBlocks<kEmptyBlocks>(kRee97Block));
+    Join(kAdr97Line, Header97("REK97", {920, 1, 9}, std::array<MapEntry, 0>{}), TaxBlocks(kRek97Block),
+         EmptyBlocks<kEmptyBlocks>(kRek97Block), TaxLine97("REE97"), TaxBlocks(kRee97Block),
+         EmptyBlocks<kEmptyBlocks>(kRee97Block));
 
-// DataType 2: "V97" customer line.
-constexpr auto kRelease2Type2 = std::to_array<MapEntry>({
+// Rows 1 to 10 of both "V97" lines.
+constexpr auto kV97Head = std::to_array<MapEntry>({
     {  0,  3,  9, "V97"},   //  1
     {200,  5, 12},          //  2
     {205, 28,  9},          //  3
@@ -306,6 +286,10 @@ constexpr auto kRelease2Type2 = std::to_array<MapEntry>({
     {265, 20,  9},          //  8
     {266, 20,  9},          //  9
     {252, 28,  9},          // 10
+});
+
+// DataType 2: "V97" customer line.
+constexpr auto kRelease2Type2 = Join(kV97Head, std::to_array<MapEntry>({
     {  0,  4,  9},          // 11
     {  0,  6, 11},          // 12
     {240,  3,  0},          // 13
@@ -348,20 +332,10 @@ constexpr auto kRelease2Type2 = std::to_array<MapEntry>({
     {  0,  8,  9},          // 50
     {  0, 10,  9},          // 51
     {  0, 40,  9},          // 52
-});
+}));
 
 // DataType 4: "V97" supplier line.
-constexpr auto kRelease2Type4 = std::to_array<MapEntry>({
-    {  0,  3,  9, "V97"},   //  1
-    {200,  5, 12},          //  2
-    {205, 28,  9},          //  3
-    {210, 28,  9},          //  4
-    {215, 28,  9},          //  5
-    {  0,  6,  9},          //  6
-    {220, 28,  9},          //  7
-    {265, 20,  9},          //  8
-    {266, 20,  9},          //  9
-    {252, 28,  9},          // 10
+constexpr auto kRelease2Type4 = Join(kV97Head, std::to_array<MapEntry>({
     {  0,  4,  9},          // 11
     {  0,  2,  9},          // 12
     {125,  1,  9},          // 13 tax flag
@@ -400,7 +374,7 @@ constexpr auto kRelease2Type4 = std::to_array<MapEntry>({
     {  0,  9,  9},          // 46
     {  0,  9,  9},          // 47
     {  0, 40,  9},          // 48
-});
+}));
 
 }  // namespace
 

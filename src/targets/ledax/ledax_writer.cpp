@@ -2,7 +2,6 @@
 // booking line for the first file and a supplement line for the second.
 #include <array>
 #include <cmath>
-#include <cstring>
 #include <memory>
 
 #include "convert/convert.h"
@@ -131,16 +130,7 @@ class LedaxWriter final : public Writer {
         ReplaceValue(value, room, start);
         return false;
       }
-      case fld::kCity: {
-        postcode_[0] = '\0';
-        if (const char* blank = NumberBlank(value)) {
-          const std::size_t length = static_cast<std::size_t>(blank - value);
-          std::memcpy(postcode_.data(), value, length);
-          postcode_[length] = '\0';
-          ReplaceValue(value, room, blank + 1);
-        }
-        return false;
-      }
+      case fld::kCity: SplitNumberOff(value, postcode_); return false;
       case fld::kPostcode: ReplaceValue(value, room, postcode_.data()); return false;
       default: return false;
     }

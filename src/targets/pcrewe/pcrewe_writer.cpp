@@ -1,6 +1,5 @@
 // PCREWE: fixed-width lines for the REWE-FIBU bookkeeping system.
 #include <array>
-#include <cstring>
 #include <memory>
 
 #include "convert/convert.h"
@@ -67,17 +66,8 @@ class PcreweWriter final : public Writer {
         FormatFixed(value, total, 0, 6);
         return total == 0.0;
       }
-      case fld::kPostcode: {
-        // The whole text is the city unless a postcode is split off; the
-        // texts are kept whole, however long.
-        if (char* blank = PostcodeBlank(value)) {
-          ReplaceValue(city_.data(), city_.size(), blank + 1);
-          *blank = '\0';
-        } else {
-          ReplaceValue(city_.data(), city_.size(), value);
-        }
-        return false;
-      }
+      // The texts are kept whole, however long.
+      case fld::kPostcode: SplitTownOff(value, city_); return false;
       case fld::kCity: ReplaceValue(value, room, city_.data()); return false;
       default: return false;
     }

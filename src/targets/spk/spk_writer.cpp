@@ -147,22 +147,12 @@ class SpkWriter final : public Writer {
     keptBlz_.reserve(kValueRoom);
     keptKonto_.reserve(kValueRoom);
     if (dataType != 1) return;
-    switch (run.settings.release) {
-      case 2:
-        cLayout_ = kSpkCRecordRelease2;
-        aLayout_ = kSpkARecordEuro;
-        euro_ = true;
-        break;
-      case 1:
-        cLayout_ = kSpkCRecordRelease1;
-        aLayout_ = kSpkARecordEuro;
-        euro_ = true;
-        break;
-      default:
-        cLayout_ = kSpkCRecord;
-        aLayout_ = kSpkARecord;
-        break;
-    }
+    const int release = run.settings.release;
+    euro_ = release == 1 || release == 2;
+    aLayout_ = euro_ ? MapTable(kSpkARecordEuro) : MapTable(kSpkARecord);
+    cLayout_ = release == 2   ? MapTable(kSpkCRecordRelease2)
+               : release == 1 ? MapTable(kSpkCRecordRelease1)
+                              : MapTable(kSpkCRecord);
   }
 
   void Open(const RunInfo& run) override;
@@ -323,18 +313,18 @@ void SpkWriter::WriteTrailer() {
   FormatInt(count.data(), sink_.count(), 0, 7);  // "%07ld" of a count
   trailer += count.data();
   std::string number;
+  auto add = [&](std::size_t width, const char* what) {
+    CheckSumWidth(number, width, what);
+    trailer += number;
+  };
   FormatDouble(number, euro_ ? 0.0 : amountSum_, 13, 0, true);  // DM amount sum
-  CheckSumWidth(number, 13, "Summe der Beträge zu groß");
-  trailer += number;
+  add(13, "Summe der Beträge zu groß");
   accountSum_.Format(number, 17, true);
-  CheckSumWidth(number, 17, "Summe der Kontonummern zu groß");
-  trailer += number;
+  add(17, "Summe der Kontonummern zu groß");
   bankCodeSum_.Format(number, 17, true);
-  CheckSumWidth(number, 17, "Summe der Bankleitzahlen zu groß");
-  trailer += number;
+  add(17, "Summe der Bankleitzahlen zu groß");
   FormatDouble(number, euro_ ? amountSum_ : 0.0, 13, 0, true);  // Euro amount sum
-  CheckSumWidth(number, 13, "Summe der Beträge zu groß");
-  trailer += number;
+  add(13, "Summe der Beträge zu groß");
   trailer.append(51, ' ');
   sink_.PutRaw(trailer);
 }
@@ -342,10 +332,7 @@ void SpkWriter::WriteTrailer() {
 void SpkWriter::PlaceholderValue(char letter, long long diskNumber, std::string& value) const {
   const Settings& s = run_.settings;
   switch (letter) {
-    case 'A': {
-      value = run_.outputName;
-      break;
-    }
+    case 'A': value = run_.outputName; break;
     case 'B': value = run_.today; break;
     case 'C': value = std::to_string(diskNumber); break;
     case 'D': value = std::to_string(sink_.count()); break;
