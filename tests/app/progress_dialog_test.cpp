@@ -2,7 +2,7 @@
 // told to show.
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,20 +11,16 @@
 namespace zeko {
 namespace {
 
-std::string Text(const char* what, int n) {
-  std::string s = what;
-  s += std::to_string(n);
-  return s;
-}
+using Shown = std::vector<std::string>;
 
 class RecordingDialog : public CZekoDlg {
  public:
-  std::vector<std::string> shown;
+  Shown shown;
 
  protected:
-  void DoSetCount(int count) override { shown.push_back(Text("count ", count)); }
+  void DoSetCount(int count) override { shown.push_back("count " + std::to_string(count)); }
   void DoSetBar(Bar bar, int percent) override {
-    shown.push_back(Text(bar == kPresortBar ? "presort " : "bar ", percent));
+    shown.push_back((bar == kPresortBar ? "presort " : "bar ") + std::to_string(percent));
   }
   int DoPump() override {
     shown.push_back("pump");
@@ -32,68 +28,55 @@ class RecordingDialog : public CZekoDlg {
   }
 };
 
-using Shown = std::vector<std::string>;
-
-TEST(ProgressDialog, BarNeverSetToZeroOrHundred) {
-  RecordingDialog d;
-  d.SetRange(0, 1000);
-  d.shown.clear();
-  for (std::int64_t p : {5, 10, 995, 1000}) d.Step(0, p);
-  EXPECT_EQ(d.shown, (Shown{"pump", "bar 1", "pump", "bar 99", "pump", "pump"}));
-}
-
-TEST(ProgressDialog, CountShownOnlyWhenItChanges) {
-  RecordingDialog d;
-  d.SetRange(0, 0);
-  EXPECT_EQ(d.shown, (Shown{"count 0", "pump"}));
-  d.shown.clear();
-  d.Step(1, 10);
-  d.Step(1, 20);
-  d.Step(2, 30);
-  // A total of 0 gives no percentage at all.
-  EXPECT_EQ(d.shown, (Shown{"count 1", "pump", "pump", "count 2", "pump"}));
-}
-
-TEST(ProgressDialog, SetRangeShowsItsCountAgain) {
-  RecordingDialog d;
-  d.SetRange(5, 100);
-  d.Step(5, 50);
-  d.shown.clear();
-  d.SetRange(5, 100);  // forgets the last count and percent
-  d.Step(5, 50);
-  EXPECT_EQ(d.shown, (Shown{"count 5", "pump", "bar 50", "pump"}));
-}
-
-TEST(ProgressDialog, PercentageIsTruncatedAfterDividingFirst) {
-  RecordingDialog d;
-  d.SetRange(0, 3);
-  d.Step(0, 2);  // 66.67
-  d.SetRange(0, 100);
-  d.Step(0, 29);  // 29 / 100 * 100.0 is just below 29
-  d.shown.erase(std::remove(d.shown.begin(), d.shown.end(), "pump"), d.shown.end());
-  EXPECT_EQ(d.shown, (Shown{"count 0", "bar 66", "count 0", "bar 28"}));
-}
-
-TEST(ProgressDialog, LastPercentIsSharedByBothBars) {
-  RecordingDialog d;
-  d.SetRange(0, 1000);
-  d.SetPresortRange(1000);
-  d.PresortStep(420);
-  d.Step(1, 425);  // the presort's last percentage: the conversion bar stays
-  d.Step(1, 430);
-  d.shown.erase(std::remove(d.shown.begin(), d.shown.end(), "pump"), d.shown.end());
-  EXPECT_EQ(d.shown, (Shown{"count 0", "presort 42", "count 1", "bar 43"}));
-}
-
-TEST(ProgressDialog, PresortRangeForgetsThePercentButNotTheCount) {
-  RecordingDialog d;
-  d.SetRange(0, 1000);
-  d.Step(3, 500);
-  d.SetPresortRange(1000);
-  d.PresortStep(500);
-  d.Step(3, 500);
-  d.shown.erase(std::remove(d.shown.begin(), d.shown.end(), "pump"), d.shown.end());
-  EXPECT_EQ(d.shown, (Shown{"count 0", "count 3", "bar 50", "presort 50"}));
+TEST(ProgressDialog, ShowsWhatChanged) {
+  const struct {
+    const char* what;
+    std::function<void(CZekoDlg&)> calls;
+    Shown want;
+  } cases[] = {
+      {"the bar is never set to 0 or 100 %",
+       [](CZekoDlg& d) {
+         d.SetRange(0, 1000);
+         for (std::int64_t p : {5, 10, 995, 1000}) d.Step(0, p);
+       },
+       {"count 0", "pump", "pump", "bar 1", "pump", "bar 99", "pump", "pump"}},
+      {"the count only when it changes; a total of 0 gives no percentage",
+       [](CZekoDlg& d) {
+         d.SetRange(0, 0);
+         d.Step(1, 10), d.Step(1, 20), d.Step(2, 30);
+       },
+       {"count 0", "pump", "count 1", "pump", "pump", "count 2", "pump"}},
+      {"SetRange forgets the last count and percent",
+       [](CZekoDlg& d) {
+         d.SetRange(5, 100), d.Step(5, 50);
+         d.SetRange(5, 100), d.Step(5, 50);
+       },
+       {"count 5", "pump", "bar 50", "pump", "count 5", "pump", "bar 50", "pump"}},
+      {"the percentage is truncated after dividing first",
+       [](CZekoDlg& d) {
+         d.SetRange(0, 3), d.Step(0, 2);     // 66.67
+         d.SetRange(0, 100), d.Step(0, 29);  // 29 / 100 * 100.0 is just below 29
+       },
+       {"count 0", "pump", "bar 66", "pump", "count 0", "pump", "bar 28", "pump"}},
+      {"both bars share the last percentage",
+       [](CZekoDlg& d) {
+         d.SetRange(0, 1000), d.SetPresortRange(1000), d.PresortStep(420);
+         d.Step(1, 425);  // the presort's last percentage: the conversion bar stays
+         d.Step(1, 430);
+       },
+       {"count 0", "pump", "pump", "presort 42", "pump", "count 1", "pump", "bar 43", "pump"}},
+      {"the presort's range forgets the percent but not the count",
+       [](CZekoDlg& d) {
+         d.SetRange(0, 1000), d.Step(3, 500);
+         d.SetPresortRange(1000), d.PresortStep(500), d.Step(3, 500);
+       },
+       {"count 0", "pump", "count 3", "bar 50", "pump", "pump", "presort 50", "pump", "pump"}},
+  };
+  for (const auto& c : cases) {
+    RecordingDialog d;
+    c.calls(d);
+    EXPECT_EQ(d.shown, c.want) << c.what;
+  }
 }
 
 TEST(ProgressDialog, CancelSetsTheRunsFlag) {

@@ -2,15 +2,16 @@
 // Esc comes through a pseudo-terminal, Ctrl-C as a real SIGINT.
 #include "app/terminal_dialog.h"
 
+#include <gtest/gtest.h>
+
 #include <fcntl.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
 #include <csignal>
 #include <cstring>
+#include <functional>
 
 #include "lib/error.h"
 #include "support/harness.h"
@@ -36,10 +37,6 @@ int Count(const std::string& text, const std::string& part) {
   int n = 0;
   for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
   return n;
-}
-
-bool EndsWith(const std::string& text, const std::string& end) {
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 // The dialog as last drawn, each line ending in "|".
@@ -131,56 +128,22 @@ TEST_F(TerminalDialogTest, RedrawsAtMostEveryFiftyMilliseconds) {
   d.Close();
 }
 
+// Ctrl-C cancels at the next pump and leaves the handler as it found it;
+// one ignored by the starter stays ignored.
 TEST_F(TerminalDialogTest, CtrlCCancelsAtTheNextPump) {
-  struct sigaction before {};
-  ::sigaction(SIGINT, nullptr, &before);
-  ClockedDialog d(fd_, -1);
-  d.Show("", "", &cancel_, true);
-  std::raise(SIGINT);
-  EXPECT_FALSE(cancel_);  // the run sees it in its next progress call
-  d.PumpMessages();
-  EXPECT_TRUE(cancel_);
-  EXPECT_NE(LastFrame(Screen()).find("Abbruch läuft"), std::string::npos);
-  d.Close();
-  struct sigaction after {};
-  ::sigaction(SIGINT, nullptr, &after);
-  EXPECT_EQ(after.sa_handler, before.sa_handler);
-}
-
-TEST_F(TerminalDialogTest, CtrlCIgnoredByTheStarterStaysIgnored) {
-  ::signal(SIGINT, SIG_IGN);
-  ClockedDialog d(fd_, -1);
-  d.Show("", "", &cancel_, true);
-  std::raise(SIGINT);
-  d.PumpMessages();
-  EXPECT_FALSE(cancel_);
-  d.Close();
-  EXPECT_EQ(::signal(SIGINT, SIG_DFL), SIG_IGN);
-}
-
-TEST_F(TerminalDialogTest, SecondCtrlCEndsTheProcessWithTheTerminalRestored) {
-  EXPECT_EXIT(
-      {
-        ClockedDialog d(fd_, -1);
-        d.Show("", "", &cancel_, true);
-        std::raise(SIGINT);
-        d.PumpMessages();
-        std::raise(SIGINT);
-        std::_Exit(0);
-      },
-      ::testing::KilledBySignal(SIGINT), "");
-  EXPECT_TRUE(EndsWith(Screen(), kErased));
-}
-
-TEST_F(TerminalDialogTest, ExitFromAMacroRestoresTheTerminal) {
-  EXPECT_EXIT(
-      {
-        ClockedDialog d(fd_, -1);
-        d.Show("", "", &cancel_, true);
-        std::exit(3);  // what Lua's os.exit does
-      },
-      ::testing::ExitedWithCode(3), "");
-  EXPECT_TRUE(EndsWith(Screen(), kErased));
+  for (const auto starters : {SIG_DFL, SIG_IGN}) {
+    ::signal(SIGINT, starters);
+    cancel_ = false;
+    ClockedDialog d(fd_, -1);
+    d.Show("", "", &cancel_, true);
+    std::raise(SIGINT);
+    EXPECT_FALSE(cancel_);  // the run sees it in its next progress call
+    d.PumpMessages();
+    EXPECT_EQ(cancel_, starters == SIG_DFL);
+    EXPECT_EQ(LastFrame(Screen()).find("Abbruch läuft") != std::string::npos, cancel_);
+    d.Close();
+    EXPECT_EQ(::signal(SIGINT, SIG_DFL), starters);
+  }
 }
 
 class PtyInput : public TerminalDialogTest {
@@ -234,16 +197,40 @@ TEST_F(PtyInput, EscIgnoredWhenCancelIsDisabled) {
   d.Close();
 }
 
-TEST_F(PtyInput, FatalExitRestoresTheTerminal) {
-  EXPECT_EXIT(
-      {
-        ClockedDialog d(fd_, slave_);
-        d.Show("", "", &cancel_, true);
-        ErrorExit("Fehler in e_write");
-      },
-      ::testing::ExitedWithCode(1), "Fehler in e_write");
-  EXPECT_TRUE(EndsWith(Screen(), kErased));
-  EXPECT_TRUE(Canonical());
+// However the process ends while the dialog shows, the screen and the
+// terminal's line editing are restored.
+TEST_F(PtyInput, EveryWayOutRestoresTheTerminal) {
+  const struct {
+    const char* how;
+    void (*end)(ClockedDialog&);
+    std::function<bool(int)> status;
+    const char* message;
+  } ends[] = {
+      {"a second Ctrl-C",
+       [](ClockedDialog& d) {
+         std::raise(SIGINT);
+         d.PumpMessages();
+         std::raise(SIGINT);
+       },
+       ::testing::KilledBySignal(SIGINT), ""},
+      {"exit from a macro", [](ClockedDialog&) { std::exit(3); },  // what Lua's os.exit does
+       ::testing::ExitedWithCode(3), ""},
+      {"a fatal error", [](ClockedDialog&) { ErrorExit("Fehler in e_write"); },
+       ::testing::ExitedWithCode(1), "Fehler in e_write"},
+  };
+  for (const auto& e : ends) {
+    EXPECT_EXIT(
+        {
+          ClockedDialog d(fd_, slave_);
+          d.Show("", "", &cancel_, true);
+          e.end(d);
+          std::_Exit(0);
+        },
+        e.status, e.message)
+        << e.how;
+    EXPECT_TRUE(EndsWith(Screen(), kErased)) << e.how;
+    EXPECT_TRUE(Canonical()) << e.how;
+  }
 }
 
 }  // namespace

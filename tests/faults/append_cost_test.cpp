@@ -61,15 +61,7 @@ TEST_P(AppendCost, TenRecordsTouchAFewKilobytesOfTheOldContent) {
   std::string names =
       std::string("NAME1=") + c.output + (*c.output2 ? std::string(",") + c.output2 : "");
   WriteFile(work / "fibconf", std::string(c.config) + "PATH=" + dir + "\n" + names + "\n");
-  std::string records;
-  // append(), not "R" + std::string: GCC 12 at -O3 flags the latter with a
-  // false -Wrestrict.
-  for (int i = 1; i <= 10; ++i) {
-    records += Field(10, "1") + Field(15, "0") +
-               Field(100, std::string("R").append(std::to_string(i))) + Field(105, "04.12.2026") +
-               Field(110, "10000") + Field(115, "1190.00") + Field(120, "8400") + "\r\n";
-  }
-  WriteFile(work / "INPUT.$TM", records);
+  WriteFile(work / "INPUT.$TM", Bookings(10));
   std::vector<fs::path> outputs = {work / c.output};
   if (*c.output2) outputs.push_back(work / c.output2);
   std::vector<std::int64_t> allocated;

@@ -17,21 +17,16 @@
 //     failed or killed run) ends with exactly the clean run's files: no
 //     booking twice, none missing, nothing left over.
 // Further tests kill long runs at random moments, fill the disk under
-// them, start two runs on one output at once, and append to a large file.
+// them, and start two runs on one output at once.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
-#include <random>
 #include <csignal>
 #include <cstdlib>
-#include <ctime>
-#include <fcntl.h>
 #include <map>
+#include <random>
 #include <sstream>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "support/harness.h"
 
@@ -39,7 +34,6 @@ namespace zeko::test {
 namespace {
 
 const fs::path kGolden = fs::path(ZEKO_SOURCE_DIR) / "tests" / "golden";
-
 
 // The preload shim: built by CMake where the build provides it, else here,
 // once per test program, with the system's C compiler.
@@ -66,89 +60,15 @@ std::string ShimPath() {
 #endif
 }
 
-struct FaultRun {
-  int code = -1;  // exit code, or 128 + signal
-  std::string err;
-};
-
-// How a run is limited instead of a preloaded fault.
-enum class Limit { kNone, kKilled, kWriteFails };
-
-// Runs the converter in dir with the shim preloaded and the fault settings,
-// or (limit) with its files limited to fileBytes: once a file would grow
-// beyond, the process is killed by SIGXFSZ, or (with the signal ignored)
-// the write fails as on a full disk.
-struct Started {
-  pid_t pid = -1;
-  fs::path errFile;
-};
-
-Started StartWithShim(const fs::path& dir, const std::vector<std::string>& args,
-                      const std::map<std::string, std::string>& env, Limit limit = Limit::kNone,
-                      long fileBytes = 0, const std::string& errName = ".zeko-stderr") {
-  Started started;
-  started.errFile = dir / errName;
-  const fs::path errFile = started.errFile;
-  pid_t pid = fork();
-  if (pid == 0) {
-    if (chdir(dir.c_str()) != 0) _exit(127);
-    setenv("TMPDIR", dir.c_str(), 1);
-    if (limit == Limit::kNone) {
-      setenv("LD_PRELOAD", ShimPath().c_str(), 1);
-      // A sanitizer build wants its runtime first among the libraries.
-      std::string asan = std::getenv("ASAN_OPTIONS") ? std::getenv("ASAN_OPTIONS") : "";
-      setenv("ASAN_OPTIONS", (asan + (asan.empty() ? "" : ":") + "verify_asan_link_order=0").c_str(), 1);
-    } else {
-      std::signal(SIGXFSZ, limit == Limit::kKilled ? SIG_DFL : SIG_IGN);
-      struct rlimit rl = {rlim_t(fileBytes), rlim_t(fileBytes)};
-      setrlimit(RLIMIT_FSIZE, &rl);
-    }
-    for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
-    int e = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    int n = open("/dev/null", O_RDWR);
-    dup2(n, 0);
-    dup2(n, 1);
-    dup2(e, 2);
-    std::vector<char*> argv;
-    std::string exe = ZEKO_EXE;
-    argv.push_back(exe.data());
-    std::vector<std::string> copy = args;
-    for (std::string& a : copy) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    execv(exe.c_str(), argv.data());
-    _exit(127);
-  }
-  started.pid = pid;
-  return started;
-}
-
-// Waits for the run; kills it after killAfterUs microseconds when given.
-FaultRun Wait(const Started& started, long killAfterUs = -1) {
-  FaultRun r;
-  int status = 0;
-  const auto begin = std::chrono::steady_clock::now();
-  for (;;) {
-    if (waitpid(started.pid, &status, WNOHANG) == started.pid) break;
-    const auto elapsed =
-        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - begin).count();
-    if ((killAfterUs >= 0 && elapsed >= killAfterUs) || elapsed > 60000000) {
-      kill(started.pid, SIGKILL);
-      waitpid(started.pid, &status, 0);
-      if (killAfterUs < 0) r.err = "timeout";
-      break;
-    }
-    usleep(killAfterUs >= 0 ? 200 : 1000);
-  }
-  r.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  if (r.err.empty()) r.err = ReadFile(started.errFile);
-  fs::remove(started.errFile);
-  return r;
-}
-
-FaultRun RunWithShim(const fs::path& dir, const std::vector<std::string>& args,
-                     const std::map<std::string, std::string>& env, Limit limit = Limit::kNone,
-                     long fileBytes = 0) {
-  return Wait(StartWithShim(dir, args, env, limit, fileBytes));
+// A run with the shim preloaded and the fault settings given.
+RunOptions WithShim(std::map<std::string, std::string> env = {}) {
+  env["LD_PRELOAD"] = ShimPath();
+  // A sanitizer build wants its runtime first among the libraries.
+  const std::string asan = std::getenv("ASAN_OPTIONS") ? std::getenv("ASAN_OPTIONS") : "";
+  env["ASAN_OPTIONS"] = asan + (asan.empty() ? "" : ":") + "verify_asan_link_order=0";
+  RunOptions options;
+  options.env = env;
+  return options;
 }
 
 using Files = std::map<std::string, std::string>;
@@ -158,10 +78,6 @@ Files Snapshot(const fs::path& dir) {
   for (const auto& e : fs::directory_iterator(dir))
     if (e.is_regular_file()) files[e.path().filename().string()] = ReadFile(e.path());
   return files;
-}
-
-bool EndsWith(const std::string& s, const std::string& end) {
-  return s.size() >= end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
 }
 
 Files WithoutJournals(Files files) {
@@ -235,13 +151,6 @@ bool MessageAllowed(const std::vector<std::string>& allowed, const std::string& 
   return false;
 }
 
-std::vector<std::string> Words(const std::string& text) {
-  std::istringstream in(text);
-  std::vector<std::string> words;
-  for (std::string w; in >> w;) words.push_back(w);
-  return words;
-}
-
 class FaultInjection : public ::testing::TestWithParam<FaultCase> {
  protected:
   void SetUp() override {
@@ -297,8 +206,8 @@ class FaultInjection : public ::testing::TestWithParam<FaultCase> {
 
   // The export run again after a fault ends exactly as the clean run.
   void CheckRerun(const TempDir& work, const Files& clean, const std::string& what) const {
-    FaultRun rerun = RunWithShim(work.path(), args_, {});
-    ASSERT_EQ(rerun.code, 0) << what << ", run again: " << rerun.err;
+    RunResult rerun = RunZeko(work.path(), args_, WithShim());
+    ASSERT_EQ(rerun.exitCode, 0) << what << ", run again: " << rerun.err;
     const Files after = Snapshot(work.path());
     for (const auto& [name, bytes] : clean) {
       auto a = after.find(name);
@@ -328,8 +237,8 @@ TEST_P(FaultInjection, EveryFailingCallKeepsTheData) {
     TempDir work;
     Prepare(work);
     const std::string traceFile = (work / ".fault-trace").string();
-    FaultRun r = RunWithShim(work.path(), args_, {{"ZEKO_FAULT_TRACE", traceFile}});
-    ASSERT_EQ(r.code, 0) << r.err;
+    RunResult r = RunZeko(work.path(), args_, WithShim({{"ZEKO_FAULT_TRACE", traceFile}}));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
     std::istringstream in(ReadFile(traceFile));
     for (std::string line; std::getline(in, line);) {
       std::istringstream words(line);
@@ -355,14 +264,14 @@ TEST_P(FaultInjection, EveryFailingCallKeepsTheData) {
       TempDir work;
       Prepare(work);
       const char* error = (call.kind == "write" || call.kind == "fsync") ? "ENOSPC" : "EACCES";
-      FaultRun r = RunWithShim(work.path(), args_,
-                               {{"ZEKO_FAULT_OP", call.kind},
-                                {"ZEKO_FAULT_AT", std::to_string(call.number)},
-                                {"ZEKO_FAULT_ERRNO", error},
-                                {"ZEKO_FAULT_ACTION", killed ? "kill" : "fail"}});
+      RunResult r = RunZeko(work.path(), args_,
+                            WithShim({{"ZEKO_FAULT_OP", call.kind},
+                                      {"ZEKO_FAULT_AT", std::to_string(call.number)},
+                                      {"ZEKO_FAULT_ERRNO", error},
+                                      {"ZEKO_FAULT_ACTION", killed ? "kill" : "fail"}}));
       ++runs;
       const Files after = Snapshot(work.path());
-      if (r.code == 0 || (killed && !after.count("INPUT.$TM"))) {
+      if (r.exitCode == 0 || (killed && !after.count("INPUT.$TM"))) {
         // A fault the run may shrug off, or a kill after the run deleted its
         // input (it was done): everything is as after the clean run, but
         // for the spent journal, which the next run on the output removes.
@@ -370,9 +279,9 @@ TEST_P(FaultInjection, EveryFailingCallKeepsTheData) {
         continue;
       }
       if (killed) {
-        ASSERT_EQ(r.code, 128 + SIGKILL) << what << ": " << r.err;
+        ASSERT_EQ(r.exitCode, 128 + SIGKILL) << what << ": " << r.err;
       } else {
-        ASSERT_EQ(r.code, 1) << what << ": " << r.err;
+        ASSERT_EQ(r.exitCode, 1) << what << ": " << r.err;
         EXPECT_TRUE(MessageAllowed(messages, r.err)) << what << ": unexpected message: " << r.err;
         CheckAfterFailure(after, input_, what);
       }
@@ -385,65 +294,16 @@ TEST_P(FaultInjection, EveryFailingCallKeepsTheData) {
             << ", unlink " << counts["unlink"] << " calls; " << runs << " faulted runs\n";
 }
 
-// A long run killed (or stopped by a full disk) while its records stream
-// out: the earlier files keep their bytes and the input stays; running the
-// export again gives exactly what the run would have given had nothing
-// happened: no booking twice, none missing.
+// A long run killed or stopped by a full disk while its records stream out,
+// then killed at moments drawn from a fixed seed, before its commit point or
+// after it: the earlier files keep their bytes and the input stays, and
+// running the export again gives exactly what the run would have given had
+// nothing happened: no booking twice, none missing.
 TEST_P(FaultInjection, KilledMidRunThenRerun) {
   // The case's records many times over, so that the output passes the
   // stream buffers several times before the run ends.
   std::string big;
   while (big.size() < 3000000) big += input_;
-
-  auto prepare = [&](const TempDir& work) {
-    Prepare(work);
-    WriteFile(work / "INPUT.$TM", big);
-  };
-  Files clean;
-  {
-    TempDir work;
-    prepare(work);
-    FaultRun r = RunWithShim(work.path(), args_, {});
-    ASSERT_EQ(r.code, 0) << r.err;
-    clean = Snapshot(work.path());
-  }
-  std::size_t earlier = 0;
-  for (const auto& [name, bytes] : before_) earlier = std::max(earlier, bytes.size());
-  std::size_t largest = 0;
-  for (const auto& [name, bytes] : clean) largest = std::max(largest, bytes.size());
-  const long limit = static_cast<long>(earlier) + 100000;
-  ASSERT_GT(largest, std::size_t(2 * limit)) << "the run's output is too small to be cut";
-
-  for (const Limit fault : {Limit::kKilled, Limit::kWriteFails}) {
-    const std::string what = fault == Limit::kKilled ? "killed mid-run" : "disk full mid-run";
-    TempDir work;
-    prepare(work);
-    FaultRun died = RunWithShim(work.path(), args_, {}, fault, limit);
-    if (fault == Limit::kKilled) {
-      ASSERT_EQ(died.code, 128 + SIGXFSZ) << died.err;
-    } else {
-      ASSERT_EQ(died.code, 1) << died.err;
-      EXPECT_EQ(died.err, "Fehler in e_write\n");
-    }
-    const Files after = Snapshot(work.path());
-    if (fault == Limit::kWriteFails) {
-      // Before its commit point: everything exactly as before.
-      CheckAfterFailure(after, big, what);
-      for (const auto& [name, bytes] : after)
-        EXPECT_FALSE(EndsWith(name, ".$JN")) << what << ": " << name << " left";
-    } else {
-      ASSERT_TRUE(after.count("INPUT.$TM")) << what << ": the input file is gone";
-    }
-    CheckRerun(work, clean, what);
-  }
-}
-
-// Runs killed at moments drawn from a fixed seed, each followed by the same
-// export run normally: whether the kill came before the commit point or
-// after it, the files end exactly as after one undisturbed run.
-TEST_P(FaultInjection, KilledAtRandomThenRerun) {
-  std::string big;
-  while (big.size() < 1000000) big += input_;
   auto prepare = [&](const TempDir& work) {
     Prepare(work);
     WriteFile(work / "INPUT.$TM", big);
@@ -454,11 +314,43 @@ TEST_P(FaultInjection, KilledAtRandomThenRerun) {
     TempDir work;
     prepare(work);
     const auto begin = std::chrono::steady_clock::now();
-    FaultRun r = RunWithShim(work.path(), args_, {});
-    duration = long(std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - begin).count());
-    ASSERT_EQ(r.code, 0) << r.err;
+    RunResult r = RunZeko(work.path(), args_);
+    duration = long(std::chrono::duration_cast<std::chrono::microseconds>(
+                        std::chrono::steady_clock::now() - begin)
+                        .count());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
     clean = Snapshot(work.path());
   }
+  std::size_t earlier = 0;
+  for (const auto& [name, bytes] : before_) earlier = std::max(earlier, bytes.size());
+  std::size_t largest = 0;
+  for (const auto& [name, bytes] : clean) largest = std::max(largest, bytes.size());
+  const long limit = static_cast<long>(earlier) + 100000;
+  ASSERT_GT(largest, std::size_t(2 * limit)) << "the run's output is too small to be cut";
+
+  for (const bool kills : {true, false}) {
+    const std::string what = kills ? "killed mid-run" : "disk full mid-run";
+    TempDir work;
+    prepare(work);
+    RunOptions cut;
+    cut.fileLimit = limit;
+    cut.limitKills = kills;
+    RunResult died = RunZeko(work.path(), args_, cut);
+    const Files after = Snapshot(work.path());
+    if (kills) {
+      ASSERT_EQ(died.exitCode, 128 + SIGXFSZ) << died.err;
+      ASSERT_TRUE(after.count("INPUT.$TM")) << what << ": the input file is gone";
+    } else {
+      // Before its commit point: everything exactly as before.
+      ASSERT_EQ(died.exitCode, 1) << died.err;
+      EXPECT_EQ(died.err, "Fehler in e_write\n");
+      CheckAfterFailure(after, big, what);
+      for (const auto& [name, bytes] : after)
+        EXPECT_FALSE(EndsWith(name, ".$JN")) << what << ": " << name << " left";
+    }
+    CheckRerun(work, clean, what);
+  }
+
   std::mt19937 random(20260613);
   int killed = 0;
   for (int round = 0; round < 10; ++round) {
@@ -466,8 +358,8 @@ TEST_P(FaultInjection, KilledAtRandomThenRerun) {
     const std::string what = "killed after " + std::to_string(at) + " us";
     TempDir work;
     prepare(work);
-    FaultRun r = Wait(StartWithShim(work.path(), args_, {}), at);
-    killed += r.code == 128 + SIGKILL;
+    RunResult r = WaitZeko(StartZeko(work.path(), args_), at);
+    killed += r.exitCode == 128 + SIGKILL;
     const Files after = Snapshot(work.path());
     if (!after.count("INPUT.$TM")) {
       // Killed after it deleted its input: the run was done.
@@ -498,18 +390,21 @@ TEST_P(FaultInjection, TwoRunsAtOnce) {
   {
     TempDir work;
     prepare(work);
-    ASSERT_EQ(RunWithShim(work.path(), argsA, {}).code, 0);
-    ASSERT_EQ(RunWithShim(work.path(), argsB, {}).code, 0);
+    ASSERT_EQ(RunZeko(work.path(), argsA).exitCode, 0);
+    ASSERT_EQ(RunZeko(work.path(), argsB).exitCode, 0);
     sequential = Snapshot(work.path());
   }
   for (int pair = 0; pair < 10; ++pair) {
     TempDir work;
     prepare(work);
-    Started a = StartWithShim(work.path(), argsA, {}, Limit::kNone, 0, ".errA");
-    Started b = StartWithShim(work.path(), argsB, {}, Limit::kNone, 0, ".errB");
-    FaultRun ra = Wait(a), rb = Wait(b);
-    ASSERT_EQ(ra.code, 0) << "pair " << pair << ": " << ra.err;
-    ASSERT_EQ(rb.code, 0) << "pair " << pair << ": " << rb.err;
+    RunOptions a, b;
+    a.tag = "A";
+    b.tag = "B";
+    Started startedA = StartZeko(work.path(), argsA, a),
+            startedB = StartZeko(work.path(), argsB, b);
+    RunResult ra = WaitZeko(startedA), rb = WaitZeko(startedB);
+    ASSERT_EQ(ra.exitCode, 0) << "pair " << pair << ": " << ra.err;
+    ASSERT_EQ(rb.exitCode, 0) << "pair " << pair << ": " << rb.err;
     EXPECT_TRUE(Snapshot(work.path()) == sequential) << "pair " << pair << ": not both runs' records";
   }
 }

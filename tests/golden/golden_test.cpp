@@ -33,19 +33,6 @@ std::vector<fs::path> Cases() {
   return cases;
 }
 
-std::string Replace(std::string s, const std::string& from, const std::string& to) {
-  for (std::size_t at = 0; (at = s.find(from, at)) != std::string::npos; at += to.size())
-    s.replace(at, from.size(), to);
-  return s;
-}
-
-std::vector<std::string> Words(const std::string& text) {
-  std::istringstream in(text);
-  std::vector<std::string> words;
-  for (std::string w; in >> w;) words.push_back(w);
-  return words;
-}
-
 // Shows where two byte strings part, with a little context.
 std::string Difference(const std::string& want, const std::string& got) {
   std::size_t i = 0;
@@ -112,9 +99,7 @@ TEST_P(Golden, Run) {
     for (const auto& e : fs::recursive_directory_iterator(c / "expected")) {
       if (!e.is_regular_file()) continue;
       fs::path rel = fs::relative(e.path(), c / "expected");
-      std::string want = ReadFile(e.path());
-      want = Replace(Replace(want, "{TODAY}", TodayLong()), "{TODAY6}", TodayShort());
-      want = Replace(Replace(want, "{ISODATE}", TodayIso()), "{DATE8}", TodayCompact());
+      std::string want = FillToday(ReadFile(e.path()));
       ASSERT_TRUE(fs::exists(work / rel.string())) << rel << " was not written";
       std::string actual = ReadFile(work / rel.string());
       want = FillTime(want, actual);

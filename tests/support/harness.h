@@ -2,7 +2,9 @@
 // running the built executable as the host system starts it.
 #pragma once
 #include <filesystem>
+#include <map>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 namespace zeko::test {
@@ -36,14 +38,44 @@ std::string Field(int number, const std::string& value, int format = 0);
 std::string EncodeRecords(const std::string& readable);
 
 struct RunResult {
-  int exitCode = -1;
+  int exitCode = -1;  // or 128 + the signal that ended the run
   std::string out;
   std::string err;
 };
 
+// How a run is started beyond the usual: "$TMPDIR" and the current directory
+// are the run's directory, stdin is empty, stdout and stderr are captured.
+struct RunOptions {
+  std::map<std::string, std::string> env;  // set for the run
+  long fileLimit = 0;                      // a file may grow to this many bytes (0: no limit) ...
+  bool limitKills = true;                  // ... beyond, SIGXFSZ kills the run, or the write fails
+  std::string tag;                         // tells apart the captures of runs at the same time
+};
+
+struct Started {
+  pid_t pid = -1;
+  fs::path outFile, errFile;
+};
+
+Started StartZeko(const fs::path& dir, const std::vector<std::string>& args,
+                  const RunOptions& options = {});
+// Waits for a started run; kills it after killAfterUs microseconds when given,
+// and after the timeout (then err is "timeout").
+RunResult WaitZeko(const Started& started, long killAfterUs = -1, double timeoutSeconds = 60);
+
 // Runs the zeko executable with the given words in `dir` (also its TMPDIR).
 RunResult RunZeko(const fs::path& dir, const std::vector<std::string>& args,
-                  double timeoutSeconds = 60);
+                  const RunOptions& options = {});
+
+// Record lines of `count` DATAX bookings (data type 1) whose document number,
+// field 100, is "R<n>" for the n-th record.
+std::string Bookings(int count);
+
+bool EndsWith(const std::string& text, const std::string& end);
+std::vector<std::string> Words(const std::string& text);
+std::string Replace(std::string text, const std::string& from, const std::string& to);
+// {TODAY}, {TODAY6}, {ISODATE} and {DATE8} replaced by today's date.
+std::string FillToday(std::string text);
 
 // Today's date in the forms the converter writes it.
 std::string TodayLong();   // dd.mm.yyyy

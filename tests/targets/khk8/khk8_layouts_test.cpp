@@ -2,40 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 
 namespace zeko {
 namespace {
-
-struct LayoutShape {
-  int dataType;
-  bool release2;
-  std::size_t rows;
-  long lineBreaks;
-};
-
-class Khk8LayoutShape : public ::testing::TestWithParam<LayoutShape> {};
-
-TEST_P(Khk8LayoutShape, RowCountAndLines) {
-  const LayoutShape& s = GetParam();
-  const MapTable table = Khk8Layout(s.dataType, s.release2);
-  EXPECT_EQ(table.size(), s.rows);
-  EXPECT_EQ(std::count_if(table.begin(), table.end(),
-                          [](const MapEntry& row) { return row.field == kKhk8LineBreak; }),
-            s.lineBreaks);
-}
-
-INSTANTIATE_TEST_SUITE_P(AllLayouts, Khk8LayoutShape,
-                         ::testing::Values(LayoutShape{1, false, 36, 1}, LayoutShape{2, false, 32, 0},
-                                           LayoutShape{3, false, 33, 1}, LayoutShape{4, false, 28, 0},
-                                           LayoutShape{1, true, 111, 2}, LayoutShape{2, true, 52, 0},
-                                           LayoutShape{3, true, 141, 2}, LayoutShape{4, true, 48, 0}));
-
-TEST(Khk8Layout, NoLayoutForPayments) {
-  EXPECT_TRUE(Khk8Layout(5, false).empty());
-  EXPECT_TRUE(Khk8Layout(5, true).empty());
-}
 
 // The generated tax blocks must land on the row numbers of the import format
 // (1-based row, field, prefix).

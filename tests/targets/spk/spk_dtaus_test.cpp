@@ -183,22 +183,5 @@ TEST_P(SpkDtausTest, EveryRecordReadsBackAndTheSumsAgree) {
 
 INSTANTIATE_TEST_SUITE_P(Releases, SpkDtausTest, ::testing::Values(0, 1, 2));
 
-// The sample in examples/spk runs as its README says.
-TEST(SpkExample, RunsAndReadsBack) {
-  TempDir work;
-  fs::copy(fs::path(ZEKO_SOURCE_DIR) / "examples" / "spk", work.path(),
-           fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-  RunResult run = RunZeko(work.path(), {"/CONFIG:./fibconf", "/TEMP:SAMPLE"});
-  ASSERT_EQ(run.exitCode, 0) << run.err;
-  const Dtaus d = Read(ReadFile(work / "DTAUS0"));
-  ASSERT_EQ(d.c.size(), 3u);
-  EXPECT_EQ(d.count, 3u);
-  EXPECT_EQ(d.euroSum, 181540u);
-  EXPECT_EQ(d.c[0].name.substr(0, 20), "B\x8E" "CKEREI M\x9A" "LLER GMBH");
-  EXPECT_EQ(ReadFile(work / "SPK.NUM"), "42\r\n");
-  EXPECT_NE(ReadFile(work / "BEGLEIT.TXT").find("Diskettennummer:               42\r\n"),
-            std::string::npos);
-}
-
 }  // namespace
 }  // namespace zeko::test
