@@ -193,9 +193,36 @@ constexpr std::uint64_t kPow10[kMaxFixedDecimals + 1] = {
 
 using u128 = unsigned __int128;
 
+// The decimal digits of n written to end just before `end`, from the last
+// and two at a time (quicker than measuring n first for the few digits of
+// an amount); returns where they start.
+char* PutDigitsBefore(char* end, std::uint64_t n) {
+  static constexpr char kPairs[] =
+      "0001020304050607080910111213141516171819202122232425262728293031323334353637383940414243"
+      "4445464748495051525354555657585960616263646566676869707172737475767778798081828384858687"
+      "8889909192939495969798990";
+  for (; n >= 100; n /= 100) {
+    end -= 2;
+    std::memcpy(end, kPairs + 2 * (n % 100), 2);
+  }
+  if (n >= 10) {
+    end -= 2;
+    std::memcpy(end, kPairs + 2 * n, 2);
+  } else {
+    *--end = static_cast<char>('0' + n);
+  }
+  return end;
+}
+
 // Decimal digits of n at p; returns the end.
 char* PutDigits(char* p, u128 n) {
-  if (n <= UINT64_MAX) return std::to_chars(p, p + 20, static_cast<std::uint64_t>(n)).ptr;
+  if (n <= UINT64_MAX) {
+    char digits[20];
+    const char* first = PutDigitsBefore(digits + sizeof digits, static_cast<std::uint64_t>(n));
+    const auto count = static_cast<std::size_t>(digits + sizeof digits - first);
+    std::memcpy(p, first, count);
+    return p + count;
+  }
   // Below 2^117 here, so the high part fits 64 bits.
   const auto high = static_cast<std::uint64_t>(n / kPow10[19]);
   auto low = static_cast<std::uint64_t>(n % kPow10[19]);
@@ -314,14 +341,8 @@ std::size_t FormatFixed(char* out, double x, int width, int decimals) {
     const double magnitude = std::fabs(x);
     const double whole = std::trunc(magnitude);
     const auto q = static_cast<std::uint64_t>(whole) + (magnitude - whole >= 0.5);
-    // Digits from the last, which for amounts of a few digits is quicker
-    // than measuring them first.
     char digits[20];
-    char* first = digits + sizeof digits;
-    for (std::uint64_t rest = q;; rest /= 10) {
-      *--first = static_cast<char>('0' + rest % 10);
-      if (rest < 10) break;
-    }
+    char* first = PutDigitsBefore(digits + sizeof digits, q);
     char* p = out;
     if (std::signbit(x)) *p++ = '-';
     const auto n = static_cast<std::size_t>(digits + sizeof digits - first);

@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <cstring>
+#include <type_traits>
 
 #include "lib/error.h"
 #include "lib/filehandle.h"
@@ -44,27 +45,31 @@ GroupHeader ReadGeneralHeader(std::string_view line, std::size_t at);
 static_assert(std::endian::native == std::endian::little,
               "headers are read as little-endian words");
 
+// True when the header at p is nine digits, which are then read.
+inline bool ReadDigitHeader(const char* p, int& number, int& length, int& format) {
+  std::uint64_t word;
+  std::memcpy(&word, p, 8);
+  constexpr std::uint64_t kHigh = 0xF0F0F0F0F0F0F0F0ull, kThrees = 0x3030303030303030ull;
+  // A byte is a digit when its high half is 3 and adding 6 to it does not
+  // carry out of its low half.
+  if ((word & kHigh) != kThrees || ((word + 0x0606060606060606ull) & kHigh) != kThrees ||
+      static_cast<unsigned>(p[8] - '0') >= 10)
+    return false;
+  // Each byte of pairs is ten times a digit plus the next one.
+  const std::uint64_t d = word - kThrees;
+  const std::uint64_t pairs = d * 10 + (d >> 8);
+  auto byte = [](std::uint64_t v, int i) { return static_cast<int>((v >> (8 * i)) & 0xFF); };
+  number = byte(pairs, 0) * 10 + byte(d, 2);
+  length = byte(pairs, 3) * 10 + byte(d, 5);
+  format = byte(pairs, 6) * 10 + (p[8] - '0');
+  return true;
+}
+
 inline GroupHeader ReadHeader(std::string_view line, std::size_t at) {
-  if (at + 9 <= line.size()) {
-    const char* p = line.data() + at;
-    std::uint64_t word;
-    std::memcpy(&word, p, 8);
-    constexpr std::uint64_t kHigh = 0xF0F0F0F0F0F0F0F0ull, kThrees = 0x3030303030303030ull;
-    // A byte is a digit when its high half is 3 and adding 6 to it does
-    // not carry out of its low half.
-    const bool digits = (word & kHigh) == kThrees &&
-                        ((word + 0x0606060606060606ull) & kHigh) == kThrees &&
-                        static_cast<unsigned>(p[8] - '0') < 10;
-    if (digits) {
-      // Each byte of pairs is ten times a digit plus the next one.
-      const std::uint64_t d = word - kThrees;
-      const std::uint64_t pairs = d * 10 + (d >> 8);
-      auto byte = [](std::uint64_t v, int i) { return static_cast<int>((v >> (8 * i)) & 0xFF); };
-      GroupHeader h{byte(pairs, 0) * 10 + byte(d, 2), byte(pairs, 3) * 10 + byte(d, 5),
-                    byte(pairs, 6) * 10 + (p[8] - '0'), false};
-      h.valid = h.number > 0 && static_cast<std::size_t>(h.length) <= line.size() - at - 9;
-      return h;
-    }
+  GroupHeader h;
+  if (at + 9 <= line.size() && ReadDigitHeader(line.data() + at, h.number, h.length, h.format)) {
+    h.valid = h.number > 0 && static_cast<std::size_t>(h.length) <= line.size() - at - 9;
+    return h;
   }
   return ReadGeneralHeader(line, at);
 }
@@ -150,36 +155,50 @@ int Record::SplitNextLine(SlotOrder order) {
   // Held in locals: the zero bytes written into the line below could alias
   // any member as far as the compiler knows.
   char* const text = line.data();
-  const std::string_view view(text, line.size());
+  const std::size_t size = line.size();
   // A zero byte cuts a value short; lines rarely hold one, so the values are
   // searched for it only when the line has one.
-  const bool zeros = std::memchr(text, '\0', view.size()) != nullptr;
-  std::size_t pos = 0;
-  for (int count = 0;; ++count) {
-    const GroupHeader h = ReadHeader(view, pos);
-    // The header is read: its first byte becomes the end of the value
-    // before it.
-    if (pos < view.size()) text[pos] = '\0';
-    // A damaged group (negative number or length, or a value that runs past
-    // the line) ends the record there; the groups before it stand.
-    if (!h.valid) return count;
-    const int slot = order == SlotOrder::kByPlace ? count : h.number;
-    if (slot >= kSlots) return count;
-    const char* value = text + pos + 9;
-    std::size_t size = static_cast<std::size_t>(h.length);
-    if (zeros) {
-      if (const void* zero = std::memchr(value, '\0', size))
-        size = static_cast<std::size_t>(static_cast<const char*>(zero) - value);
+  const bool zeros = std::memchr(text, '\0', size) != nullptr;
+  // The loop once for each slot order, so that neither is asked per group.
+  auto split = [&](auto byPlace) {
+    std::size_t pos = 0;
+    for (int count = 0;; ++count) {
+      int number, length, format;
+      bool valid;
+      if (pos + 9 <= size && ReadDigitHeader(text + pos, number, length, format)) {
+        valid = number > 0 && static_cast<std::size_t>(length) <= size - pos - 9;
+      } else {
+        const GroupHeader h = ReadGeneralHeader(std::string_view(text, size), pos);
+        number = h.number;
+        length = h.length;
+        format = h.format < 0 ? 0 : h.format;
+        valid = h.valid;
+      }
+      // The header is read: its first byte becomes the end of the value
+      // before it.
+      if (pos < size) text[pos] = '\0';
+      // A damaged group (negative number or length, or a value that runs
+      // past the line) ends the record there; the groups before it stand.
+      if (!valid) return count;
+      const int slot = byPlace ? count : number;
+      if (slot >= kSlots) return count;
+      const char* value = text + pos + 9;
+      std::size_t valueSize = static_cast<std::size_t>(length);
+      if (zeros) {
+        if (const void* zero = std::memchr(value, '\0', valueSize))
+          valueSize = static_cast<std::size_t>(static_cast<const char*>(zero) - value);
+      }
+      Slot& s = slots_[slot];
+      s.value = value;
+      s.length = static_cast<std::uint32_t>(length);
+      s.format = static_cast<std::uint32_t>(format);
+      s.size = static_cast<std::uint16_t>(valueSize);
+      s.where = tag;
+      groups.push_back({number, slot});
+      pos += 9 + static_cast<std::size_t>(length);
     }
-    Slot& s = slots_[slot];
-    s.value = value;
-    s.length = static_cast<std::uint32_t>(h.length);
-    s.format = static_cast<std::uint32_t>(h.format < 0 ? 0 : h.format);
-    s.size = static_cast<std::uint16_t>(size);
-    s.where = tag;
-    groups.push_back({h.number, slot});
-    pos += 9 + static_cast<std::size_t>(h.length);
-  }
+  };
+  return order == SlotOrder::kByPlace ? split(std::true_type{}) : split(std::false_type{});
 }
 
 RecordReader::RecordReader(std::string path, std::size_t lineLimit, SlotOrder order)
