@@ -39,8 +39,9 @@ terminal with file and line, and the run goes on with the next call.
       after the fields of each record; no arguments of its own.
 
   CloseOutput(...)
-      once, after the last record (also after the user cancelled); no
-      arguments of its own.
+      once, after the last record; no arguments of its own. A cancelled
+      run is a failed run (exit code 1): it does not call CloseOutput, and
+      the output the macro wrote so far is not complete.
 
 The values are written as they stand (Windows-1252 bytes from the host),
 separated by ";", in double quotes when they contain ";", a quote or a
