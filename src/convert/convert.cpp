@@ -66,23 +66,88 @@ void ConvertDate(int layout, char* out, char* date) {
 
 namespace {
 
+bool IsDigitChar(char c) { return c >= '0' && c <= '9'; }
+
+// The printed text of a plain decimal number (blanks, a sign, digits with
+// at most one point among them) scaled by 10^shift, with `decimals` places,
+// where that needs no rounding: its digits are then the text's own. Read as
+// a double, scaled and printed exactly, such a number of at most 15 digits
+// gives these very digits, for the double is within a few parts in 10^16
+// of it. Most amounts of an export are of this kind, and this spares
+// reading and printing them through doubles. False where the general way
+// must be taken (more places than are printed, an exponent, more digits).
+bool PlainDecimal(const char* v, int shift, int decimals, bool absolute, char* text, std::size_t& n,
+                  bool& negative, bool& zero) {
+  while (*v == ' ' || (*v >= '\t' && *v <= '\r')) ++v;
+  const bool minus = *v == '-';
+  if (*v == '-' || *v == '+') ++v;
+  const char* const whole = v;
+  while (IsDigitChar(*v)) ++v;
+  const auto wholeDigits = static_cast<std::size_t>(v - whole);
+  const char* fraction = v;
+  std::size_t fractionDigits = 0;
+  if (*v == '.') {
+    fraction = ++v;
+    while (IsDigitChar(*v)) ++v;
+    fractionDigits = static_cast<std::size_t>(v - fraction);
+  }
+  if (*v == 'e' || *v == 'E' || *v == 'd' || *v == 'D') return false;
+  // The scaled number's digits, `places` of them after its point.
+  const auto places = static_cast<std::size_t>(shift + decimals);
+  if (wholeDigits == 0 || fractionDigits > places || wholeDigits + places > 15) return false;
+  const std::size_t length = wholeDigits + places;
+  auto digit = [&](std::size_t i) {
+    if (i < wholeDigits) return whole[i];
+    return i < wholeDigits + fractionDigits ? fraction[i - wholeDigits] : '0';
+  };
+  const auto kept = static_cast<std::size_t>(decimals);
+  std::size_t first = 0;  // leading zeros go, down to one digit before the point
+  while (length - first > kept + 1 && digit(first) == '0') ++first;
+  // Digit by digit: a few of them are quicker so than through copies.
+  char* p = text;
+  if (minus && !absolute) *p++ = '-';  // on a zero too, as printing -0.0 keeps it
+  char any = 0;
+  for (std::size_t i = first; i < length; ++i) {
+    if (i == length - kept) *p++ = '.';
+    const char c = digit(i);
+    any |= static_cast<char>(c - '0');
+    *p++ = c;
+  }
+  zero = any == 0;
+  negative = minus && !zero;
+  n = static_cast<std::size_t>(p - text);
+  return true;
+}
+
 void ConvertNumber(char* out, const MapEntry& row, const char* value) {
   const unsigned code = row.type;
   int w = static_cast<int>(row.length);
-  double x = AtoF(value);
-  if (code == kNumberCents || code == kCentsAbsoluteMarked || code == kCentsLeadingSign ||
-      code == kCentsAbsolute || code == kCentsTrailingSign)
-    x *= 100.0;
-  if (code == kNumberTimes10) x *= 10.0;
-  const bool negative = x < 0;
-  if (row.a && *row.a) x += AtoF(row.a);
+  const bool cents = code == kNumberCents || code == kCentsAbsoluteMarked ||
+                     code == kCentsLeadingSign || code == kCentsAbsolute ||
+                     code == kCentsTrailingSign;
   const int decimals = (code == kNumberTwoDecimals || code == kDecimalComma) ? 2 : 0;
   const bool absolute = code == kCentsAbsoluteMarked || code == kCentsLeadingSign ||
                         code == kCentsAbsolute || code == kCentsTrailingSign;
-  if (absolute) x = std::fabs(x);
   if (code == kCentsTrailingSign) --w;
   char text[kFixedRoom];
-  const std::size_t n = FormatFixed(text, x, 0, decimals);
+  std::size_t n = 0;
+  bool negative = false;
+  bool zero = false;
+  const bool addend = row.a && *row.a;
+  if (addend || !PlainDecimal(value ? value : "",
+                              cents                    ? 2
+                              : code == kNumberTimes10 ? 1
+                                                       : 0,
+                              decimals, absolute, text, n, negative, zero)) {
+    double x = AtoF(value);
+    if (cents) x *= 100.0;
+    if (code == kNumberTimes10) x *= 10.0;
+    negative = x < 0;
+    if (addend) x += AtoF(row.a);
+    if (absolute) x = std::fabs(x);
+    n = FormatFixed(text, x, 0, decimals);
+    zero = x == 0.0;
+  }
   if (code == kDecimalComma)
     if (char* dot = static_cast<char*>(std::memchr(text, '.', n))) *dot = ',';
   if (w < 0) w = 0;
@@ -104,7 +169,7 @@ void ConvertNumber(char* out, const MapEntry& row, const char* value) {
     out[w] = negative ? '-' : '+';
     out[w + 1] = '\0';
   }
-  if (code == kNumberZeroFilledBlankZero && x == 0.0) {
+  if (code == kNumberZeroFilledBlankZero && zero) {
     std::memset(out, ' ', static_cast<std::size_t>(w));
     out[w] = '\0';
   }

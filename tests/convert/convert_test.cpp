@@ -1,9 +1,12 @@
+#include "convert/convert.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 #include <string>
+#include <vector>
 
-#include "convert/convert.h"
 #include "record/record.h"
 
 namespace zeko {
@@ -94,19 +97,95 @@ TEST(ConvertField, EveryTypeCode) {
   };
   Record fields;
   for (const Case& c : cases)
-    EXPECT_EQ(Convert(c, fields), c.want) << "code " << c.type << " value " << (c.value ? c.value : "(absent)");
+    EXPECT_EQ(Convert(c, fields), c.want)
+        << "code " << c.type << " value " << (c.value ? c.value : "(absent)");
+}
+
+// Plain decimal texts are printed from their own digits rather than through
+// a double; every number code must give exactly what the double gives. An
+// addend of "-0" adds nothing to any double, -0.0 included, and takes the
+// general way: the two must agree byte for byte.
+TEST(ConvertField, PlainDecimalsAsThroughADouble) {
+  std::vector<std::string> values = {"0",
+                                     "-0",
+                                     "+0",
+                                     "-0.00",
+                                     "007",
+                                     "12",
+                                     "-12",
+                                     " 12",
+                                     "\t-3.5",
+                                     "0.05",
+                                     "0.285",
+                                     "1.005",
+                                     "-1.005",
+                                     "12.5",
+                                     "12.50",
+                                     "12.",
+                                     "-.5",
+                                     "12abc",
+                                     "1.2.3",
+                                     "12e2",
+                                     "12d",
+                                     "1 2",
+                                     "999999999999999",
+                                     "9999999999999.99",
+                                     "99999999999999.9",
+                                     "123456789012345",
+                                     "1234567890123456",
+                                     "-0.01",
+                                     "8719.62",
+                                     "0000000000000012",
+                                     "4.35",
+                                     "-4.35",
+                                     "1.15",
+                                     "2.675",
+                                     "0.5",
+                                     "-0.5",
+                                     "1.25"};
+  std::mt19937_64 random(7);
+  for (int i = 0; i < 3000; ++i) {
+    std::string v = random() % 5 == 0 ? "-" : "";
+    const int whole = 1 + static_cast<int>(random() % 14);
+    for (int d = 0; d < whole; ++d) v.push_back(static_cast<char>('0' + random() % 10));
+    if (random() % 3 != 0) {
+      v.push_back('.');
+      const int places = static_cast<int>(random() % 4);
+      for (int d = 0; d < places; ++d) v.push_back(static_cast<char>('0' + random() % 10));
+    }
+    values.push_back(v);
+  }
+  const unsigned codes[] = {kNumber,
+                            kNumberTimes10,
+                            kNumberCents,
+                            kNumberZeroFilled,
+                            kNumberTwoDecimals,
+                            kNumberZeroFilledBlankZero,
+                            kCentsAbsoluteMarked,
+                            kDecimalComma,
+                            kCentsLeadingSign,
+                            kCentsAbsolute,
+                            kCentsTrailingSign};
+  Record fields;
+  for (const std::string& v : values) {
+    for (unsigned code : codes) {
+      for (unsigned width : {0u, 3u, 8u, 20u}) {
+        const Case plain{code, width, "", v.c_str(), ""};
+        const Case general{code, width, "-0", v.c_str(), ""};
+        ASSERT_EQ(Convert(plain, fields), Convert(general, fields))
+            << "value \"" << v << "\" code " << code << " width " << width;
+      }
+    }
+  }
 }
 
 TEST(ConvertField, SixDecimalsInHundredths) {
   Record fields;
   fields.Set(196, "100", 3, 0);
   const Case cases[] = {
-      {30, 11, "", "1234.5", "  12.345000"},
-      {30, 11, "", "1234", "  12.340000"},
-      {30, 11, "", "12.5", "   0.125000"},
-      {30, 11, "", "5", "   0.050000"},
-      {30, 11, "", "-1234.5", " -12.345000"},
-      {30, 11, "", "-5", "  -0.050000"},
+      {30, 11, "", "1234.5", "  12.345000"},  {30, 11, "", "1234", "  12.340000"},
+      {30, 11, "", "12.5", "   0.125000"},    {30, 11, "", "5", "   0.050000"},
+      {30, 11, "", "-1234.5", " -12.345000"}, {30, 11, "", "-5", "  -0.050000"},
   };
   for (const Case& c : cases) EXPECT_EQ(Convert(c, fields), c.want) << c.value;
 }
@@ -135,15 +214,17 @@ TEST(ConvertField, InvalidCodesEndTheRun) {
   }
   char out[16];
   char date[] = "01.01.2001";
-  EXPECT_EXIT(ConvertDate(17, out, date), ::testing::ExitedWithCode(1), "Fehler in Typenkonvertierung");
+  EXPECT_EXIT(ConvertDate(17, out, date), ::testing::ExitedWithCode(1),
+              "Fehler in Typenkonvertierung");
 }
 
 TEST(ConvertDate, AllLayouts) {
   const struct {
     int layout;
     const char* want;
-  } cases[] = {{10, "24.12.01"}, {11, "241201"}, {12, "24/12/01"}, {13, "20011224"}, {14, "12"},
-               {15, "2412"},     {16, "01"},     {18, "24122001"}, {24, "1201"},     {25, "122001"}};
+  } cases[] = {{10, "24.12.01"}, {11, "241201"}, {12, "24/12/01"}, {13, "20011224"},
+               {14, "12"},       {15, "2412"},   {16, "01"},       {18, "24122001"},
+               {24, "1201"},     {25, "122001"}};
   for (const auto& c : cases) {
     char out[16];
     char date[] = "24.12.2001";
