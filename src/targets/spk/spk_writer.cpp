@@ -167,7 +167,7 @@ class SpkWriter final : public Writer {
   void PrintCoverNote();
   void WriteRecord(std::size_t length);
   void PlaceholderValue(char letter, long long diskNumber, std::string& value) const;
-  long long NextDiskNumber() const;
+  long long NextDiskNumber();
   void WriteSepa();
 
   // Only outgoing invoices have DTAUS layouts; for other kinds of data the
@@ -181,6 +181,12 @@ class SpkWriter final : public Writer {
   // The payment file changes only with the run's commit: a run that fails
   // leaves an existing file exactly as it was.
   SafeOutput file_;  // the SEPA document
+  // SPK.NUM, held from the moment its number is read until the run commits:
+  // a run that reads the number while another holds it waits for the other
+  // to commit, so no two payment files carry the same diskette number.
+  SafeOutput number_;
+  OutputStream* numberOut_ = nullptr;
+  long long diskNumber_ = 0;
   std::array<char, kLineRoom> record_{};
   std::array<char, kValueRoom> value_{};
 
@@ -348,12 +354,20 @@ void SpkWriter::PlaceholderValue(char letter, long long diskNumber, std::string&
   }
 }
 
-long long SpkWriter::NextDiskNumber() const {
+// The number of this run's diskette: the one in SPK.NUM plus one, read once
+// under SPK.NUM's lock.
+long long SpkWriter::NextDiskNumber() {
+  if (numberOut_ != nullptr) return diskNumber_;
+  // Replaced whole: a failed write keeps the old number rather than
+  // leaving an empty file that no later run could count on.
+  const char* const kNotWritable = "Diskettennummer kann nicht geschrieben werden";
+  numberOut_ = &number_.Open(ResolvePath(run_.configDir + "SPK.NUM"), SafeOutput::Mode::kTruncate,
+                             kNotWritable, [kNotWritable] { ErrorExitText(kNotWritable); });
   std::FILE* numberFile = std::fopen(ResolvePath(run_.configDir + "SPK.NUM").c_str(), "rb");
   if (numberFile == nullptr) ErrorExit("Keine Diskettennummer");
-  const long long diskNumber = ReadNumber(numberFile);
+  diskNumber_ = ReadNumber(numberFile) + 1;
   std::fclose(numberFile);
-  return diskNumber + 1;
+  return diskNumber_;
 }
 
 // The document names the diskette number that the cover note will carry,
@@ -380,19 +394,10 @@ void SpkWriter::PrintCoverNote() {
   if (!printer.Open(printerName, std::getenv("PATH"))) ErrorExit("Drucker nicht ansprechbar");
 
   // The diskette number rises with every run that gets this far.
-  const std::string numberPath = ResolvePath(run_.configDir + "SPK.NUM");
   const long long diskNumber = NextDiskNumber();
-  {
-    // Replaced whole: a failed write keeps the old number rather than
-    // leaving an empty file that no later run could count on.
-    const char* const kNotWritable = "Diskettennummer kann nicht geschrieben werden";
-    SafeOutput number;
-    OutputStream& numberOut = number.Open(numberPath, SafeOutput::Mode::kTruncate, kNotWritable,
-                                          [kNotWritable] { ErrorExitText(kNotWritable); });
-    numberOut.Write(std::to_string(diskNumber));
-    numberOut.Putc('\n');
-    number.Commit();
-  }
+  numberOut_->Write(std::to_string(diskNumber));
+  numberOut_->Putc('\n');
+  number_.Commit();
 
   const std::unique_ptr<std::FILE, int (*)(std::FILE*)> formFile(
       std::fopen(ResolvePath(run_.configDir + "SPK.FRM").c_str(), "rb"), &std::fclose);
