@@ -358,13 +358,20 @@ void SpkWriter::PlaceholderValue(char letter, long long diskNumber, std::string&
 // under SPK.NUM's lock.
 long long SpkWriter::NextDiskNumber() {
   if (numberOut_ != nullptr) return diskNumber_;
+  const std::string path = ResolvePath(run_.configDir + "SPK.NUM");
+  auto openNumber = [&path] {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) ErrorExit("Keine Diskettennummer");
+    return file;
+  };
+  // A missing number is told before a folder that cannot take the new one.
+  std::fclose(openNumber());
   // Replaced whole: a failed write keeps the old number rather than
   // leaving an empty file that no later run could count on.
   const char* const kNotWritable = "Diskettennummer kann nicht geschrieben werden";
-  numberOut_ = &number_.Open(ResolvePath(run_.configDir + "SPK.NUM"), SafeOutput::Mode::kTruncate,
-                             kNotWritable, [kNotWritable] { ErrorExitText(kNotWritable); });
-  std::FILE* numberFile = std::fopen(ResolvePath(run_.configDir + "SPK.NUM").c_str(), "rb");
-  if (numberFile == nullptr) ErrorExit("Keine Diskettennummer");
+  numberOut_ = &number_.Open(path, SafeOutput::Mode::kTruncate, kNotWritable,
+                             [kNotWritable] { ErrorExitText(kNotWritable); });
+  std::FILE* numberFile = openNumber();
   diskNumber_ = ReadNumber(numberFile) + 1;
   std::fclose(numberFile);
   return diskNumber_;
