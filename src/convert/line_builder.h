@@ -118,8 +118,7 @@ bool BuildLine(MapTable layout, const Record& fields, std::span<char> out,
 template <class Adjust>
 bool BuildLine(MapTable layout, const Record& fields, std::span<char> out,
                std::span<char, kValueRoom> value, Adjust&& adjust) {
-  FixedFrame frame(out, value);
-  return BuildLine(layout, fields, frame, adjust);
+  return BuildLine(layout, fields, out, value, adjust, [](std::uint32_t) { return true; });
 }
 
 }  // namespace zeko
