@@ -66,8 +66,6 @@ void ConvertDate(int layout, char* out, char* date) {
 
 namespace {
 
-bool IsDigitChar(char c) { return c >= '0' && c <= '9'; }
-
 // The printed text of a plain decimal number (blanks, a sign, digits with
 // at most one point among them) scaled by 10^shift, with `decimals` places,
 // where that needs no rounding: its digits are then the text's own. Read as
@@ -78,17 +76,17 @@ bool IsDigitChar(char c) { return c >= '0' && c <= '9'; }
 // must be taken (more places than are printed, an exponent, more digits).
 bool PlainDecimal(const char* v, int shift, int decimals, bool absolute, char* text, std::size_t& n,
                   bool& negative, bool& zero) {
-  while (*v == ' ' || (*v >= '\t' && *v <= '\r')) ++v;
+  while (IsSpace(*v)) ++v;
   const bool minus = *v == '-';
   if (*v == '-' || *v == '+') ++v;
   const char* const whole = v;
-  while (IsDigitChar(*v)) ++v;
+  while (IsDigit(*v)) ++v;
   const auto wholeDigits = static_cast<std::size_t>(v - whole);
   const char* fraction = v;
   std::size_t fractionDigits = 0;
   if (*v == '.') {
     fraction = ++v;
-    while (IsDigitChar(*v)) ++v;
+    while (IsDigit(*v)) ++v;
     fractionDigits = static_cast<std::size_t>(v - fraction);
   }
   if (*v == 'e' || *v == 'E' || *v == 'd' || *v == 'D') return false;
@@ -125,20 +123,17 @@ void ConvertNumber(char* out, const MapEntry& row, const char* value) {
   const bool cents = code == kNumberCents || code == kCentsAbsoluteMarked ||
                      code == kCentsLeadingSign || code == kCentsAbsolute ||
                      code == kCentsTrailingSign;
+  const int shift = cents ? 2 : code == kNumberTimes10 ? 1 : 0;  // the value times 10^shift
   const int decimals = (code == kNumberTwoDecimals || code == kDecimalComma) ? 2 : 0;
-  const bool absolute = code == kCentsAbsoluteMarked || code == kCentsLeadingSign ||
-                        code == kCentsAbsolute || code == kCentsTrailingSign;
+  const bool absolute = cents && code != kNumberCents;  // the sign goes, or into a mark
   if (code == kCentsTrailingSign) --w;
   char text[kFixedRoom];
   std::size_t n = 0;
   bool negative = false;
   bool zero = false;
   const bool addend = row.a && *row.a;
-  if (addend || !PlainDecimal(value ? value : "",
-                              cents                    ? 2
-                              : code == kNumberTimes10 ? 1
-                                                       : 0,
-                              decimals, absolute, text, n, negative, zero)) {
+  if (addend ||
+      !PlainDecimal(value ? value : "", shift, decimals, absolute, text, n, negative, zero)) {
     double x = AtoF(value);
     if (cents) x *= 100.0;
     if (code == kNumberTimes10) x *= 10.0;

@@ -14,11 +14,6 @@ namespace zeko {
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// White space of the C locale's isspace.
-bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
 // The magnitude of a number too large or too small for a double: infinity
 // when its first significant digit stands before the decimal point once the
 // exponent is applied, else zero.
@@ -341,13 +336,10 @@ std::size_t FormatFixed(char* out, double x, int width, int decimals) {
     const double magnitude = std::fabs(x);
     const double whole = std::trunc(magnitude);
     const auto q = static_cast<std::uint64_t>(whole) + (magnitude - whole >= 0.5);
-    char digits[20];
-    char* first = PutDigitsBefore(digits + sizeof digits, q);
     char* p = out;
     if (std::signbit(x)) *p++ = '-';
-    const auto n = static_cast<std::size_t>(digits + sizeof digits - first);
-    std::memcpy(p, first, n);
-    return Pad(out, static_cast<std::size_t>(p + n - out), width);
+    p = PutDigits(p, q);
+    return Pad(out, static_cast<std::size_t>(p - out), width);
   }
   if (decimals < 0) decimals = 0;
   if (decimals > kMaxFixedDecimals) decimals = kMaxFixedDecimals;

@@ -7,6 +7,11 @@
 
 namespace zeko {
 
+// The characters of numbers as the host runtime reads them: decimal digits,
+// and the white space of the C locale's isspace.
+inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+inline bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
 // atof: optional white space, an optional sign, decimal digits with an
 // optional "." and fraction, and an optional exponent ("e", "E", "d" or "D",
 // an optional sign, digits). Whatever follows is ignored; text without such

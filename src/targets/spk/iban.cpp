@@ -1,9 +1,10 @@
 #include "targets/spk/iban.h"
 
+#include "lib/number.h"
+
 namespace zeko {
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
 bool IsLetter(char c) { return IsUpper(c) || (c >= 'a' && c <= 'z'); }
 
