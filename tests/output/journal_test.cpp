@@ -20,6 +20,9 @@ using test::TempDir;
 using test::WriteFile;
 namespace fs = std::filesystem;
 
+// The line checksum and the input hash of journals written by earlier
+// versions, stated here rather than taken from lib/hash: a change there must
+// not silently stop this version from reading the journals already on disk.
 std::uint64_t Fnv1a(const std::string& bytes) {
   std::uint64_t hash = 0xcbf29ce484222325ull;
   for (unsigned char c : bytes) hash = (hash ^ c) * 0x100000001b3ull;
