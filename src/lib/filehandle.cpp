@@ -28,7 +28,7 @@ void FileHandle::Open(const std::string& path, int, int, bool) {
     file_ = nullptr;
     throw QVTError("not a file: " + path);
   }
-  buf_.resize(kChunk);
+  buf_.resize(kChunk + 1);
   begin_ = end_ = 0;
   eofRead_ = false;
   pos_ = 0;
@@ -48,13 +48,15 @@ void FileHandle::SetDelimiter(const std::string& delimiter) {
 
 bool FileHandle::Fill() {
   if (!file_ || eofRead_) return false;
+  // Lines handed out in place are about to move or be overwritten.
+  if (beforeMove_) beforeMove_();
   if (begin_ > 0) {
     std::memmove(buf_.data(), buf_.data() + begin_, end_ - begin_);
     end_ -= begin_;
     begin_ = 0;
   }
-  if (end_ == buf_.size()) buf_.resize(buf_.size() * 2);
-  std::size_t got = std::fread(buf_.data() + end_, 1, buf_.size() - end_, file_);
+  if (end_ + 1 == buf_.size()) buf_.resize((buf_.size() - 1) * 2 + 1);
+  std::size_t got = std::fread(buf_.data() + end_, 1, buf_.size() - 1 - end_, file_);
   if (got == 0) {
     eofRead_ = true;
     return false;
@@ -64,62 +66,81 @@ bool FileHandle::Fill() {
   return true;
 }
 
-bool FileHandle::Get(std::string& line, std::size_t limit) {
-  line.clear();
-  if (!file_) return false;
+bool FileHandle::FindDelimiter(std::size_t& scan, std::size_t& at) const {
+  const char* base = buf_.data();
   const std::size_t dlen = delimiter_.size();
-  const char first = delimiter_[0];
-  bool any = false;
-  bool overflow = false;
+  while (scan < end_) {
+    const void* hit = std::memchr(base + scan, delimiter_[0], end_ - scan);
+    if (!hit) break;
+    at = static_cast<std::size_t>(static_cast<const char*>(hit) - base);
+    if (at + dlen > end_) {
+      scan = at;  // the delimiter may go on in the next chunk
+      return false;
+    }
+    if (std::memcmp(base + at, delimiter_.data(), dlen) == 0) return true;
+    scan = at + 1;
+  }
+  scan = end_;
+  return false;
+}
+
+bool FileHandle::GetInPlace(char*& text, std::size_t& size, std::size_t limit) {
+  if (!file_) return false;
+  // A line of at most limit + 1 characters is handed out; the caller
+  // rejects a longer one without the whole of it being held.
+  auto deliver = [&](std::size_t lineEnd, std::size_t next) {
+    text = buf_.data() + begin_;
+    size = lineEnd - begin_;
+    if (size > limit) size = limit + 1;
+    pos_ += static_cast<std::int64_t>(next - begin_);
+    begin_ = next;
+    return true;
+  };
+  std::size_t scan = begin_;  // no delimiter starts in [begin_, scan)
   for (;;) {
-    const char* base = buf_.data();
-    std::size_t scan = begin_;
-    while (scan < end_) {
-      const void* hit = std::memchr(base + scan, first, end_ - scan);
-      if (!hit) {
-        scan = end_;
-        break;
-      }
-      std::size_t at = static_cast<const char*>(hit) - base;
-      if (at + dlen > end_) {
-        scan = at;  // delimiter may continue in the next chunk
-        break;
-      }
-      if (std::memcmp(base + at, delimiter_.data(), dlen) == 0) {
-        if (!overflow) line.append(base + begin_, at - begin_);
-        if (line.size() > limit) line.resize(limit + 1);
-        pos_ += static_cast<std::int64_t>(at + dlen - begin_);
-        begin_ = at + dlen;
-        return true;
-      }
-      scan = at + 1;
+    std::size_t at;
+    if (FindDelimiter(scan, at)) return deliver(at, at + delimiter_.size());
+    if (scan - begin_ > limit) {
+      cut_.assign(buf_.data() + begin_, limit + 1);
+      SkipRestOfLine();
+      text = cut_.data();
+      size = cut_.size();
+      return true;
     }
-    // No delimiter in [begin_, scan): keep those bytes, read more.
-    if (scan > begin_) {
-      any = true;
-      if (!overflow) {
-        line.append(base + begin_, scan - begin_);
-        // A line past the limit is only good for being rejected: stop
-        // collecting it so that a damaged file cannot exhaust memory.
-        if (line.size() > limit) {
-          line.resize(limit + 1);
-          overflow = true;
-        }
-      }
-      pos_ += static_cast<std::int64_t>(scan - begin_);
-      begin_ = scan;
-    }
+    const std::size_t moved = begin_;
     if (!Fill()) {
-      if (begin_ < end_) {  // an incomplete delimiter at the very end
-        any = true;
-        if (!overflow) line.append(buf_.data() + begin_, end_ - begin_);
-        if (line.size() > limit) line.resize(limit + 1);
-        pos_ += static_cast<std::int64_t>(end_ - begin_);
-        begin_ = end_;
-      }
-      return any;
+      // The last line, without a delimiter or with only its start.
+      return begin_ < end_ && deliver(end_, end_);
+    }
+    scan -= moved;
+  }
+}
+
+void FileHandle::SkipRestOfLine() {
+  for (;;) {
+    std::size_t scan = begin_, at;
+    const bool found = FindDelimiter(scan, at);
+    const std::size_t next = found ? at + delimiter_.size() : scan;
+    pos_ += static_cast<std::int64_t>(next - begin_);
+    begin_ = next;
+    if (found) return;
+    if (!Fill()) {
+      pos_ += static_cast<std::int64_t>(end_ - begin_);
+      begin_ = end_;
+      return;
     }
   }
+}
+
+bool FileHandle::Get(std::string& line, std::size_t limit) {
+  char* text;
+  std::size_t size;
+  if (!GetInPlace(text, size, limit)) {
+    line.clear();
+    return false;
+  }
+  line.assign(text, size);
+  return true;
 }
 
 bool FileHandle::FEof() const { return !file_ || pos_ >= size_; }

@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -34,6 +35,14 @@ class FileHandle {
   // Lines longer than limit come back cut to limit + 1 characters, so that
   // the caller can reject them without the whole line being held.
   bool Get(std::string& line, std::size_t limit = static_cast<std::size_t>(-1));
+  // The same without a copy: the line's `size` bytes at `text`, inside the
+  // handle's buffer. The caller may change them and the byte behind them
+  // (the delimiter's first byte, or spare room). They stay where they are
+  // until the handle moves or overwrites its buffer, which it announces
+  // first through the call set by OnBufferMove.
+  bool GetInPlace(char*& text, std::size_t& size,
+                  std::size_t limit = static_cast<std::size_t>(-1));
+  void OnBufferMove(std::function<void()> beforeMove) { beforeMove_ = std::move(beforeMove); }
   // Non-zero once the last line has been delivered.
   bool FEof() const;
   void Rewind();
@@ -47,10 +56,20 @@ class FileHandle {
 
  private:
   bool Fill();
+  // Looks for the delimiter from `scan` on: true with its offset in `at`
+  // when one lies whole in the buffer; else false, with `scan` where one
+  // could still start (its first bytes ending the buffer), or the end.
+  bool FindDelimiter(std::size_t& scan, std::size_t& at) const;
+  // The rest of a line longer than limit, read and dropped.
+  void SkipRestOfLine();
   std::FILE* file_ = nullptr;
   std::string delimiter_ = "\r\n";
+  // One byte more than is ever read into it: the byte behind the last line
+  // can take a terminator.
   std::vector<char> buf_;
   std::size_t begin_ = 0, end_ = 0;  // unread bytes in buf_
+  std::string cut_;                  // the start of a line longer than limit
+  std::function<void()> beforeMove_;
   bool eofRead_ = false;             // the file has no more bytes to give
   std::int64_t pos_ = 0;
   std::int64_t size_ = 0;

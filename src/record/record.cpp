@@ -106,7 +106,7 @@ Record::Record() : rooms_(new char[std::size_t(kSlots) * kValueRoom]) {
   }
   // More groups than slots are possible (repeated numbers); a list grows
   // once for such a record and keeps its room.
-  for (auto& groups : groups_) groups.reserve(kSlots);
+  groups_.reserve(kSlots);
 }
 
 void Record::Set(int slot, std::string_view value, std::uint32_t length, std::uint32_t format) {
@@ -115,47 +115,35 @@ void Record::Set(int slot, std::string_view value, std::uint32_t length, std::ui
   // memmove: the value may be this slot's own text.
   std::memmove(Room(slot), value.data(), n);
   Room(slot)[n] = '\0';
-  slots_[slot] = Slot{Room(slot), length, format, static_cast<std::uint16_t>(n), 0};
+  slots_[slot] = Slot{Room(slot), length, format, static_cast<std::uint16_t>(n), false};
 }
 
 void Record::Clear() {
   for (int n = 0; n < kSlots; ++n) Set(n, {}, 0, 0);
-  for (auto& groups : groups_) groups.clear();
+  groups_.clear();
 }
 
-std::string& Record::NextLine() {
-  const int spare = 1 - line_;
-  // The values of that line that no later record replaced move to their
-  // rooms: the next records may still read them.
-  const auto tag = static_cast<std::uint8_t>(spare + 1);
-  for (const FieldGroup& g : groups_[spare]) {
-    Slot& s = slots_[g.slot];
-    if (s.where != tag) continue;
-    char* room = Room(g.slot);
+void Record::Evacuate() {
+  for (int n = 0; n < kSlots; ++n) {
+    Slot& s = slots_[n];
+    if (!s.inLine) continue;
+    char* room = Room(n);
     std::memcpy(room, s.value, s.size);
     room[s.size] = '\0';
     s.value = room;
-    s.where = 0;
+    s.inLine = false;
   }
-  groups_[spare].clear();
-  return lines_[spare];
 }
 
 int Record::Split(std::string_view line, SlotOrder order) {
-  NextLine().assign(line);
-  return SplitNextLine(order);
+  Evacuate();
+  own_.assign(line);
+  return SplitInPlace(own_.data(), own_.size(), order);
 }
 
-int Record::SplitNextLine(SlotOrder order) {
-  const int spare = 1 - line_;
-  line_ = spare;
-  std::string& line = lines_[spare];
-  std::vector<FieldGroup>& groups = groups_[spare];
-  const auto tag = static_cast<std::uint8_t>(spare + 1);
-  // Held in locals: the zero bytes written into the line below could alias
-  // any member as far as the compiler knows.
-  char* const text = line.data();
-  const std::size_t size = line.size();
+int Record::SplitInPlace(char* const text, const std::size_t size, SlotOrder order) {
+  text[size] = '\0';
+  groups_.clear();
   // A zero byte cuts a value short; lines rarely hold one, so the values are
   // searched for it only when the line has one.
   const bool zeros = std::memchr(text, '\0', size) != nullptr;
@@ -193,8 +181,8 @@ int Record::SplitNextLine(SlotOrder order) {
       s.length = static_cast<std::uint32_t>(length);
       s.format = static_cast<std::uint32_t>(format);
       s.size = static_cast<std::uint16_t>(valueSize);
-      s.where = tag;
-      groups.push_back({number, slot});
+      s.inLine = true;
+      groups_.push_back({number, slot});
       pos += 9 + static_cast<std::size_t>(length);
     }
   };
@@ -216,15 +204,20 @@ void RecordReader::Open() {
     ErrorExit("Fehler beim öffnen der Eingabedatei");
   }
   file->SetDelimiter("\r\n");
+  // The record reads its values in the file's buffer; they go to their own
+  // rooms before the buffer moves or goes.
+  file->OnBufferMove([this] { record_.Evacuate(); });
+  record_.Evacuate();
   file_ = std::move(file);
 }
 
 bool RecordReader::Next() {
   if (file_->FEof()) return false;
-  std::string& line = record_.NextLine();
-  if (!file_->Get(line, lineLimit_)) return false;
-  if (line.size() > lineLimit_) ErrorExit("Pufferüberlauf beim Einlesen der Daten");
-  record_.SplitNextLine(order_);
+  char* line;
+  std::size_t size;
+  if (!file_->GetInPlace(line, size, lineLimit_)) return false;
+  if (size > lineLimit_) ErrorExit("Pufferüberlauf beim Einlesen der Daten");
+  record_.SplitInPlace(line, size, order_);
   return true;
 }
 
@@ -241,6 +234,7 @@ bool RecordReader::FirstLineHas(int field) {
 
 void RecordReader::Presort(int field, const PresortProgress& progress) {
   const std::string copyPath = WriteSortedCopy(*file_, path_, field, progress);
+  record_.Evacuate();
   file_.reset();
   if (progress.adoptCopy) {
     progress.adoptCopy(copyPath);
@@ -252,7 +246,10 @@ void RecordReader::Presort(int field, const PresortProgress& progress) {
   Open();
 }
 
-void RecordReader::Close() { file_.reset(); }
+void RecordReader::Close() {
+  record_.Evacuate();
+  file_.reset();
+}
 
 std::optional<InputDigest> RecordReader::Digest() const {
   if (!file_ || sorted_) return std::nullopt;

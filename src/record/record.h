@@ -31,14 +31,13 @@ struct FieldGroup {
 // The fields of the record read last: 1000 slots indexed by field number.
 // Slots are never cleared between records: a slot keeps the last value that
 // any record gave it. A value of the current record is read in place, in the
-// record's own copy of its line (a zero byte put behind it). The record keeps
-// two lines, the current and the one before; before a line is reused for the
-// next record, every slot that still shows a value of it (a field the
-// following record did not give again) is copied into that slot's own room
-// of kValueRoom bytes (a value has at most 999 characters, the length having
-// three digits). So reading a record never allocates, copies no value that
-// the next record gives again, and a view handed out stays valid until the
-// next record is read.
+// line it came in (a zero byte put behind it), wherever the reader keeps
+// that line. Before the reader moves or reuses its buffer, Evacuate copies
+// every value still read from there into its slot's own room of kValueRoom
+// bytes (a value has at most 999 characters, the length having three
+// digits). So reading a record never allocates and copies no value that a
+// later record of the same buffer gives again, and a view handed out stays
+// valid until the next record is read.
 class Record {
  public:
   static constexpr int kSlots = 1000;
@@ -59,14 +58,16 @@ class Record {
   std::uint32_t Length(int n) const { return InRange(n) ? slots_[n].length : 0; }
   std::uint32_t Format(int n) const { return InRange(n) ? slots_[n].format : 0; }
   // The groups of the record read last, in the order of its line.
-  std::span<const FieldGroup> groups() const { return groups_[line_]; }
+  std::span<const FieldGroup> groups() const { return groups_; }
 
   // Splits one record line into the slots. Returns the number of groups.
   int Split(std::string_view line, SlotOrder order = SlotOrder::kByNumber);
-  // The same without copying the line: fill the text that NextLine returns,
-  // then call SplitNextLine.
-  std::string& NextLine();
-  int SplitNextLine(SlotOrder order = SlotOrder::kByNumber);
+  // The same for a line that stays where it is: the record writes zero
+  // bytes into it and at text[size], and reads its values there until
+  // Evacuate.
+  int SplitInPlace(char* text, std::size_t size, SlotOrder order = SlotOrder::kByNumber);
+  // Copies every value still read in a line into its slot's room.
+  void Evacuate();
   // Sets one slot (value cut at its room).
   void Set(int slot, std::string_view value, std::uint32_t length, std::uint32_t format);
   void Clear();
@@ -82,13 +83,11 @@ class Record {
     std::uint32_t length = 0;  // as declared
     std::uint32_t format = 0;
     std::uint16_t size = 0;  // of the value, cut at a zero byte
-    // 0: the value is in the slot's room; 1 + i: in lines_[i].
-    std::uint8_t where = 0;
+    bool inLine = false;     // the value is in a line, not in the slot's room
   };
   Slot slots_[kSlots];
-  std::string lines_[2];
-  std::vector<FieldGroup> groups_[2];  // of the record in lines_[i]
-  int line_ = 0;                       // the current record's line
+  std::string own_;                 // the line that Split copied
+  std::vector<FieldGroup> groups_;  // of the record read last
 };
 
 // Signed decimal number from at most n characters (the record format's rules).
