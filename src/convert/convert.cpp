@@ -73,7 +73,8 @@ namespace {
 // gives these very digits, for the double is within a few parts in 10^16
 // of it. Most amounts of an export are of this kind, and this spares
 // reading and printing them through doubles. False where the general way
-// must be taken (more places than are printed, an exponent, more digits).
+// must be taken (more places than are printed, other than zeros, an
+// exponent, more digits).
 bool PlainDecimal(const char* v, int shift, int decimals, bool absolute, char* text, std::size_t& n,
                   bool& negative, bool& zero) {
   while (IsSpace(*v)) ++v;
@@ -92,6 +93,9 @@ bool PlainDecimal(const char* v, int shift, int decimals, bool absolute, char* t
   if (*v == 'e' || *v == 'E' || *v == 'd' || *v == 'D') return false;
   // The scaled number's digits, `places` of them after its point.
   const auto places = static_cast<std::size_t>(shift + decimals);
+  // Zeros at the end of the fraction change nothing: "2.500000", as the
+  // writers print computed values, is 2.5.
+  while (fractionDigits > places && fraction[fractionDigits - 1] == '0') --fractionDigits;
   if (wholeDigits == 0 || fractionDigits > places || wholeDigits + places > 15) return false;
   const std::size_t length = wholeDigits + places;
   auto digit = [&](std::size_t i) {
