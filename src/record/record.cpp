@@ -104,9 +104,6 @@ Record::Record() : rooms_(new char[std::size_t(kSlots) * kValueRoom]) {
     Room(n)[0] = '\0';
     slots_[n].value = Room(n);
   }
-  // More groups than slots are possible (repeated numbers); a list grows
-  // once for such a record and keeps its room.
-  groups_.reserve(kSlots);
 }
 
 void Record::Set(int slot, std::string_view value, std::uint32_t length, std::uint32_t format) {
@@ -120,7 +117,7 @@ void Record::Set(int slot, std::string_view value, std::uint32_t length, std::ui
 
 void Record::Clear() {
   for (int n = 0; n < kSlots; ++n) Set(n, {}, 0, 0);
-  groups_.clear();
+  groupCount_ = 0;
 }
 
 void Record::Evacuate() {
@@ -143,7 +140,11 @@ int Record::Split(std::string_view line, SlotOrder order) {
 
 int Record::SplitInPlace(char* const text, const std::size_t size, SlotOrder order) {
   text[size] = '\0';
-  groups_.clear();
+  // Room for every group the line can hold (nine bytes each at least), so
+  // that the loop stores them unchecked; the lines of one export are alike,
+  // and the list grows only for a longer one than any before.
+  if (groups_.size() < size / 9 + 1) groups_.resize(size / 9 + 1);
+  FieldGroup* const groups = groups_.data();
   // A zero byte cuts a value short; lines rarely hold one, so the values are
   // searched for it only when the line has one.
   const bool zeros = std::memchr(text, '\0', size) != nullptr;
@@ -163,8 +164,8 @@ int Record::SplitInPlace(char* const text, const std::size_t size, SlotOrder ord
         valid = h.valid;
       }
       // The header is read: its first byte becomes the end of the value
-      // before it.
-      if (pos < size) text[pos] = '\0';
+      // before it (at the line's end, the byte behind it).
+      text[pos] = '\0';
       // A damaged group (negative number or length, or a value that runs
       // past the line) ends the record there; the groups before it stand.
       if (!valid) return count;
@@ -182,11 +183,13 @@ int Record::SplitInPlace(char* const text, const std::size_t size, SlotOrder ord
       s.format = static_cast<std::uint32_t>(format);
       s.size = static_cast<std::uint16_t>(valueSize);
       s.inLine = true;
-      groups_.push_back({number, slot});
+      groups[count] = {number, slot};
       pos += 9 + static_cast<std::size_t>(length);
     }
   };
-  return order == SlotOrder::kByPlace ? split(std::true_type{}) : split(std::false_type{});
+  groupCount_ = static_cast<std::size_t>(order == SlotOrder::kByPlace ? split(std::true_type{})
+                                                                       : split(std::false_type{}));
+  return static_cast<int>(groupCount_);
 }
 
 RecordReader::RecordReader(std::string path, std::size_t lineLimit, SlotOrder order)

@@ -58,7 +58,7 @@ class Record {
   std::uint32_t Length(int n) const { return InRange(n) ? slots_[n].length : 0; }
   std::uint32_t Format(int n) const { return InRange(n) ? slots_[n].format : 0; }
   // The groups of the record read last, in the order of its line.
-  std::span<const FieldGroup> groups() const { return groups_; }
+  std::span<const FieldGroup> groups() const { return {groups_.data(), groupCount_}; }
 
   // Splits one record line into the slots. Returns the number of groups.
   int Split(std::string_view line, SlotOrder order = SlotOrder::kByNumber);
@@ -87,7 +87,8 @@ class Record {
   };
   Slot slots_[kSlots];
   std::string own_;                 // the line that Split copied
-  std::vector<FieldGroup> groups_;  // of the record read last
+  std::vector<FieldGroup> groups_;  // of the record read last: the first groupCount_
+  std::size_t groupCount_ = 0;
 };
 
 // Signed decimal number from at most n characters (the record format's rules).
