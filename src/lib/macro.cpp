@@ -6,6 +6,7 @@
 #include <windows.h>
 #endif
 
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <lua.hpp>
@@ -77,8 +78,13 @@ int MessageHandler(lua_State* lua) {
 }
 
 // Slot of the message handler: it stays at the bottom of the stack for the
-// life of the state. The arguments follow it, argument n at slot 1 + n.
+// life of the state. Above it the texts of small numbers (see
+// SetCmdArgNumber), then the arguments, argument n at slot kNumbersIndex + n.
 constexpr int kHandlerIndex = 1;
+constexpr int kNumbersIndex = 2;
+constexpr int kArgBase = kNumbersIndex;
+// Numbers below this are made into texts once.
+constexpr long kCachedNumbers = 1000;
 
 }  // namespace
 
@@ -119,6 +125,7 @@ MacMacro::MacMacro(const std::string& name, const unsigned char* source, CallMeB
     throw MacroLoadError(what, false);
   }
   lua_settop(lua_, kHandlerIndex);
+  lua_createtable(lua_, static_cast<int>(kCachedNumbers), 0);
 }
 
 MacMacro::~MacMacro() {
@@ -137,17 +144,41 @@ MacFunction MacMacro::FindFunction(const char* name) {
   return MacFunction(int(functions_.size()) - 1);
 }
 
-void MacMacro::SetCmdArg(int n, std::string_view text) {
-  if (n < 1 || n > kMaxArgs) return;
+bool MacMacro::MakeArg(int n) {
+  if (n < 1 || n > kMaxArgs) return false;
   // An argument lives on the stack as a Lua string from the moment it is
   // set, so an argument that stays (the run date, the client) is not made
   // into a Lua string again for every call.
   if (n > argCount_) {
-    if (!lua_checkstack(lua_, n - argCount_ + 4)) return;
+    if (!lua_checkstack(lua_, n - argCount_ + 4)) return false;
     for (; argCount_ < n; ++argCount_) lua_pushliteral(lua_, "");
   }
+  return true;
+}
+
+void MacMacro::SetCmdArg(int n, std::string_view text) {
+  if (!MakeArg(n)) return;
   lua_pushlstring(lua_, text.data(), text.size());
-  lua_replace(lua_, kHandlerIndex + n);
+  lua_replace(lua_, kArgBase + n);
+}
+
+void MacMacro::SetCmdArgNumber(int n, long value) {
+  if (!MakeArg(n)) return;
+  // Field numbers, lengths and formats repeat in every record: their texts
+  // are taken from the table rather than made and looked up again.
+  const bool cached = value >= 0 && value < kCachedNumbers;
+  if (!cached || lua_rawgeti(lua_, kNumbersIndex, value + 1) != LUA_TSTRING) {
+    if (cached) lua_pop(lua_, 1);
+    char text[24];
+    auto [end, ec] = std::to_chars(text, text + sizeof text, value);
+    (void)ec;  // 24 characters hold any long
+    lua_pushlstring(lua_, text, static_cast<std::size_t>(end - text));
+    if (cached) {
+      lua_pushvalue(lua_, -1);
+      lua_rawseti(lua_, kNumbersIndex, value + 1);
+    }
+  }
+  lua_replace(lua_, kArgBase + n);
 }
 
 int MacMacro::ExecAt(MacFunction function) {
@@ -155,7 +186,7 @@ int MacMacro::ExecAt(MacFunction function) {
   const Function& f = functions_[function.index_];
   if (!lua_checkstack(lua_, argCount_ + 2)) return -1;
   lua_rawgeti(lua_, LUA_REGISTRYINDEX, f.ref);
-  for (int i = 1; i <= argCount_; ++i) lua_pushvalue(lua_, kHandlerIndex + i);
+  for (int i = 1; i <= argCount_; ++i) lua_pushvalue(lua_, kArgBase + i);
   int result = 0;
   if (lua_pcall(lua_, argCount_, 1, kHandlerIndex) == LUA_OK) {
     int isInteger = 0;
@@ -170,7 +201,7 @@ int MacMacro::ExecAt(MacFunction function) {
     Report(message);
     result = -1;
   }
-  lua_settop(lua_, kHandlerIndex + argCount_);
+  lua_settop(lua_, kArgBase + argCount_);
   return result;
 }
 

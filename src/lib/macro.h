@@ -61,6 +61,8 @@ class MacMacro {
   // Argument n (from 1) of the function runs that follow; it stays set until
   // it is set again.
   void SetCmdArg(int n, std::string_view text);
+  // The same with the decimal text of value.
+  void SetCmdArgNumber(int n, long value);
 
   // Runs the function with arguments 1 up to the highest one set, as strings
   // (an argument never set is the empty string). Returns the function's
@@ -78,6 +80,9 @@ class MacMacro {
 
  private:
   void Report(const std::string& message);
+  // Makes argument n exist (with those below it); false when n is out of
+  // range or the stack cannot grow.
+  bool MakeArg(int n);
 
   struct Function {
     int ref;           // the function in Lua's registry

@@ -1,7 +1,9 @@
 // SLANG writer: writes nothing itself. Every record is handed, field by
 // field, to the user's output macro, which writes whatever it likes.
-#include <charconv>
+#include <algorithm>
+#include <bitset>
 #include <memory>
+#include <vector>
 
 #include "lib/error.h"
 #include "lib/macro.h"
@@ -29,13 +31,12 @@ class SlangWriter final : public Writer {
   void Close() override;
 
  private:
-  // Argument n as "%d" of value.
-  void SetNumberArg(int n, long value);
-
   MessageReporter reporter_;
   std::unique_ptr<MacMacro> macro_;
   MacFunction openOutput_, startRecord_, processField_, endRecord_, closeOutput_;
-  char number_[24];
+  // The slots that any record gave, in increasing order.
+  std::vector<int> given_;
+  std::bitset<Record::kSlots> isGiven_;
 };
 
 void SlangWriter::Load() {
@@ -60,19 +61,13 @@ void SlangWriter::Load() {
   }
 }
 
-void SlangWriter::SetNumberArg(int n, long value) {
-  auto [end, ec] = std::to_chars(number_, number_ + sizeof number_, value);
-  (void)ec;  // 24 characters hold any long
-  macro_->SetCmdArg(n, std::string_view(number_, std::size_t(end - number_)));
-}
-
 void SlangWriter::Open(const RunInfo&) {
   // The macro opens the file itself; it gets the path as this system
   // resolves it, so a "\" in PATH separates directories for the macro too.
   macro_->SetCmdArg(1, ResolvePath(run_.outputPath));
-  SetNumberArg(2, run_.settings.append);
-  SetNumberArg(3, run_.dataType);
-  SetNumberArg(4, run_.consolidation);
+  macro_->SetCmdArgNumber(2, run_.settings.append);
+  macro_->SetCmdArgNumber(3, run_.dataType);
+  macro_->SetCmdArgNumber(4, run_.consolidation);
   macro_->SetCmdArg(5, run_.settings.mandant);
   macro_->SetCmdArg(6, run_.runDate);
   macro_->ExecAt(openOutput_);
@@ -82,12 +77,20 @@ void SlangWriter::Write(const Record& record) {
   // StartRecord and EndRecord see whatever arguments the calls before them
   // left in place; the macro knows not to rely on them.
   macro_->ExecAt(startRecord_);
-  for (int n = 0; n < Record::kSlots; ++n) {
+  // A slot changes only when a record gives its field, and every record
+  // read passes here: the slots given so far are the only ones that can be
+  // present.
+  for (const FieldGroup& group : record.groups()) {
+    if (isGiven_[static_cast<std::size_t>(group.slot)]) continue;
+    isGiven_.set(static_cast<std::size_t>(group.slot));
+    given_.insert(std::upper_bound(given_.begin(), given_.end(), group.slot), group.slot);
+  }
+  for (const int n : given_) {
     if (!record.Present(n)) continue;
-    SetNumberArg(1, n);
+    macro_->SetCmdArgNumber(1, n);
     macro_->SetCmdArg(2, record.Text(n));
-    SetNumberArg(3, long(record.Length(n)));
-    SetNumberArg(4, long(record.Format(n)));
+    macro_->SetCmdArgNumber(3, long(record.Length(n)));
+    macro_->SetCmdArgNumber(4, long(record.Format(n)));
     macro_->ExecAt(processField_);
   }
   macro_->ExecAt(endRecord_);
