@@ -157,5 +157,40 @@ TEST(MacMacro, MacroHasTheStandardLibraries) {
   EXPECT_EQ(ReadFile(out), "ABC1970\r\n");
 }
 
+// The example macro writes a record's values as one CSV line; it looks
+// for values that need quotes once per record, then quotes each that does.
+TEST(MacMacro, ExampleCsvMacroQuotesTheValuesThatNeedIt) {
+  TempDir dir;
+  const std::string out = (dir / "out.csv").string();
+  MacMacro m((fs::path(ZEKO_SOURCE_DIR) / "examples" / "slang" / "csvout.lua").string());
+  m.SetCmdArg(1, out);
+  m.SetCmdArg(2, "0");
+  m.ExecAt(m.FindFunction("OpenOutput"));
+  const std::vector<std::vector<std::string>> records = {
+      {"1", "plain", ""},
+      {"a;b", "say \"hi\"", "x\ry", "p\nq", "M\xfcller"},
+      {"only"},
+      {"line\nend"},
+      {},
+      {"\"", ";", "after"},
+  };
+  for (const auto& values : records) {
+    m.ExecAt(m.FindFunction("StartRecord"));
+    for (const std::string& value : values) {
+      m.SetCmdArg(2, value);
+      m.ExecAt(m.FindFunction("ProcessField"));
+    }
+    m.ExecAt(m.FindFunction("EndRecord"));
+  }
+  m.ExecAt(m.FindFunction("CloseOutput"));
+  EXPECT_EQ(ReadFile(out),
+            "1;plain;\r\n"
+            "\"a;b\";\"say \"\"hi\"\"\";\"x\ry\";\"p\nq\";M\xfcller\r\n"
+            "only\r\n"
+            "\"line\nend\"\r\n"
+            "\r\n"
+            "\"\"\"\";\";\";after\r\n");
+}
+
 }  // namespace
 }  // namespace zeko::test
