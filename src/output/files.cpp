@@ -14,6 +14,7 @@
 
 #include "lib/error.h"
 #include "lib/platform.h"
+#include "output/raw_file.h"
 
 namespace zeko {
 
@@ -76,7 +77,16 @@ OutputStream::~OutputStream() {
 bool OutputStream::Drain() {
   const std::size_t n = used_;
   used_ = 0;
-  return n == 0 || std::fwrite(buffer_.get(), 1, n, file_) == n;
+  if (n == 0) return true;
+  if (std::fwrite(buffer_.get(), 1, n, file_) != n) return false;
+  // A large output goes to the disk while the run goes on, rather than all
+  // at once in the sync before the commit.
+  unstarted_ += n;
+  if (unstarted_ >= kWritebackStep) {
+    unstarted_ = 0;
+    StartWriteback(file_);
+  }
+  return true;
 }
 
 void OutputStream::Append(const char* data, std::size_t length) {

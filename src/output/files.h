@@ -55,6 +55,9 @@ class OutputStream {
   std::FILE* file_;
   std::unique_ptr<char[]> buffer_;
   std::size_t used_ = 0;
+  // Bytes handed to the file since its writeback was last started.
+  std::size_t unstarted_ = 0;
+  static constexpr std::size_t kWritebackStep = 8 << 20;
 };
 
 // Appends when append is true, else replaces the file.

@@ -192,6 +192,15 @@ bool SyncDirectoryOf(const std::string& path) {
   return ok;
 }
 
+void StartWriteback(std::FILE* stream) {
+#ifdef SYNC_FILE_RANGE_WRITE
+  // A write error of this writeback is reported by the sync at the commit.
+  (void)::sync_file_range(::fileno(stream), 0, 0, SYNC_FILE_RANGE_WRITE);
+#else
+  (void)stream;
+#endif
+}
+
 void DivertStream(std::FILE* stream) {
   const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
   if (null < 0) return;

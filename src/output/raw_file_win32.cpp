@@ -214,6 +214,10 @@ bool SyncDirectoryOf(const std::string& path) {
   return true;
 }
 
+void StartWriteback(std::FILE*) {
+  // The system's lazy writer already writes a large file's pages as it goes.
+}
+
 void DivertStream(std::FILE* stream) {
   const int null = _open("NUL", _O_WRONLY | _O_BINARY);
   if (null < 0) return;
