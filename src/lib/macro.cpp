@@ -79,7 +79,7 @@ int MessageHandler(lua_State* lua) {
 
 // Slot of the message handler: it stays at the bottom of the stack for the
 // life of the state. Above it the texts of small numbers (see
-// SetCmdArgNumber), then the arguments, argument n at slot kNumbersIndex + n.
+// Push), then the arguments, argument n at slot kNumbersIndex + n.
 constexpr int kHandlerIndex = 1;
 constexpr int kNumbersIndex = 2;
 constexpr int kArgBase = kNumbersIndex;
@@ -156,37 +156,50 @@ bool MacMacro::MakeArg(int n) {
   return true;
 }
 
-void MacMacro::SetCmdArg(int n, std::string_view text) {
-  if (!MakeArg(n)) return;
-  lua_pushlstring(lua_, text.data(), text.size());
-  lua_replace(lua_, kArgBase + n);
-}
-
-void MacMacro::SetCmdArgNumber(int n, long value) {
-  if (!MakeArg(n)) return;
+void MacMacro::Push(const MacArg& arg) {
+  if (!arg.isNumber) {
+    lua_pushlstring(lua_, arg.text.data(), arg.text.size());
+    return;
+  }
   // Field numbers, lengths and formats repeat in every record: their texts
   // are taken from the table rather than made and looked up again.
+  const long value = arg.number;
   const bool cached = value >= 0 && value < kCachedNumbers;
-  if (!cached || lua_rawgeti(lua_, kNumbersIndex, value + 1) != LUA_TSTRING) {
-    if (cached) lua_pop(lua_, 1);
-    char text[24];
-    auto [end, ec] = std::to_chars(text, text + sizeof text, value);
-    (void)ec;  // 24 characters hold any long
-    lua_pushlstring(lua_, text, static_cast<std::size_t>(end - text));
-    if (cached) {
-      lua_pushvalue(lua_, -1);
-      lua_rawseti(lua_, kNumbersIndex, value + 1);
-    }
+  if (cached && lua_rawgeti(lua_, kNumbersIndex, value + 1) == LUA_TSTRING) return;
+  if (cached) lua_pop(lua_, 1);
+  char text[24];
+  auto [end, ec] = std::to_chars(text, text + sizeof text, value);
+  (void)ec;  // 24 characters hold any long
+  lua_pushlstring(lua_, text, static_cast<std::size_t>(end - text));
+  if (cached) {
+    lua_pushvalue(lua_, -1);
+    lua_rawseti(lua_, kNumbersIndex, value + 1);
   }
+}
+
+void MacMacro::SetCmdArg(int n, const MacArg& arg) {
+  if (!MakeArg(n)) return;
+  Push(arg);
   lua_replace(lua_, kArgBase + n);
 }
 
-int MacMacro::ExecAt(MacFunction function) {
+int MacMacro::ExecWith(MacFunction function, std::span<const MacArg> first) {
   if (!function || function.index_ >= int(functions_.size())) return 0;
   const Function& f = functions_[function.index_];
+  const int set = static_cast<int>(first.size());
+  if (set > 0 && !MakeArg(set)) return -1;
   if (!lua_checkstack(lua_, argCount_ + 2)) return -1;
   lua_rawgeti(lua_, LUA_REGISTRYINDEX, f.ref);
-  for (int i = 1; i <= argCount_; ++i) lua_pushvalue(lua_, kArgBase + i);
+  // A new argument goes onto the stack once, as the call's argument, and
+  // is copied into its slot from there for the calls after this one.
+  for (int i = 1; i <= argCount_; ++i) {
+    if (i <= set) {
+      Push(first[static_cast<std::size_t>(i - 1)]);
+      lua_copy(lua_, -1, kArgBase + i);
+    } else {
+      lua_pushvalue(lua_, kArgBase + i);
+    }
+  }
   int result = 0;
   if (lua_pcall(lua_, argCount_, 1, kHandlerIndex) == LUA_OK) {
     int isInteger = 0;
@@ -204,6 +217,8 @@ int MacMacro::ExecAt(MacFunction function) {
   lua_settop(lua_, kArgBase + argCount_);
   return result;
 }
+
+int MacMacro::ExecAt(MacFunction function) { return ExecWith(function, {}); }
 
 void MacMacro::Report(const std::string& message) {
   // A macro that fails on every field would otherwise bury the terminal in

@@ -65,9 +65,9 @@ void SlangWriter::Open(const RunInfo&) {
   // The macro opens the file itself; it gets the path as this system
   // resolves it, so a "\" in PATH separates directories for the macro too.
   macro_->SetCmdArg(1, ResolvePath(run_.outputPath));
-  macro_->SetCmdArgNumber(2, run_.settings.append);
-  macro_->SetCmdArgNumber(3, run_.dataType);
-  macro_->SetCmdArgNumber(4, run_.consolidation);
+  macro_->SetCmdArg(2, MacArg::Number(run_.settings.append));
+  macro_->SetCmdArg(3, MacArg::Number(run_.dataType));
+  macro_->SetCmdArg(4, MacArg::Number(run_.consolidation));
   macro_->SetCmdArg(5, run_.settings.mandant);
   macro_->SetCmdArg(6, run_.runDate);
   macro_->ExecAt(openOutput_);
@@ -87,11 +87,9 @@ void SlangWriter::Write(const Record& record) {
   }
   for (const int n : given_) {
     if (!record.Present(n)) continue;
-    macro_->SetCmdArgNumber(1, n);
-    macro_->SetCmdArg(2, record.Text(n));
-    macro_->SetCmdArgNumber(3, long(record.Length(n)));
-    macro_->SetCmdArgNumber(4, long(record.Format(n)));
-    macro_->ExecAt(processField_);
+    const MacArg field[] = {MacArg::Number(n), record.Text(n), MacArg::Number(long(record.Length(n))),
+                            MacArg::Number(long(record.Format(n)))};
+    macro_->ExecWith(processField_, field);
   }
   macro_->ExecAt(endRecord_);
 }

@@ -44,20 +44,24 @@ TEST(MacMacro, PassesArgumentsUpToTheHighestSetAsStrings) {
   m.SetCmdArg(MacMacro::kMaxArgs + 1, "x");
   EXPECT_EQ(m.ExecAt(f), 3);
   // Numbers as their decimal texts, those made once as those made anew.
-  m.SetCmdArgNumber(1, 0);
-  m.SetCmdArgNumber(2, 999);
-  m.SetCmdArgNumber(3, 1000);
-  m.SetCmdArgNumber(4, -5);
+  m.SetCmdArg(1, MacArg::Number(0));
+  m.SetCmdArg(2, MacArg::Number(999));
+  m.SetCmdArg(3, MacArg::Number(1000));
+  m.SetCmdArg(4, MacArg::Number(-5));
   EXPECT_EQ(m.ExecAt(f), 4);
-  m.SetCmdArgNumber(2, 999);
-  m.SetCmdArg(3, "t");
+  // The arguments a call sets stay for the calls after it.
+  const MacArg first[] = {MacArg::Number(999), "t"};
+  EXPECT_EQ(m.ExecWith(f, std::span(first).subspan(1)), 4);
+  EXPECT_EQ(m.ExecWith(f, first), 4);
   EXPECT_EQ(m.ExecAt(f), 4);
   EXPECT_EQ(ReadFile(log),
             "0:\n"
             "3: string[a] string[] string[12]\n"
             "3: string[b] string[] string[12]\n"
             "4: string[0] string[999] string[1000] string[-5]\n"
-            "4: string[0] string[999] string[t] string[-5]\n");
+            "4: string[t] string[999] string[1000] string[-5]\n"
+            "4: string[999] string[t] string[1000] string[-5]\n"
+            "4: string[999] string[t] string[1000] string[-5]\n");
 }
 
 TEST(MacMacro, ResultIsTheIntegerReturned) {
