@@ -78,6 +78,9 @@ namespace {
 bool PlainDecimal(const char* v, int shift, int decimals, bool absolute, char* text, std::size_t& n,
                   bool& negative, bool& zero) {
   while (IsSpace(*v)) ++v;
+  // An empty field reads as 0, as the tax columns that a booking leaves
+  // empty do.
+  if (*v == '\0') v = "0";
   const bool minus = *v == '-';
   if (*v == '-' || *v == '+') ++v;
   const char* const whole = v;

@@ -106,7 +106,11 @@ TEST(ConvertField, EveryTypeCode) {
 // addend of "-0" adds nothing to any double, -0.0 included, and takes the
 // general way: the two must agree byte for byte.
 TEST(ConvertField, PlainDecimalsAsThroughADouble) {
-  std::vector<std::string> values = {"0",
+  std::vector<std::string> values = {"",
+                                     "  ",
+                                     "-",
+                                     " +",
+                                     "0",
                                      "-0",
                                      "+0",
                                      "-0.00",
