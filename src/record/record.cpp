@@ -147,9 +147,10 @@ int Record::SplitInPlace(char* const text, const std::size_t size, SlotOrder ord
   FieldGroup* const groups = groups_.data();
   // A zero byte cuts a value short; lines rarely hold one, so the values are
   // searched for it only when the line has one.
-  const bool zeros = std::memchr(text, '\0', size) != nullptr;
-  // The loop once for each slot order, so that neither is asked per group.
-  auto split = [&](auto byPlace) {
+  const bool hasZeros = std::memchr(text, '\0', size) != nullptr;
+  // The loop once for each slot order and either kind of line, so that
+  // neither is asked per group.
+  auto split = [&](auto byPlace, auto zeros) {
     std::size_t pos = 0;
     for (int count = 0;; ++count) {
       int number, length, format;
@@ -170,7 +171,9 @@ int Record::SplitInPlace(char* const text, const std::size_t size, SlotOrder ord
       // past the line) ends the record there; the groups before it stand.
       if (!valid) return count;
       const int slot = byPlace ? count : number;
-      if (slot >= kSlots) return count;
+      // A number has three digits, so only a place can lie beyond the slots.
+      static_assert(kSlots == 1000);
+      if (byPlace && slot >= kSlots) return count;
       const char* value = text + pos + 9;
       std::size_t valueSize = static_cast<std::size_t>(length);
       if (zeros) {
@@ -187,9 +190,12 @@ int Record::SplitInPlace(char* const text, const std::size_t size, SlotOrder ord
       pos += 9 + static_cast<std::size_t>(length);
     }
   };
-  groupCount_ = static_cast<std::size_t>(order == SlotOrder::kByPlace ? split(std::true_type{})
-                                                                       : split(std::false_type{}));
-  return static_cast<int>(groupCount_);
+  using Yes = std::true_type;
+  using No = std::false_type;
+  const int count = order == SlotOrder::kByPlace ? (hasZeros ? split(Yes{}, Yes{}) : split(Yes{}, No{}))
+                                                 : (hasZeros ? split(No{}, Yes{}) : split(No{}, No{}));
+  groupCount_ = static_cast<std::size_t>(count);
+  return count;
 }
 
 RecordReader::RecordReader(std::string path, std::size_t lineLimit, SlotOrder order)
