@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <system_error>
 #ifdef _WIN32
 #include <io.h>
 
@@ -66,6 +67,7 @@ OutputStream::OutputStream(std::FILE* file)
 }
 
 OutputStream::~OutputStream() {
+  (void)JoinSyncBehind();
   // An explicit Close reports errors; a stream dropped without one (a fatal
   // exit elsewhere) is simply closed.
   if (file_) {
@@ -86,7 +88,28 @@ bool OutputStream::Drain() {
     unstarted_ = 0;
     StartWriteback(file_);
   }
+  unsynced_ += n;
+  if (syncBehind_ && unsynced_ >= kSyncBehindStep && !syncing_) StartSyncBehind();
   return true;
+}
+
+void OutputStream::StartSyncBehind() {
+  if (syncer_.joinable()) syncer_.join();  // done: syncing_ is false
+  unsynced_ = 0;
+  syncing_ = true;
+  try {
+    syncer_ = std::thread([this, fd = ::fileno(file_)] {
+      if (!SyncFileData(fd)) syncFailed_ = true;
+      syncing_ = false;
+    });
+  } catch (const std::system_error&) {
+    syncing_ = false;  // no thread: the sync at the end does it all
+  }
+}
+
+bool OutputStream::JoinSyncBehind() {
+  if (syncer_.joinable()) syncer_.join();
+  return !syncFailed_;
 }
 
 void OutputStream::Append(const char* data, std::size_t length) {
@@ -121,6 +144,7 @@ void OutputStream::Write(const char* data, std::size_t length) {
 void OutputStream::Puts(const char* text) { Write(text, std::strlen(text)); }
 
 void OutputStream::Flush() {
+  if (!JoinSyncBehind()) ErrorExit("Fehler in e_write");
   if (!file_) return;
   if (!Drain() || std::fflush(file_) != 0) ErrorExit("Fehler in e_write");
 }
@@ -129,8 +153,9 @@ void OutputStream::Close() {
   if (!file_) return;
   std::FILE* f = file_;
   const bool drained = Drain();
+  const bool synced = JoinSyncBehind();
   file_ = nullptr;
-  bool bad = !drained || std::ferror(f) != 0;
+  bool bad = !drained || !synced || std::ferror(f) != 0;
   if (std::fclose(f) != 0 || bad) ErrorExit("Fehler in e_write");
 }
 

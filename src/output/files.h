@@ -2,7 +2,9 @@
 #pragma once
 #include <cstddef>
 #include <cstdio>
+#include <atomic>
 #include <memory>
+#include <thread>
 #include <string>
 #include <string_view>
 
@@ -40,6 +42,12 @@ class OutputStream {
   void Putc(char c) { Write(&c, 1); }
   // Bytes as they are, without line-end translation.
   void WriteRaw(const char* data, std::size_t length);
+  // Makes what the stream writes durable as it goes: every so often a
+  // helper thread syncs the file while the run goes on, so that the sync
+  // at the end has little left to wait for. Only for a file that is synced
+  // at the end anyway; a failure of such a sync is reported by Flush or
+  // Close as a write error.
+  void SyncBehind() { syncBehind_ = true; }
   // Hands everything written so far to the system.
   void Flush();
   void Close();
@@ -52,12 +60,23 @@ class OutputStream {
   // Writes out the buffer's bytes; false when the file did not take them all.
   bool Drain();
 
+  void StartSyncBehind();
+  // Waits for the helper's sync; false when one failed.
+  bool JoinSyncBehind();
+
   std::FILE* file_;
   std::unique_ptr<char[]> buffer_;
   std::size_t used_ = 0;
-  // Bytes handed to the file since its writeback was last started.
+  // Bytes handed to the file since its writeback was last started, and
+  // since a helper last synced it.
   std::size_t unstarted_ = 0;
+  std::size_t unsynced_ = 0;
   static constexpr std::size_t kWritebackStep = 8 << 20;
+  static constexpr std::size_t kSyncBehindStep = 32 << 20;
+  bool syncBehind_ = false;
+  std::thread syncer_;
+  std::atomic<bool> syncing_{false};
+  std::atomic<bool> syncFailed_{false};
 };
 
 // Appends when append is true, else replaces the file.

@@ -201,6 +201,13 @@ void StartWriteback(std::FILE* stream) {
 #endif
 }
 
+bool SyncFileData(int fd) {
+  while (::fdatasync(fd) != 0) {
+    if (errno != EINTR) return false;
+  }
+  return true;
+}
+
 void DivertStream(std::FILE* stream) {
   const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
   if (null < 0) return;

@@ -96,6 +96,9 @@ void DivertStream(std::FILE* stream);
 // without waiting for it, so that the sync at the commit finds most of a
 // large output already there. Only a hint: the sync does whatever it left.
 void StartWriteback(std::FILE* stream);
+// Makes the data written through descriptor fd durable; safe beside writes
+// to it from another thread.
+bool SyncFileData(int fd);
 // Waits a little without using the processor.
 void SleepMs(int milliseconds);
 

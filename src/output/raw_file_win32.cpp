@@ -218,6 +218,13 @@ void StartWriteback(std::FILE*) {
   // The system's lazy writer already writes a large file's pages as it goes.
 }
 
+bool SyncFileData(int fd) {
+  // The handle itself: _commit would hold the descriptor's lock, and the
+  // writes of the other thread would wait for the flush.
+  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+  return handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle) != FALSE;
+}
+
 void DivertStream(std::FILE* stream) {
   const int null = _open("NUL", _O_WRONLY | _O_BINARY);
   if (null < 0) return;

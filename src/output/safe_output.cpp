@@ -128,6 +128,8 @@ void SafeOutput::OpenForUpdate() {
 OutputStream& SafeOutput::Stream(std::FILE* file) {
   std::setvbuf(file, nullptr, _IOFBF, 1 << 16);
   out_ = std::make_unique<OutputStream>(file);
+  // The work file is synced before it takes the output's place.
+  out_->SyncBehind();
   RunJournal::Get().SetStream(*journal_, file);
   return *out_;
 }

@@ -294,6 +294,44 @@ TEST_P(FaultInjection, EveryFailingCallKeepsTheData) {
             << ", unlink " << counts["unlink"] << " calls; " << runs << " faulted runs\n";
 }
 
+// An output large enough to be synced behind its writer while the run goes
+// on: each of those syncs failing ends the run as a full disk does, with
+// the output as it was before the run and the input kept.
+TEST(SyncBehind, AFailingSyncEndsTheRunAndKeepsTheOutput) {
+  ASSERT_FALSE(ShimPath().empty()) << "no C compiler to build tests/faults/fault_shim.c";
+  const Files before = {{"fibconf", "TYP=DATAX\nRELEASE=4\nPATH=\nNAME1=DATAX.DAT\n"},
+                        {"INPUT.$TM", Bookings(90000)},  // 41 MB of DATAX records
+                        {"DATAX.DAT", std::string(453, 'x')}};
+  auto prepare = [&](const TempDir& work) {
+    for (const auto& [name, bytes] : before) WriteFile(work / name, bytes);
+  };
+  const std::vector<std::string> args = {"/CONFIG:fibconf", "/TEMP:INPUT"};
+  std::vector<std::string> behind;
+  {
+    TempDir work;
+    prepare(work);
+    const std::string traceFile = (work / ".fault-trace").string();
+    RunResult r = RunZeko(work.path(), args, WithShim({{"ZEKO_FAULT_TRACE", traceFile}}));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    std::istringstream in(ReadFile(traceFile));
+    for (std::string kind, number, name; in >> kind >> number && std::getline(in, name);)
+      if (name == " fdatasync") behind.push_back(number);
+    ASSERT_GT(ReadFile(work / "DATAX.DAT").size(), std::size_t(36) << 20);
+  }
+  ASSERT_FALSE(behind.empty()) << "no sync behind the writer";
+  for (const std::string& at : {behind.front(), behind.back()}) {
+    TempDir work;
+    prepare(work);
+    RunResult r = RunZeko(work.path(), args,
+                          WithShim({{"ZEKO_FAULT_OP", "fsync"},
+                                    {"ZEKO_FAULT_AT", at},
+                                    {"ZEKO_FAULT_ERRNO", "EIO"}}));
+    EXPECT_EQ(r.exitCode, 1) << "sync #" << at;
+    EXPECT_EQ(r.err, "Fehler in e_write\n") << "sync #" << at;
+    EXPECT_TRUE(Snapshot(work.path()) == before) << "sync #" << at << ": files changed";
+  }
+}
+
 // A long run killed or stopped by a full disk while its records stream out,
 // then killed at moments drawn from a fixed seed, before its commit point or
 // after it: the earlier files keep their bytes and the input stays, and
