@@ -103,8 +103,26 @@ void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.golden; }
 struct Call {
   std::string kind;
   long number = 0;
-  std::string target;  // the name a rename puts in place
+  std::string target;  // the name a rename puts in place, or the sync's own
 };
+
+// A clean run with the shim tracing its file operations into `calls`;
+// false (with the reason reported) when the run failed.
+bool TracedRun(const TempDir& work, const std::vector<std::string>& args, std::vector<Call>& calls) {
+  const std::string traceFile = (work / ".fault-trace").string();
+  RunResult r = RunZeko(work.path(), args, WithShim({{"ZEKO_FAULT_TRACE", traceFile}}));
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  std::istringstream in(ReadFile(traceFile));
+  for (std::string line; std::getline(in, line);) {
+    std::istringstream words(line);
+    Call call;
+    words >> call.kind >> call.number;
+    std::getline(words >> std::ws, call.target);
+    calls.push_back(call);
+  }
+  fs::remove(traceFile);
+  return r.exitCode == 0;
+}
 
 const std::vector<std::string> kCommonMessages = {
     "Fehler in e_write",
@@ -236,18 +254,7 @@ TEST_P(FaultInjection, EveryFailingCallKeepsTheData) {
   {
     TempDir work;
     Prepare(work);
-    const std::string traceFile = (work / ".fault-trace").string();
-    RunResult r = RunZeko(work.path(), args_, WithShim({{"ZEKO_FAULT_TRACE", traceFile}}));
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    std::istringstream in(ReadFile(traceFile));
-    for (std::string line; std::getline(in, line);) {
-      std::istringstream words(line);
-      Call call;
-      words >> call.kind >> call.number;
-      std::getline(words >> std::ws, call.target);
-      calls.push_back(call);
-    }
-    fs::remove(traceFile);
+    ASSERT_TRUE(TracedRun(work, args_, calls));
     clean = Snapshot(work.path());
   }
   std::map<std::string, int> counts;
@@ -310,12 +317,10 @@ TEST(SyncBehind, AFailingSyncEndsTheRunAndKeepsTheOutput) {
   {
     TempDir work;
     prepare(work);
-    const std::string traceFile = (work / ".fault-trace").string();
-    RunResult r = RunZeko(work.path(), args, WithShim({{"ZEKO_FAULT_TRACE", traceFile}}));
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    std::istringstream in(ReadFile(traceFile));
-    for (std::string kind, number, name; in >> kind >> number && std::getline(in, name);)
-      if (name == " fdatasync") behind.push_back(number);
+    std::vector<Call> calls;
+    ASSERT_TRUE(TracedRun(work, args, calls));
+    for (const Call& call : calls)
+      if (call.target == "fdatasync") behind.push_back(std::to_string(call.number));
     ASSERT_GT(ReadFile(work / "DATAX.DAT").size(), std::size_t(36) << 20);
   }
   ASSERT_FALSE(behind.empty()) << "no sync behind the writer";
