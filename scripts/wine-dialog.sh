@@ -45,10 +45,10 @@ done
 answers --version "zeko "
 report "zeko.exe --version" $?
 
-# 300000 bookings (about 30 MB): the run takes seconds, so that the probe
+# 2000000 bookings (about 200 MB): the run takes seconds, so that the probe
 # sees it counting and Cancel lands in the middle.
 dir="$work/dialog"
-records=300000
+records=2000000
 rm -rf "$dir" && mkdir -p "$dir"
 printf 'TYP=DATAX\r\nPATH=\r\nNAME1=DATAX.DAT\r\n' > "$dir/fibconf"
 printf 'EARLIER RUN\r\n' > "$dir/DATAX.DAT"
