@@ -83,11 +83,6 @@ bool OutputStream::Drain() {
   if (std::fwrite(buffer_.get(), 1, n, file_) != n) return false;
   // A large output goes to the disk while the run goes on, rather than all
   // at once in the sync before the commit.
-  unstarted_ += n;
-  if (unstarted_ >= kWritebackStep) {
-    unstarted_ = 0;
-    StartWriteback(file_);
-  }
   unsynced_ += n;
   if (syncBehind_ && unsynced_ >= kSyncBehindStep && !syncing_) StartSyncBehind();
   return true;

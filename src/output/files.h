@@ -1,12 +1,12 @@
 // File routines shared by the writers. Every failure is fatal.
 #pragma once
+#include <atomic>
 #include <cstddef>
 #include <cstdio>
-#include <atomic>
 #include <memory>
-#include <thread>
 #include <string>
 #include <string_view>
+#include <thread>
 
 namespace zeko {
 
@@ -67,11 +67,8 @@ class OutputStream {
   std::FILE* file_;
   std::unique_ptr<char[]> buffer_;
   std::size_t used_ = 0;
-  // Bytes handed to the file since its writeback was last started, and
-  // since a helper last synced it.
-  std::size_t unstarted_ = 0;
+  // Bytes handed to the file since a helper last synced it.
   std::size_t unsynced_ = 0;
-  static constexpr std::size_t kWritebackStep = 8 << 20;
   static constexpr std::size_t kSyncBehindStep = 32 << 20;
   bool syncBehind_ = false;
   std::thread syncer_;

@@ -192,15 +192,6 @@ bool SyncDirectoryOf(const std::string& path) {
   return ok;
 }
 
-void StartWriteback(std::FILE* stream) {
-#ifdef SYNC_FILE_RANGE_WRITE
-  // A write error of this writeback is reported by the sync at the commit.
-  (void)::sync_file_range(::fileno(stream), 0, 0, SYNC_FILE_RANGE_WRITE);
-#else
-  (void)stream;
-#endif
-}
-
 bool SyncFileData(int fd) {
   while (::fdatasync(fd) != 0) {
     if (errno != EINTR) return false;

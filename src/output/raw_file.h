@@ -92,10 +92,6 @@ bool SyncDirectoryOf(const std::string& path);
 // still buffers goes nowhere when it is flushed or closed later (after the
 // file it wrote has been restored).
 void DivertStream(std::FILE* stream);
-// Lets the system start writing what the stream's file holds to the disk,
-// without waiting for it, so that the sync at the commit finds most of a
-// large output already there. Only a hint: the sync does whatever it left.
-void StartWriteback(std::FILE* stream);
 // Makes the data written through descriptor fd durable; safe beside writes
 // to it from another thread.
 bool SyncFileData(int fd);

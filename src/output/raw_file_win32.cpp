@@ -214,10 +214,6 @@ bool SyncDirectoryOf(const std::string& path) {
   return true;
 }
 
-void StartWriteback(std::FILE*) {
-  // The system's lazy writer already writes a large file's pages as it goes.
-}
-
 bool SyncFileData(int fd) {
   // The handle itself: _commit would hold the descriptor's lock, and the
   // writes of the other thread would wait for the flush.
