@@ -106,52 +106,15 @@ TEST(ConvertField, EveryTypeCode) {
 // addend of "-0" adds nothing to any double, -0.0 included, and takes the
 // general way: the two must agree byte for byte.
 TEST(ConvertField, PlainDecimalsAsThroughADouble) {
-  std::vector<std::string> values = {"",
-                                     "  ",
-                                     "-",
-                                     " +",
-                                     "0",
-                                     "-0",
-                                     "+0",
-                                     "-0.00",
-                                     "007",
-                                     "12",
-                                     "-12",
-                                     " 12",
-                                     "\t-3.5",
-                                     "0.05",
-                                     "0.285",
-                                     "1.005",
-                                     "-1.005",
-                                     "12.5",
-                                     "12.50",
-                                     "12.",
-                                     "-.5",
-                                     "12abc",
-                                     "1.2.3",
-                                     "12e2",
-                                     "12d",
-                                     "1 2",
-                                     "999999999999999",
-                                     "9999999999999.99",
-                                     "99999999999999.9",
-                                     "123456789012345",
-                                     "1234567890123456",
-                                     "-0.01",
-                                     "8719.62",
-                                     "0000000000000012",
-                                     "4.35",
-                                     "-4.35",
-                                     "1.15",
-                                     "2.675",
-                                     "0.5",
-                                     "-0.5",
-                                     "1.25",
-                                     "2.500000",
-                                     "-0.000000",
-                                     "0.0000001",
-                                     "1.0050",
-                                     "12.3400000000000000000001"};
+  // clang-format off
+  std::vector<std::string> values = {
+      "", "  ", "-", " +", "0", "-0", "+0", "-0.00", "007", "12", "-12", " 12", "\t-3.5", "0.05",
+      "0.285", "1.005", "-1.005", "12.5", "12.50", "12.", "-.5", "12abc", "1.2.3", "12e2", "12d",
+      "1 2", "999999999999999", "9999999999999.99", "99999999999999.9", "123456789012345",
+      "1234567890123456", "-0.01", "8719.62", "0000000000000012", "4.35", "-4.35", "1.15", "2.675",
+      "0.5", "-0.5", "1.25", "2.500000", "-0.000000", "0.0000001", "1.0050",
+      "12.3400000000000000000001"};
+  // clang-format on
   std::mt19937_64 random(7);
   for (int i = 0; i < 3000; ++i) {
     std::string v = random() % 5 == 0 ? "-" : "";
@@ -166,17 +129,11 @@ TEST(ConvertField, PlainDecimalsAsThroughADouble) {
     }
     values.push_back(v);
   }
-  const unsigned codes[] = {kNumber,
-                            kNumberTimes10,
-                            kNumberCents,
-                            kNumberZeroFilled,
-                            kNumberTwoDecimals,
-                            kNumberZeroFilledBlankZero,
-                            kCentsAbsoluteMarked,
-                            kDecimalComma,
-                            kCentsLeadingSign,
-                            kCentsAbsolute,
-                            kCentsTrailingSign};
+  // clang-format off
+  const unsigned codes[] = {kNumber, kNumberTimes10, kNumberCents, kNumberZeroFilled,
+                            kNumberTwoDecimals, kNumberZeroFilledBlankZero, kCentsAbsoluteMarked,
+                            kDecimalComma, kCentsLeadingSign, kCentsAbsolute, kCentsTrailingSign};
+  // clang-format on
   Record fields;
   for (const std::string& v : values) {
     for (unsigned code : codes) {
