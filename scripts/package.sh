@@ -45,7 +45,8 @@ depends=$(dpkg-deb -f "$deb" Depends)
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 dpkg-deb -x "$deb" "$root"
-"$root/usr/bin/zeko" --version | grep -q "^zeko " || fail "zeko --version"
+version=$("$root/usr/bin/zeko" --version) || fail "zeko --version exits with an error"
+grep -q "^zeko " <<<"$version" || fail "zeko --version"
 for target in datax spk; do
   ./scripts/run-sample.sh "$root/usr/bin/zeko" "$target" "$root/run-$target" \
     "$root/usr/share/doc/zeko/examples" >/dev/null || fail "the installed sample $target does not run"

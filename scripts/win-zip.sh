@@ -18,7 +18,13 @@ cp -r examples "$stage/$base/"
 # Notepad's line ends for the read-me.
 sed "s/@VERSION@/$version/; s/\$/\r/" packaging/windows-readme.txt > "$stage/$base/README.txt"
 rm -f "$out/$base-win64.zip"
-(cd "$stage" && zip -qr -X "$out/$base-win64.zip" "$base")
+# Entries in name order, not in the order the file system lists them: the
+# archive lists its files in the same order on every machine.
+(cd "$stage" && find "$base" | LC_ALL=C sort | zip -q -X "$out/$base-win64.zip" -@)
 rm -rf "$stage"
-unzip -l "$out/$base-win64.zip" | grep -q " $base/zeko.exe$"
+# The listing is read whole before it is searched: "unzip -l | grep -q" under
+# pipefail fails when grep stops at the match while unzip still writes (it
+# writes line by line), which depends on where zip put zeko.exe.
+listing=$(unzip -l "$out/$base-win64.zip")
+grep -q " $base/zeko.exe$" <<<"$listing"
 echo "[      OK ] $out/$base-win64.zip"
