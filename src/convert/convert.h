@@ -1,6 +1,7 @@
 // Conversion of one input value into one fixed-width output field.
 #pragma once
 #include <cstddef>
+#include <cstring>
 
 #include "convert/mapentry.h"
 #include "lib/number.h"  // FormatFixed, which the writers print their amounts with
@@ -26,6 +27,20 @@ void ConvertField(char* out, const MapEntry& row, char* value, const Record& fie
 // byte): the value is not measured again.
 void ConvertField(char* out, const MapEntry& row, char* value, std::size_t length,
                   const Record& fields);
+
+// A text row without a constant: the value cut to the row's width, blanks
+// behind it. Most fields of a line are such rows, and the line builders place
+// them here without the call and the dispatch of ConvertField; it writes the
+// same bytes.
+inline bool IsPlainText(const MapEntry& row) {
+  return row.type == kText && (row.a == nullptr || *row.a == '\0');
+}
+inline void PlacePlainText(char* out, std::size_t width, const char* value, std::size_t length) {
+  const std::size_t n = length < width ? length : width;
+  std::memcpy(out, value, n);
+  std::memset(out + n, ' ', width - n);
+  out[width] = '\0';
+}
 
 // Writes date layout `layout` (10..16, 18, 24, 25) for `date` at `out`.
 void ConvertDate(int layout, char* out, char* date);

@@ -84,7 +84,10 @@ class FixedFrame {
   void PlaceFromRecord(const MapEntry& row, const Record& fields) {
     const auto n = static_cast<int>(row.field);
     const std::string_view text = fields.Text(n);
-    ConvertField(pos_, row, const_cast<char*>(fields.Value(n)), text.size(), fields);
+    if (IsPlainText(row))
+      PlacePlainText(pos_, row.length, text.data(), text.size());
+    else
+      ConvertField(pos_, row, const_cast<char*>(fields.Value(n)), text.size(), fields);
     pos_ += row.length;
   }
 
