@@ -124,6 +124,38 @@ bool PlainDecimal(const char* v, int shift, int decimals, bool absolute, char* t
   return true;
 }
 
+// The text of a value that is printed as it stands but for zeros after its
+// point: a sign only if "-", digits without a leading zero, and at most
+// `decimals` places. Accounts, days and most amounts of an export are such
+// values; they are copied rather than read digit by digit. False for every
+// other value, which PlainDecimal or the general way then prints.
+bool AsPrinted(const char* v, int decimals, char* text, std::size_t& n) {
+  const char* p = v;
+  if (*p == '-') ++p;
+  const char* const whole = p;
+  while (IsDigit(*p)) ++p;
+  const auto wholeDigits = static_cast<std::size_t>(p - whole);
+  const auto places = static_cast<std::size_t>(decimals);
+  if (wholeDigits == 0 || (wholeDigits > 1 && *whole == '0') || wholeDigits + places > 15)
+    return false;
+  std::size_t fractionDigits = 0;
+  const bool point = *p == '.' && places > 0;
+  if (point) {
+    const char* const fraction = ++p;
+    while (IsDigit(*p)) ++p;
+    fractionDigits = static_cast<std::size_t>(p - fraction);
+  }
+  if (*p != '\0' || fractionDigits > places) return false;
+  n = static_cast<std::size_t>(p - v);
+  std::memcpy(text, v, n);
+  if (places > 0) {
+    if (!point) text[n++] = '.';
+    std::memset(text + n, '0', places - fractionDigits);
+    n += places - fractionDigits;
+  }
+  return true;
+}
+
 void ConvertNumber(char* out, const MapEntry& row, const char* value) {
   const unsigned code = row.type;
   int w = static_cast<int>(row.length);
@@ -139,8 +171,12 @@ void ConvertNumber(char* out, const MapEntry& row, const char* value) {
   bool negative = false;
   bool zero = false;
   const bool addend = row.a && *row.a;
-  if (addend ||
-      !PlainDecimal(value ? value : "", shift, decimals, absolute, text, n, negative, zero)) {
+  // Codes that print the number as it is: for them a value already in print
+  // needs no reading (negative and zero matter to neither).
+  const bool asIs = (code == kNumber || code == kNumberTwoDecimals) && !addend;
+  if (!(asIs && AsPrinted(value ? value : "", decimals, text, n)) &&
+      (addend ||
+       !PlainDecimal(value ? value : "", shift, decimals, absolute, text, n, negative, zero))) {
     double x = AtoF(value);
     if (cents) x *= 100.0;
     if (code == kNumberTimes10) x *= 10.0;
