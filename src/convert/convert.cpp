@@ -192,10 +192,10 @@ void ConvertNumber(char* out, const MapEntry& row, const char* value) {
   // As rightbound places it: a text wider than the field keeps its start.
   const auto width = static_cast<std::size_t>(w);
   if (n >= width) {
-    std::memcpy(out, text, width);
+    CopyShort(out, text, width);
   } else {
-    std::memset(out, ' ', width - n);
-    std::memcpy(out + (width - n), text, n);
+    FillBlanks(out, width - n);
+    CopyShort(out + (width - n), text, n);
   }
   out[width] = '\0';
   if (code == kNumberZeroFilled || code == kNumberZeroFilledBlankZero || code == kDecimalComma ||

@@ -5,6 +5,7 @@
 
 #include "convert/mapentry.h"
 #include "lib/number.h"  // FormatFixed, which the writers print their amounts with
+#include "lib/text.h"
 
 namespace zeko {
 
@@ -37,8 +38,8 @@ inline bool IsPlainText(const MapEntry& row) {
 }
 inline void PlacePlainText(char* out, std::size_t width, const char* value, std::size_t length) {
   const std::size_t n = length < width ? length : width;
-  std::memcpy(out, value, n);
-  std::memset(out + n, ' ', width - n);
+  CopyShort(out, value, n);
+  FillBlanks(out + n, width - n);
   out[width] = '\0';
 }
 

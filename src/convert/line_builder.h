@@ -71,7 +71,7 @@ class FixedFrame {
   char* Load(const MapEntry& row, const Record& fields) {
     static_assert(kValueRoom > Record::kValueRoom, "a field's text always fits the value buffer");
     const std::string_view text = fields.Text(static_cast<int>(row.field));
-    std::memcpy(value_.data(), text.data(), text.size());
+    CopyShort(value_.data(), text.data(), text.size());
     value_[text.size()] = '\0';
     return value_.data();
   }

@@ -106,6 +106,25 @@ TEST(Text, Helpers) {
   EXPECT_EQ(UpperAsciiCopy("abc\xe4z"), "ABC\xe4Z");
 }
 
+// The short copies write exactly the bytes memcpy and memset would, and none
+// beside them, for every size around their word boundaries.
+TEST(Text, ShortCopiesTouchOnlyTheirBytes) {
+  char source[40];
+  for (int i = 0; i < 40; ++i) source[i] = static_cast<char>('a' + i % 26);
+  for (std::size_t n = 0; n <= 33; ++n) {
+    char copied[48], filled[48], want[48];
+    std::memset(copied, '#', sizeof copied);
+    std::memset(filled, '#', sizeof filled);
+    std::memset(want, '#', sizeof want);
+    CopyShort(copied + 4, source + 1, n);
+    std::memcpy(want + 4, source + 1, n);
+    EXPECT_EQ(std::memcmp(copied, want, sizeof want), 0) << "copy of " << n;
+    FillBlanks(filled + 4, n);
+    std::memset(want + 4, ' ', n);
+    EXPECT_EQ(std::memcmp(filled, want, sizeof want), 0) << "blanks of " << n;
+  }
+}
+
 TEST(Platform, ShellWords) {
   using V = std::vector<std::string>;
   EXPECT_EQ(SplitShellWords("prog a  b"), (V{"prog", "a", "b"}));
