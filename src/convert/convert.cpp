@@ -147,17 +147,38 @@ bool AsPrinted(const char* v, int decimals, char* text, std::size_t& n) {
   }
   if (*p != '\0' || fractionDigits > places) return false;
   n = static_cast<std::size_t>(p - v);
-  std::memcpy(text, v, n);
+  CopyShort(text, v, n);
   if (places > 0) {
     if (!point) text[n++] = '.';
-    std::memset(text + n, '0', places - fractionDigits);
-    n += places - fractionDigits;
+    for (; fractionDigits < places; ++fractionDigits) text[n++] = '0';
   }
   return true;
 }
 
+// The text right-aligned in width characters, blank-padded, terminated; a
+// text wider than the field keeps its start (rightbound).
+void PlaceRight(char* out, std::size_t width, const char* text, std::size_t n) {
+  if (n >= width) {
+    CopyShort(out, text, width);
+  } else {
+    FillBlanks(out, width - n);
+    CopyShort(out + (width - n), text, n);
+  }
+  out[width] = '\0';
+}
+
 void ConvertNumber(char* out, const MapEntry& row, const char* value) {
   const unsigned code = row.type;
+  const bool addend = row.a && *row.a;
+  char text[kFixedRoom];
+  std::size_t n = 0;
+  // Codes that print the number as it is take a value already in print as
+  // it stands (its sign and whether it is zero matter to neither).
+  if ((code == kNumber || code == kNumberTwoDecimals) && !addend &&
+      AsPrinted(value ? value : "", code == kNumberTwoDecimals ? 2 : 0, text, n)) {
+    PlaceRight(out, row.length, text, n);
+    return;
+  }
   int w = static_cast<int>(row.length);
   const bool cents = code == kNumberCents || code == kCentsAbsoluteMarked ||
                      code == kCentsLeadingSign || code == kCentsAbsolute ||
@@ -166,17 +187,10 @@ void ConvertNumber(char* out, const MapEntry& row, const char* value) {
   const int decimals = (code == kNumberTwoDecimals || code == kDecimalComma) ? 2 : 0;
   const bool absolute = cents && code != kNumberCents;  // the sign goes, or into a mark
   if (code == kCentsTrailingSign) --w;
-  char text[kFixedRoom];
-  std::size_t n = 0;
   bool negative = false;
   bool zero = false;
-  const bool addend = row.a && *row.a;
-  // Codes that print the number as it is: for them a value already in print
-  // needs no reading (negative and zero matter to neither).
-  const bool asIs = (code == kNumber || code == kNumberTwoDecimals) && !addend;
-  if (!(asIs && AsPrinted(value ? value : "", decimals, text, n)) &&
-      (addend ||
-       !PlainDecimal(value ? value : "", shift, decimals, absolute, text, n, negative, zero))) {
+  if (addend ||
+      !PlainDecimal(value ? value : "", shift, decimals, absolute, text, n, negative, zero)) {
     double x = AtoF(value);
     if (cents) x *= 100.0;
     if (code == kNumberTimes10) x *= 10.0;
@@ -189,15 +203,7 @@ void ConvertNumber(char* out, const MapEntry& row, const char* value) {
   if (code == kDecimalComma)
     if (char* dot = static_cast<char*>(std::memchr(text, '.', n))) *dot = ',';
   if (w < 0) w = 0;
-  // As rightbound places it: a text wider than the field keeps its start.
-  const auto width = static_cast<std::size_t>(w);
-  if (n >= width) {
-    CopyShort(out, text, width);
-  } else {
-    FillBlanks(out, width - n);
-    CopyShort(out + (width - n), text, n);
-  }
-  out[width] = '\0';
+  PlaceRight(out, static_cast<std::size_t>(w), text, n);
   if (code == kNumberZeroFilled || code == kNumberZeroFilledBlankZero || code == kDecimalComma ||
       absolute)
     fillnull(out);
