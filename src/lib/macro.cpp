@@ -78,13 +78,14 @@ int MessageHandler(lua_State* lua) {
 }
 
 // Slot of the message handler: it stays at the bottom of the stack for the
-// life of the state. Above it the texts of small numbers (see
-// Push), then the arguments, argument n at slot kNumbersIndex + n.
+// life of the state. Above it the texts of the numbers 0 to
+// kCachedNumbers - 1 (see Push), then the arguments, argument n at slot
+// kArgBase + n.
 constexpr int kHandlerIndex = 1;
-constexpr int kNumbersIndex = 2;
-constexpr int kArgBase = kNumbersIndex;
+constexpr int kNumbersIndex = 2;  // the text of 0
 // Numbers below this are made into texts once.
 constexpr long kCachedNumbers = 1000;
+constexpr int kArgBase = kNumbersIndex + static_cast<int>(kCachedNumbers) - 1;
 
 }  // namespace
 
@@ -125,7 +126,16 @@ MacMacro::MacMacro(const std::string& name, const unsigned char* source, CallMeB
     throw MacroLoadError(what, false);
   }
   lua_settop(lua_, kHandlerIndex);
-  lua_createtable(lua_, static_cast<int>(kCachedNumbers), 0);
+  if (!lua_checkstack(lua_, static_cast<int>(kCachedNumbers) + 8)) {
+    lua_close(lua_);
+    throw MacroLoadError("Lua: kein Speicher", false);
+  }
+  for (long value = 0; value < kCachedNumbers; ++value) {
+    char text[8];
+    auto [end, ec] = std::to_chars(text, text + sizeof text, value);
+    (void)ec;  // three digits
+    lua_pushlstring(lua_, text, static_cast<std::size_t>(end - text));
+  }
 }
 
 MacMacro::~MacMacro() {
@@ -162,19 +172,16 @@ void MacMacro::Push(const MacArg& arg) {
     return;
   }
   // Field numbers, lengths and formats repeat in every record: their texts
-  // are taken from the table rather than made and looked up again.
+  // are made once, not made and looked up again for every call.
   const long value = arg.number;
-  const bool cached = value >= 0 && value < kCachedNumbers;
-  if (cached && lua_rawgeti(lua_, kNumbersIndex, value + 1) == LUA_TSTRING) return;
-  if (cached) lua_pop(lua_, 1);
+  if (value >= 0 && value < kCachedNumbers) {
+    lua_pushvalue(lua_, kNumbersIndex + static_cast<int>(value));
+    return;
+  }
   char text[24];
   auto [end, ec] = std::to_chars(text, text + sizeof text, value);
   (void)ec;  // 24 characters hold any long
   lua_pushlstring(lua_, text, static_cast<std::size_t>(end - text));
-  if (cached) {
-    lua_pushvalue(lua_, -1);
-    lua_rawseti(lua_, kNumbersIndex, value + 1);
-  }
 }
 
 void MacMacro::SetCmdArg(int n, const MacArg& arg) {
