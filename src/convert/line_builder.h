@@ -2,9 +2,11 @@
 // the framing (fixed positions, or the writer's own) as a template hook.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "convert/convert.h"
 #include "convert/mapentry.h"
@@ -84,10 +86,13 @@ class FixedFrame {
   void PlaceFromRecord(const MapEntry& row, const Record& fields) {
     const auto n = static_cast<int>(row.field);
     const std::string_view text = fields.Text(n);
-    if (IsPlainText(row))
-      PlacePlainText(pos_, row.length, text.data(), text.size());
-    else
-      ConvertField(pos_, row, const_cast<char*>(fields.Value(n)), text.size(), fields);
+    ConvertField(pos_, row, const_cast<char*>(fields.Value(n)), text.size(), fields);
+    pos_ += row.length;
+  }
+  // A text row without a constant (IsPlainText), from the record.
+  void PlacePlainText(const MapEntry& row, const Record& fields) {
+    const std::string_view text = fields.Text(static_cast<int>(row.field));
+    zeko::PlacePlainText(pos_, row.length, text.data(), text.size());
     pos_ += row.length;
   }
 
@@ -96,19 +101,51 @@ class FixedFrame {
   std::span<char, kValueRoom> value_;
 };
 
+// How a row of a fixed-width line gets its field.
+enum class RowWay : std::uint8_t {
+  kPlainText,   // a text row without a constant, straight from the record
+  kFromRecord,  // converted straight from the record's value
+  kAdjusted,    // through the value buffer and the writer's adjust
+};
+
+// A layout with the way of each of its rows, decided once for a writer
+// rather than for every line: rows of fields that adjusts(field) leaves alone
+// (dates excepted, which are rewritten in place) are converted straight from
+// the record, where the value is neither copied nor measured again. That is
+// most of a line's work.
+class LinePlan {
+ public:
+  LinePlan() = default;
+  template <class Adjusts>
+  LinePlan(MapTable layout, Adjusts&& adjusts) : layout_(layout) {
+    ways_.reserve(layout.size());
+    for (const MapEntry& row : layout) {
+      ways_.push_back(adjusts(row.field) || IsDate(row.type) ? RowWay::kAdjusted
+                      : IsPlainText(row)                     ? RowWay::kPlainText
+                                                             : RowWay::kFromRecord);
+    }
+  }
+  MapTable layout() const { return layout_; }
+  RowWay way(std::size_t i) const { return ways_[i]; }
+
+ private:
+  MapTable layout_;
+  std::vector<RowWay> ways_;
+};
+
 // A fixed-width line of `layout` in `out`, the values passing through
-// `value`; true when adjust stopped the line. Rows of fields for which
-// adjusts(field) is false are converted straight from the record: the value
-// is neither copied nor measured again, which is most of a line's work.
-template <class Adjust, class Adjusts>
-bool BuildLine(MapTable layout, const Record& fields, std::span<char> out,
-               std::span<char, kValueRoom> value, Adjust&& adjust, Adjusts&& adjusts) {
+// `value`, each row the way wayOf(index) says; true when adjust stopped the
+// line.
+template <class Adjust, class WayOf>
+bool BuildFixedLine(MapTable layout, const Record& fields, std::span<char> out,
+                    std::span<char, kValueRoom> value, Adjust&& adjust, WayOf&& wayOf) {
   FixedFrame frame(out, value);
   for (std::size_t i = 0; i < layout.size(); ++i) {
     const MapEntry& row = layout[i];
-    if (!adjusts(row.field) && !IsDate(row.type)) {
-      frame.PlaceFromRecord(row, fields);
-      continue;
+    switch (wayOf(i)) {
+      case RowWay::kPlainText: frame.PlacePlainText(row, fields); continue;
+      case RowWay::kFromRecord: frame.PlaceFromRecord(row, fields); continue;
+      case RowWay::kAdjusted: break;
     }
     char* text = frame.Load(row, fields);
     if (adjust(row.field, text, frame.room())) return true;
@@ -117,11 +154,20 @@ bool BuildLine(MapTable layout, const Record& fields, std::span<char> out,
   return false;
 }
 
+// The line of a plan.
+template <class Adjust>
+bool BuildLine(const LinePlan& plan, const Record& fields, std::span<char> out,
+               std::span<char, kValueRoom> value, Adjust&& adjust) {
+  return BuildFixedLine(plan.layout(), fields, out, value, adjust,
+                        [&plan](std::size_t i) { return plan.way(i); });
+}
+
 // The same where adjust may rewrite any field.
 template <class Adjust>
 bool BuildLine(MapTable layout, const Record& fields, std::span<char> out,
                std::span<char, kValueRoom> value, Adjust&& adjust) {
-  return BuildLine(layout, fields, out, value, adjust, [](std::uint32_t) { return true; });
+  return BuildFixedLine(layout, fields, out, value, adjust,
+                        [](std::size_t) { return RowWay::kAdjusted; });
 }
 
 }  // namespace zeko

@@ -53,6 +53,7 @@ class DataxWriter final : public Writer {
       : Writer(run), dataType_(dataType), release_(run.settings.release) {
     if (!Serves()) return;
     table_ = DataxLayout(release_);
+    plan_ = LinePlan(table_, Adjusts);
     recordLength_ = DataxRecordLength(table_);
     // ConvertField may write up to FieldRoom bytes at a field's start, which
     // for the narrow rows at the end reaches past the record.
@@ -83,6 +84,7 @@ class DataxWriter final : public Writer {
   const int dataType_;
   const int release_;
   MapTable table_;
+  LinePlan plan_;
   std::size_t recordLength_ = 0;
   std::vector<char> record_;
   ValueBuffer value_{};
@@ -126,12 +128,10 @@ void DataxWriter::Close() {
 // Builds the record row by row; true when it is to be skipped. The rows
 // cover every byte, so the buffer is not cleared first.
 bool DataxWriter::BuildRecord(const Record& record) {
-  return BuildLine(
-      table_, record, record_, value_,
-      [this, &record](std::uint32_t field, char* text, std::size_t room) {
-        return AdjustField(field, text, room, record);
-      },
-      Adjusts);
+  return BuildLine(plan_, record, record_, value_,
+                   [this, &record](std::uint32_t field, char* text, std::size_t room) {
+                     return AdjustField(field, text, room, record);
+                   });
 }
 
 // The fields that AdjustField rewrites or reads; the others are converted
