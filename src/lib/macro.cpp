@@ -79,13 +79,12 @@ int MessageHandler(lua_State* lua) {
 
 // Slot of the message handler: it stays at the bottom of the stack for the
 // life of the state. Above it the texts of the numbers 0 to
-// kCachedNumbers - 1 (see Push), then the arguments, argument n at slot
-// kArgBase + n.
+// kCachedNumbers - 1 (see Push), then the functions found, then the
+// arguments, argument n at slot argBase_ + n.
 constexpr int kHandlerIndex = 1;
 constexpr int kNumbersIndex = 2;  // the text of 0
 // Numbers below this are made into texts once.
 constexpr long kCachedNumbers = 1000;
-constexpr int kArgBase = kNumbersIndex + static_cast<int>(kCachedNumbers) - 1;
 
 }  // namespace
 
@@ -126,6 +125,7 @@ MacMacro::MacMacro(const std::string& name, const unsigned char* source, CallMeB
     throw MacroLoadError(what, false);
   }
   lua_settop(lua_, kHandlerIndex);
+  argBase_ = kNumbersIndex + static_cast<int>(kCachedNumbers) - 1;
   if (!lua_checkstack(lua_, static_cast<int>(kCachedNumbers) + 8)) {
     lua_close(lua_);
     throw MacroLoadError("Lua: kein Speicher", false);
@@ -149,8 +149,21 @@ MacFunction MacMacro::FindFunction(const char* name) {
     lua_pop(lua_, 1);
     return MacFunction();
   }
-  int ref = luaL_ref(lua_, LUA_REGISTRYINDEX);
-  functions_.push_back({ref, name});
+  // Looked up again, the same function keeps its handle and its slot.
+  for (std::size_t i = 0; i < functions_.size(); ++i) {
+    if (lua_rawequal(lua_, -1, functions_[i].slot)) {
+      lua_pop(lua_, 1);
+      return MacFunction(int(i));
+    }
+  }
+  // Below the arguments, where a call pushes it from without a lookup.
+  if (!lua_checkstack(lua_, argCount_ + 3)) {
+    lua_pop(lua_, 1);
+    return MacFunction();
+  }
+  lua_insert(lua_, argBase_ + 1);
+  ++argBase_;
+  functions_.push_back({argBase_, name});
   return MacFunction(int(functions_.size()) - 1);
 }
 
@@ -160,7 +173,9 @@ bool MacMacro::MakeArg(int n) {
   // set, so an argument that stays (the run date, the client) is not made
   // into a Lua string again for every call.
   if (n > argCount_) {
-    if (!lua_checkstack(lua_, n - argCount_ + 4)) return false;
+    // Room for the new arguments and, above them, for a call's function
+    // and arguments: ExecWith then needs no check of its own.
+    if (!lua_checkstack(lua_, 2 * n - argCount_ + 4)) return false;
     for (; argCount_ < n; ++argCount_) lua_pushliteral(lua_, "");
   }
   return true;
@@ -187,7 +202,7 @@ void MacMacro::Push(const MacArg& arg) {
 void MacMacro::SetCmdArg(int n, const MacArg& arg) {
   if (!MakeArg(n)) return;
   Push(arg);
-  lua_replace(lua_, kArgBase + n);
+  lua_replace(lua_, argBase_ + n);
 }
 
 int MacMacro::ExecWith(MacFunction function, std::span<const MacArg> first) {
@@ -195,20 +210,24 @@ int MacMacro::ExecWith(MacFunction function, std::span<const MacArg> first) {
   const Function& f = functions_[function.index_];
   const int set = static_cast<int>(first.size());
   if (set > 0 && !MakeArg(set)) return -1;
-  if (!lua_checkstack(lua_, argCount_ + 2)) return -1;
-  lua_rawgeti(lua_, LUA_REGISTRYINDEX, f.ref);
+  lua_pushvalue(lua_, f.slot);
   // A new argument goes onto the stack once, as the call's argument, and
   // is copied into its slot from there for the calls after this one.
   for (int i = 1; i <= argCount_; ++i) {
     if (i <= set) {
       Push(first[static_cast<std::size_t>(i - 1)]);
-      lua_copy(lua_, -1, kArgBase + i);
+      lua_copy(lua_, -1, argBase_ + i);
     } else {
-      lua_pushvalue(lua_, kArgBase + i);
+      lua_pushvalue(lua_, argBase_ + i);
     }
   }
   int result = 0;
   if (lua_pcall(lua_, argCount_, 1, kHandlerIndex) == LUA_OK) {
+    // Most macro functions return nothing: no conversion to try for that.
+    if (lua_type(lua_, -1) == LUA_TNIL) {
+      lua_settop(lua_, argBase_ + argCount_);
+      return 0;
+    }
     int isInteger = 0;
     lua_Integer value = lua_tointegerx(lua_, -1, &isInteger);
     if (isInteger) result = int(value);
@@ -221,7 +240,7 @@ int MacMacro::ExecWith(MacFunction function, std::span<const MacArg> first) {
     Report(message);
     result = -1;
   }
-  lua_settop(lua_, kArgBase + argCount_);
+  lua_settop(lua_, argBase_ + argCount_);
   return result;
 }
 

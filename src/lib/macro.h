@@ -106,7 +106,7 @@ class MacMacro {
   bool MakeArg(int n);
 
   struct Function {
-    int ref;           // the function in Lua's registry
+    int slot;          // the function's place on the stack
     std::string name;  // for messages
   };
 
@@ -114,6 +114,7 @@ class MacMacro {
   std::string path_;
   std::vector<Function> functions_;
   CallMeBack* callback_;
+  int argBase_ = 0;   // argument n is at stack slot argBase_ + n
   int argCount_ = 0;  // the highest argument set
   int errorCount_ = 0;
 };

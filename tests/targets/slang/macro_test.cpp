@@ -64,6 +64,21 @@ TEST(MacMacro, PassesArgumentsUpToTheHighestSetAsStrings) {
             "4: string[999] string[t] string[1000] string[-5]\n");
 }
 
+TEST(MacMacro, FunctionsFoundLateKeepTheArgumentsSet) {
+  MacMacro m("late.lua", Src(R"(
+    function F(...) return select('#', ...) end
+    function G(...) local t = {...}; return tonumber(t[1]) * 1000 + tonumber(t[#t]) end
+  )"));
+  MacFunction f = m.FindFunction("F");
+  for (int n = 1; n <= MacMacro::kMaxArgs; ++n) m.SetCmdArg(n, MacArg::Number(n));
+  EXPECT_EQ(m.ExecAt(f), MacMacro::kMaxArgs);
+  MacFunction g = m.FindFunction("G");
+  EXPECT_EQ(m.ExecAt(g), 1000 + MacMacro::kMaxArgs);
+  EXPECT_EQ(m.ExecAt(m.FindFunction("F")), MacMacro::kMaxArgs);
+  const MacArg first[] = {"7"};
+  EXPECT_EQ(m.ExecWith(g, first), 7000 + MacMacro::kMaxArgs);
+}
+
 TEST(MacMacro, ResultIsTheIntegerReturned) {
   MacMacro m("r.lua", Src(R"(
     function None() end
