@@ -10,23 +10,26 @@
 
 namespace zeko {
 
+// Copies n bytes, sizeof(Word) <= n <= 2 * sizeof(Word), as two words that
+// overlap in the middle.
+template <typename Word>
+inline void CopyTwoWords(char* target, const char* source, std::size_t n) {
+  Word head, tail;
+  std::memcpy(&head, source, sizeof head);
+  std::memcpy(&tail, source + n - sizeof tail, sizeof tail);
+  std::memcpy(target, &head, sizeof head);
+  std::memcpy(target + n - sizeof tail, &tail, sizeof tail);
+}
+
 // Copies n bytes as memcpy does. The fields of a line are a few bytes each:
 // for them two overlapping word copies are quicker than the library's call.
 inline void CopyShort(char* target, const char* source, std::size_t n) {
   if (n >= 16) {
     std::memcpy(target, source, n);
   } else if (n >= 8) {
-    std::uint64_t head, tail;
-    std::memcpy(&head, source, 8);
-    std::memcpy(&tail, source + n - 8, 8);
-    std::memcpy(target, &head, 8);
-    std::memcpy(target + n - 8, &tail, 8);
+    CopyTwoWords<std::uint64_t>(target, source, n);
   } else if (n >= 4) {
-    std::uint32_t head, tail;
-    std::memcpy(&head, source, 4);
-    std::memcpy(&tail, source + n - 4, 4);
-    std::memcpy(target, &head, 4);
-    std::memcpy(target + n - 4, &tail, 4);
+    CopyTwoWords<std::uint32_t>(target, source, n);
   } else if (n > 0) {
     target[0] = source[0];
     target[n / 2] = source[n / 2];
