@@ -224,13 +224,11 @@ int MacMacro::ExecWith(MacFunction function, std::span<const MacArg> first) {
   int result = 0;
   if (lua_pcall(lua_, argCount_, 1, kHandlerIndex) == LUA_OK) {
     // Most macro functions return nothing: no conversion to try for that.
-    if (lua_type(lua_, -1) == LUA_TNIL) {
-      lua_settop(lua_, argBase_ + argCount_);
-      return 0;
+    if (lua_type(lua_, -1) != LUA_TNIL) {
+      int isInteger = 0;
+      lua_Integer value = lua_tointegerx(lua_, -1, &isInteger);
+      if (isInteger) result = int(value);
     }
-    int isInteger = 0;
-    lua_Integer value = lua_tointegerx(lua_, -1, &isInteger);
-    if (isInteger) result = int(value);
   } else {
     const char* msg = lua_tostring(lua_, -1);
     std::string message = "Fehler in Macrofunktion ";
