@@ -149,9 +149,10 @@ MacFunction MacMacro::FindFunction(const char* name) {
     lua_pop(lua_, 1);
     return MacFunction();
   }
-  // Looked up again, the same function keeps its handle and its slot.
+  // Looked up again, the same function keeps its handle and its slot (one
+  // function under two names keeps two, so that messages name the one used).
   for (std::size_t i = 0; i < functions_.size(); ++i) {
-    if (lua_rawequal(lua_, -1, functions_[i].slot)) {
+    if (functions_[i].name == name && lua_rawequal(lua_, -1, functions_[i].slot)) {
       lua_pop(lua_, 1);
       return MacFunction(int(i));
     }
