@@ -43,7 +43,7 @@ std::string ShownValue(std::string_view value) {
 std::string ValueWhere(int field, std::string_view value) {
   std::string out = "Satz " + std::to_string(g_recordNumber);
   if (field > 0) {
-    char number[8];
+    char number[16];
     std::snprintf(number, sizeof number, "%03d", field);
     out += ", Feld ";
     out += number;
