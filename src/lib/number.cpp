@@ -161,6 +161,44 @@ double AtoF(const char* text) { return text ? ReadReal(text, ZeroByte{}) : 0.0; 
 int AtoI(std::string_view text) { return ReadInt(text.data(), text.data() + text.size()); }
 int AtoI(const char* text) { return text ? ReadInt(text, ZeroByte{}) : 0; }
 
+Decimal ReadDecimal(std::string_view text) {
+  Decimal d;
+  std::size_t i = 0;
+  const std::size_t n = text.size();
+  while (i < n && text[i] == ' ') ++i;
+  const std::size_t start = i;
+  if (i < n && (text[i] == '-' || text[i] == '+')) d.negative = text[i++] == '-';
+  bool anyDigit = false, seenPoint = false, significant = false;
+  for (; i < n; ++i) {
+    const char c = text[i];
+    if (IsDigit(c)) {
+      anyDigit = true;
+      if (seenPoint) {
+        ++d.decimals;
+      } else if (c != '0' || significant) {
+        significant = true;
+        ++d.integerDigits;
+      }
+    } else if (c == '.' && !seenPoint) {
+      seenPoint = true;
+    } else {
+      break;
+    }
+  }
+  std::size_t end = i;
+  while (i < n && text[i] == ' ') ++i;
+  if (i != n) return d;  // something else follows: not a number
+  if (!anyDigit) {
+    // Blanks only: an empty number, which is 0. A lone sign or "." is not.
+    d.valid = end == start;
+    d.negative = false;
+    return d;
+  }
+  d.valid = true;
+  d.value = AtoF(text.substr(start, end - start));
+  return d;
+}
+
 namespace {
 
 constexpr std::uint64_t kPow10[kMaxFixedDecimals + 1] = {

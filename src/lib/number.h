@@ -28,6 +28,25 @@ double AtoF(const char* text);  // nullptr reads as 0
 int AtoI(std::string_view text);
 int AtoI(const char* text);  // nullptr reads as 0
 
+// A decimal number as an export writes it: optional blanks, an optional
+// sign, digits with at most one "." among or behind them, optional blanks.
+// Nothing else: no exponent, no "," (neither "1.234,56" nor "12,34" is a
+// number here), no letters, no "inf" or "0x1F". Text of blanks only, and
+// empty text, is 0. `digits` counts the digits without the leading zeros of
+// the integer part (what a field must find room for); `decimals` the
+// digits after the ".". The value is the nearest double.
+struct Decimal {
+  bool valid = false;
+  bool negative = false;
+  double value = 0;
+  int integerDigits = 0;  // significant digits before the "."
+  int decimals = 0;       // digits after the "."
+};
+Decimal ReadDecimal(std::string_view text);
+// Digits a double carries exactly: a number with more significant digits
+// than this cannot be printed without changing it.
+inline constexpr int kExactDigits = 15;
+
 // Most decimals FormatFixed prints.
 inline constexpr int kMaxFixedDecimals = 19;
 // Room FormatFixed needs besides the width: a double has up to 309 integer
