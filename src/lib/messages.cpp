@@ -114,5 +114,10 @@ void BeginCheck() { g_checking = true; }
 bool Checking() { return g_checking; }
 const std::vector<std::string>& Findings() { return g_findings; }
 long FindingCount() { return g_findingCount; }
+void EndCheck() {
+  g_checking = false;
+  g_findings.clear();
+  g_findingCount = 0;
+}
 
 }  // namespace zeko

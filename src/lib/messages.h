@@ -105,5 +105,8 @@ bool Checking();
 inline constexpr std::size_t kMaxFindings = 100;
 const std::vector<std::string>& Findings();
 long FindingCount();
+// Back to a run's rule (problems are fatal), the findings forgotten: for
+// tests that check in-process.
+void EndCheck();
 
 }  // namespace zeko
