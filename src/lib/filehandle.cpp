@@ -1,5 +1,6 @@
 #include "lib/filehandle.h"
 
+#include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
 
@@ -18,15 +19,24 @@ FileHandle::~FileHandle() { Close(); }
 void FileHandle::Open(const std::string& path, int, int, bool) {
   Close();
   std::string resolved = ResolvePath(path);
-  file_ = std::fopen(resolved.c_str(), "rb");
-  if (!file_) throw QVTError("cannot open " + path);
   struct stat st {};
+  // A directory opens for reading on some systems and fails with "access
+  // denied" on others (Windows): asked first, it gives the same reason
+  // everywhere.
+  if (stat(resolved.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+    throw QVTError("is a directory: " + path, EISDIR);
+  file_ = std::fopen(resolved.c_str(), "rb");
+  if (!file_) {
+    const int error = errno;
+    throw QVTError("cannot open " + path, error);
+  }
   if (fstat(fileno(file_), &st) == 0 && S_ISREG(st.st_mode)) {
     size_ = static_cast<std::int64_t>(st.st_size);
   } else {
+    const int error = S_ISDIR(st.st_mode) ? EISDIR : ENODEV;
     std::fclose(file_);
     file_ = nullptr;
-    throw QVTError("not a file: " + path);
+    throw QVTError("not a file: " + path, error);
   }
   buf_.resize(kChunk + 1);
   begin_ = end_ = 0;
@@ -43,7 +53,9 @@ void FileHandle::Close() {
 }
 
 void FileHandle::SetDelimiter(const std::string& delimiter) {
-  if (!delimiter.empty()) delimiter_ = delimiter;
+  if (delimiter.empty()) return;
+  delimiter_ = delimiter;
+  lineFeedEnds_ = delimiter == "\r\n" || delimiter == "\n";
 }
 
 bool FileHandle::Fill() {
@@ -66,9 +78,25 @@ bool FileHandle::Fill() {
   return true;
 }
 
-bool FileHandle::FindDelimiter(std::size_t& scan, std::size_t& at) const {
+bool FileHandle::FindDelimiter(std::size_t& scan, std::size_t& at, std::size_t& length) const {
   const char* base = buf_.data();
+  if (lineFeedEnds_) {
+    // The line from begin_ on is whole in the buffer, so the byte before
+    // the line feed is there to look at when it belongs to the line.
+    if (const void* hit = std::memchr(base + scan, '\n', end_ - scan)) {
+      at = static_cast<std::size_t>(static_cast<const char*>(hit) - base);
+      length = 1;
+      if (at > begin_ && base[at - 1] == '\r') {
+        --at;
+        length = 2;
+      }
+      return true;
+    }
+    scan = end_;
+    return false;
+  }
   const std::size_t dlen = delimiter_.size();
+  length = dlen;
   while (scan < end_) {
     const void* hit = std::memchr(base + scan, delimiter_[0], end_ - scan);
     if (!hit) break;
@@ -91,6 +119,7 @@ bool FileHandle::GetInPlace(char*& text, std::size_t& size, std::size_t limit) {
   auto deliver = [&](std::size_t lineEnd, std::size_t next) {
     text = buf_.data() + begin_;
     size = lineEnd - begin_;
+    lineLength_ = size;
     if (size > limit) size = limit + 1;
     pos_ += static_cast<std::int64_t>(next - begin_);
     begin_ = next;
@@ -98,10 +127,11 @@ bool FileHandle::GetInPlace(char*& text, std::size_t& size, std::size_t limit) {
   };
   std::size_t scan = begin_;  // no delimiter starts in [begin_, scan)
   for (;;) {
-    std::size_t at;
-    if (FindDelimiter(scan, at)) return deliver(at, at + delimiter_.size());
+    std::size_t at, length;
+    if (FindDelimiter(scan, at, length)) return deliver(at, at + length);
     if (scan - begin_ > limit) {
       cut_.assign(buf_.data() + begin_, limit + 1);
+      lineLength_ = 0;
       SkipRestOfLine();
       text = cut_.data();
       size = cut_.size();
@@ -110,21 +140,34 @@ bool FileHandle::GetInPlace(char*& text, std::size_t& size, std::size_t limit) {
     const std::size_t moved = begin_;
     if (!Fill()) {
       // The last line, without a delimiter or with only its start.
-      return begin_ < end_ && deliver(end_, end_);
+      if (begin_ == end_) return false;
+      const bool cutCr = lineFeedEnds_ && buf_[end_ - 1] == '\r';
+      return deliver(cutCr ? end_ - 1 : end_, end_);
     }
     scan -= moved;
   }
 }
 
+// lineLength_ counts the line's bytes as they go; a carriage return that
+// turns out to belong to the line end may already be counted when its line
+// feed comes in the next chunk, so the last byte dropped is remembered.
 void FileHandle::SkipRestOfLine() {
+  bool lastWasCr = false;
   for (;;) {
-    std::size_t scan = begin_, at;
-    const bool found = FindDelimiter(scan, at);
-    const std::size_t next = found ? at + delimiter_.size() : scan;
+    std::size_t scan = begin_, at, length = 0;
+    const bool found = FindDelimiter(scan, at, length);
+    const std::size_t next = found ? at + length : scan;
+    const std::size_t data = (found ? at : scan) - begin_;
+    lineLength_ += data;
+    if (data > 0) lastWasCr = buf_[begin_ + data - 1] == '\r';
+    if (found && lineFeedEnds_ && length == 1 && data == 0 && lastWasCr) --lineLength_;
     pos_ += static_cast<std::int64_t>(next - begin_);
     begin_ = next;
     if (found) return;
     if (!Fill()) {
+      lineLength_ += end_ - begin_;
+      if (end_ > begin_) lastWasCr = buf_[end_ - 1] == '\r';
+      if (lineFeedEnds_ && lastWasCr) --lineLength_;
       pos_ += static_cast<std::int64_t>(end_ - begin_);
       begin_ = end_;
       return;

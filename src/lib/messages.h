@@ -24,12 +24,15 @@ inline constexpr char kUnknownOption[] = "Unbekannte Option";
 inline constexpr char kInputOpen[] = "Fehler beim öffnen der Eingabedatei";
 inline constexpr char kLineTooLong[] = "Pufferüberlauf beim Einlesen der Daten";
 inline constexpr char kDamagedGroup[] = "Satz beschädigt";
+inline constexpr char kEofMark[] = "Dateiendezeichen (1A) vor weiteren Daten";
 inline constexpr char kDataType[] = "Datenart ungültig";
 inline constexpr char kInputNotDeleted[] = "Eingabedatei kann nicht gelöscht werden";
 
 // Values, by what their output field needs.
 inline constexpr char kBadNumber[] = "Keine gültige Zahl";
 inline constexpr char kNumberTooLong[] = "Zahl zu lang für das Feld";
+// More significant digits than a double carries exactly (kExactDigits).
+inline constexpr char kNumberTooPrecise[] = "Zahl hat mehr als 15 gültige Stellen";
 inline constexpr char kBadDate[] = "Kein gültiges Datum";
 inline constexpr char kBadBankCode[] = "Keine gültige Bankleitzahl";
 inline constexpr char kBadAccount[] = "Keine gültige Kontonummer";
@@ -42,6 +45,8 @@ inline constexpr char kConfigProcess[] = "Fehler beim Verarbeiten CONFIG - Datei
 inline constexpr char kConfigSyntax[] = "Fehler in CONFIG - Syntax";
 inline constexpr char kConfigValue[] = "Fehler in CONFIG - Wert ungültig";
 inline constexpr char kConfigUtf16[] = "Fehler in CONFIG - Datei ist UTF-16 kodiert";
+inline constexpr char kConfigKey[] = "Fehler in CONFIG - Schlüssel ungültig";
+inline constexpr char kConfigLineTooLong[] = "Fehler in CONFIG - Zeile zu lang";
 inline constexpr char kTypeUnknown[] = " : Ausgabe - Typ unbekannt";
 inline constexpr char kNoWriter[] = "Zuweisung Open fehlt";
 

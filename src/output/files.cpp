@@ -14,6 +14,7 @@
 #endif
 
 #include "lib/error.h"
+#include "lib/messages.h"
 #include "lib/platform.h"
 #include "output/raw_file.h"
 
@@ -30,13 +31,17 @@ constexpr int kOwnerReadWrite = 0666;  // less the umask, as every tool creates 
 #endif
 }  // namespace
 
+void WriteFailed(const std::string& path, int err) {
+  ErrorExitText(WithWhere(msg::kWriteError, PathWhere(path, err)));
+}
+
 int e_write(int fd, const void* buffer, std::size_t count) {
   const char* p = static_cast<const char*>(buffer);
   std::size_t left = count;
   while (left > 0) {
     ssize_t n = ::write(fd, p, left);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) ErrorExit("Fehler in e_write");
+    if (n <= 0) ErrorExit("%s", msg::kWriteError);
     p += n;
     left -= static_cast<std::size_t>(n);
   }
@@ -46,18 +51,18 @@ int e_write(int fd, const void* buffer, std::size_t count) {
 int OpenAppendFile(const std::string& path) {
   int fd = ::open(ResolvePath(path).c_str(), O_RDWR | O_CREAT | kBinary, kOwnerReadWrite);
   if (fd < 0 || ::lseek(fd, 0, SEEK_END) < 0)
-    ErrorExit("Fehler beim öffnen Outputdatei %s", path.c_str());
+    ErrorExitText(msg::kOutputOpen + PathWhere(path, errno));
   return fd;
 }
 
 int CreateOutputFile(const std::string& path) {
   int fd = ::open(ResolvePath(path).c_str(), O_RDWR | O_CREAT | O_TRUNC | kBinary, kOwnerReadWrite);
-  if (fd < 0) ErrorExit("ZEKO : Fehler Anlegen Outputdatei %s", path.c_str());
+  if (fd < 0) ErrorExitText(msg::kOutputCreate + PathWhere(path, errno));
   return fd;
 }
 
 void CloseOutputFile(int fd) {
-  if (fd >= 0 && ::close(fd) != 0 && errno != EINTR) ErrorExit("Fehler in e_write");
+  if (fd >= 0 && ::close(fd) != 0 && errno != EINTR) ErrorExit("%s", msg::kWriteError);
 }
 
 OutputStream::OutputStream(std::FILE* file)
@@ -94,7 +99,10 @@ void OutputStream::StartSyncBehind() {
   syncing_ = true;
   try {
     syncer_ = std::thread([this, fd = ::fileno(file_)] {
-      if (!SyncFileData(fd)) syncFailed_ = true;
+      if (!SyncFileData(fd)) {
+        syncError_ = errno;
+        syncFailed_ = true;
+      }
       syncing_ = false;
     });
   } catch (const std::system_error&) {
@@ -107,11 +115,16 @@ bool OutputStream::JoinSyncBehind() {
   return !syncFailed_;
 }
 
+void OutputStream::Failed(int err) const {
+  if (err == 0 && syncFailed_) err = syncError_;
+  WriteFailed(name_, err);
+}
+
 void OutputStream::Append(const char* data, std::size_t length) {
   if (length > kBufferSize - used_) {
-    if (!Drain()) ErrorExit("Fehler in e_write");
+    if (!Drain()) Failed(errno);
     if (length >= kBufferSize) {
-      if (std::fwrite(data, 1, length, file_) != length) ErrorExit("Fehler in e_write");
+      if (std::fwrite(data, 1, length, file_) != length) Failed(errno);
       return;
     }
   }
@@ -139,9 +152,9 @@ void OutputStream::Write(const char* data, std::size_t length) {
 void OutputStream::Puts(const char* text) { Write(text, std::strlen(text)); }
 
 void OutputStream::Flush() {
-  if (!JoinSyncBehind()) ErrorExit("Fehler in e_write");
+  if (!JoinSyncBehind()) Failed(0);
   if (!file_) return;
-  if (!Drain() || std::fflush(file_) != 0) ErrorExit("Fehler in e_write");
+  if (!Drain() || std::fflush(file_) != 0) Failed(errno);
 }
 
 void OutputStream::Close() {
@@ -151,13 +164,17 @@ void OutputStream::Close() {
   const bool synced = JoinSyncBehind();
   file_ = nullptr;
   bool bad = !drained || !synced || std::ferror(f) != 0;
-  if (std::fclose(f) != 0 || bad) ErrorExit("Fehler in e_write");
+  const int err = errno;
+  if (std::fclose(f) != 0) Failed(errno);
+  if (bad) Failed(synced ? err : 0);
 }
 
 std::unique_ptr<OutputStream> OpenOutputStream(const std::string& path, bool append) {
   std::FILE* f = std::fopen(ResolvePath(path).c_str(), append ? "ab" : "wb");
-  if (!f) ErrorExit("Fehler beim öffnen Outputdatei %s", path.c_str());
-  return std::make_unique<OutputStream>(f);
+  if (!f) ErrorExitText(msg::kOutputOpen + PathWhere(path, errno));
+  auto out = std::make_unique<OutputStream>(f);
+  out->SetName(path);
+  return out;
 }
 
 bool RemoveFile(const std::string& path) { return ::unlink(ResolvePath(path).c_str()) == 0; }

@@ -10,6 +10,10 @@
 
 namespace zeko {
 
+// Ends the run with "Fehler in e_write: <path> (<reason>)", the reason that
+// of the system's error number err.
+[[noreturn]] void WriteFailed(const std::string& path, int err);
+
 // Writes all bytes or ends the run with "Fehler in e_write".
 int e_write(int fd, const void* buffer, std::size_t count);
 // Read/write, binary, created when missing (owner rw), positioned at the end.
@@ -32,6 +36,9 @@ class OutputStream {
 
   // Takes over a stream on which nothing has been read or written yet.
   explicit OutputStream(std::FILE* file);
+  // The file a write error names: the output as the user knows it (a work
+  // file takes that output's name).
+  void SetName(std::string name) { name_ = std::move(name); }
   ~OutputStream();
   OutputStream(const OutputStream&) = delete;
   OutputStream& operator=(const OutputStream&) = delete;
@@ -64,7 +71,10 @@ class OutputStream {
   // Waits for the helper's sync; false when one failed.
   bool JoinSyncBehind();
 
+  [[noreturn]] void Failed(int err) const;
+
   std::FILE* file_;
+  std::string name_;
   std::unique_ptr<char[]> buffer_;
   std::size_t used_ = 0;
   // Bytes handed to the file since a helper last synced it.
@@ -74,6 +84,7 @@ class OutputStream {
   std::thread syncer_;
   std::atomic<bool> syncing_{false};
   std::atomic<bool> syncFailed_{false};
+  std::atomic<int> syncError_{0};
 };
 
 // Appends when append is true, else replaces the file.

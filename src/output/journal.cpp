@@ -8,6 +8,8 @@
 #include <string_view>
 
 #include "lib/error.h"
+#include "lib/messages.h"
+#include "output/files.h"
 #include "lib/hash.h"
 #include "output/file_lock.h"
 
@@ -16,7 +18,13 @@ namespace zeko {
 namespace {
 
 constexpr const char* kJournalSuffix = ".$JN";
-constexpr const char* kWriteError = "Fehler in e_write";
+// The bookings are in place and committed; only the input could not be
+// deleted. That is no failed run: the host system must take the export as
+// converted (exit code 0), or it would export the same bookings again in a
+// new file, which no journal can recognise. The message says what is left.
+void InputNotDeleted(const std::string& path, int err) {
+  MessageBoxText(WithWhere(msg::kInputNotDeleted, PathWhere(path, err)));
+}
 
 std::string Hex(std::uint64_t value) {
   static const char kDigits[] = "0123456789abcdef";
@@ -392,7 +400,7 @@ std::shared_ptr<RunJournal::Output> RunJournal::Join(const std::string& path) {
   output->journalPath = path + kJournalSuffix;
   SetRollbackHook(RollBackHook);
   if (!Lock(*output)) return nullptr;
-  if (!Recover(*output)) ErrorExitText(kWriteError);
+  if (!Recover(*output)) WriteFailed(output->journalPath, errno);
 
   const bool master = outputs_.empty();
   if (master) transaction_ = Hex(RandomBits()) + Hex(RandomBits());
@@ -401,7 +409,7 @@ std::shared_ptr<RunJournal::Output> RunJournal::Join(const std::string& path) {
   outputs_.push_back(output);
   AppendRecord(*output, Header(*output), ok);
   // The journal's name must be on the disk before the output changes.
-  if (!ok || !SyncDirectoryOf(output->journalPath)) ErrorExitText(kWriteError);
+  if (!ok || !SyncDirectoryOf(output->journalPath)) WriteFailed(output->journalPath, errno);
   return output;
 }
 
@@ -455,8 +463,8 @@ bool RunJournal::Relock(Output& added) {
   // once this run holds them again.
   for (std::size_t i = outputs_.size(); i-- > 0;) {
     Output& o = *outputs_[i];
-    if (o.kind == Journal::Kind::kFresh && !UnlinkFile(o.work)) ErrorExitText(kWriteError);
-    if (!UnlinkFile(o.journalPath)) ErrorExitText(kWriteError);
+    if (o.kind == Journal::Kind::kFresh && !UnlinkFile(o.work)) WriteFailed(o.work, errno);
+    if (!UnlinkFile(o.journalPath)) WriteFailed(o.journalPath, errno);
     o.journal.Close();
     o.journalEnd = 0;
     o.held = false;
@@ -469,10 +477,10 @@ bool RunJournal::Relock(Output& added) {
   for (Output* o : order) {
     if (!AcquireLockFile(o->journal, o->journalPath, o->path)) {
       if (o == &added) return false;
-      ErrorExitText(kWriteError);
+      WriteFailed(o->journalPath, errno);
     }
     if (o == &added) continue;  // recovered by Join
-    if (!Recover(*o) || !Reinstate(*o)) ErrorExitText(kWriteError);
+    if (!Recover(*o) || !Reinstate(*o)) WriteFailed(o->path, errno);
   }
   return true;
 }
@@ -528,7 +536,7 @@ bool RunJournal::RecordFresh(Output& output, bool existed, RawFile& work, bool k
     const std::string name = output.path + "." + Hex(RandomBits()).substr(0, 8) + ".$$$";
     bool ok = true;
     AppendRecord(output, std::string("FRESH ") + (existed ? "1 " : "0 ") + Field(name), ok);
-    if (!ok) ErrorExitText(kWriteError);
+    if (!ok) WriteFailed(output.journalPath, errno);
     output.kind = Journal::Kind::kFresh;
     output.work = name;
     if (work.CreateNew(name)) return true;
@@ -582,12 +590,12 @@ void RunJournal::CommitRun(const std::optional<InputDigest>& input) {
     // Read to the end: the copy is no longer needed, or it becomes the kept
     // input, before the commit point; a failure here is a failed run.
     const bool ok = deleteInput_ ? UnlinkFile(inputCopy_) : RenameFile(inputCopy_, inputPath_);
-    if (!ok) ErrorExitText(kWriteError);
+    if (!ok) WriteFailed(inputCopy_, errno);
     workFiles_.clear();
     inputCopy_.clear();
   }
   if (outputs_.empty()) {
-    if (runWide_ && deleteInput_ && !UnlinkFile(inputPath_)) ErrorExitText(kWriteError);
+    if (runWide_ && deleteInput_ && !UnlinkFile(inputPath_)) InputNotDeleted(inputPath_, errno);
     Reset();
     return;
   }
@@ -617,17 +625,23 @@ void RunJournal::CommitRun(const std::optional<InputDigest>& input) {
                    std::to_string(size) + " " + hash + " " + Field(stamp) + " " +
                    Field(runWide_ ? inputPath_ : std::string()),
                ok);
-  if (!ok) ErrorExitText(kWriteError);
+  if (!ok) WriteFailed(master.journalPath, errno);
   // Committed: from here on a failure leaves the journals for the next run,
   // which finishes what follows.
   committed_ = true;
   for (const auto& o : outputs_)
-    if (!Settle(o->path, o->AsJournal(), true)) ErrorExitText(kWriteError);
+    if (!Settle(o->path, o->AsJournal(), true)) WriteFailed(o->path, errno);
   for (std::size_t i = 1; i < outputs_.size(); ++i) {
     if (!UnlinkFile(outputs_[i]->journalPath) || !outputs_[i]->journal.Close())
-      ErrorExitText(kWriteError);
+      WriteFailed(outputs_[i]->journalPath, errno);
   }
-  if (runWide_ && deleteInput_ && !UnlinkFile(inputPath_)) ErrorExitText(kWriteError);
+  if (runWide_ && deleteInput_ && !UnlinkFile(inputPath_)) {
+    // Booked, and only the input is left: the master's journal stays, so
+    // that the next run finds this input booked instead of booking it again.
+    InputNotDeleted(inputPath_, errno);
+    Reset();
+    return;
+  }
   // The run is complete once its input is gone. A journal that cannot be
   // removed now says only that; the next run on the output removes it.
   if (UnlinkFile(master.journalPath)) (void)SyncDirectoryOf(master.journalPath);
@@ -663,8 +677,13 @@ void RunJournal::FinishBooked() {
   const std::string bookedPath = bookedJournalPath_;
   // Whatever this run had opened before it found out goes back as it was.
   RollBack();
-  if (!UnlinkFile(inputPath_) || !UnlinkFile(bookedPath) || !SyncDirectoryOf(bookedPath))
-    ErrorExitText(kWriteError);
+  // Its journal goes only with the input: while the input stays, the
+  // journal tells the next run again that it is booked.
+  if (!UnlinkFile(inputPath_)) {
+    InputNotDeleted(inputPath_, errno);
+    return;
+  }
+  if (!UnlinkFile(bookedPath) || !SyncDirectoryOf(bookedPath)) WriteFailed(bookedPath, errno);
 }
 
 std::FILE* RunJournal::CreateWorkFile(const std::string& path) {

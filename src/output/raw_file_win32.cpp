@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <cerrno>
+
 #include "output/raw_file.h"
 
 namespace zeko {
@@ -189,7 +191,10 @@ bool RenameFile(const std::string& from, const std::string& to) {
 bool UnlinkFile(const std::string& path) {
   if (DeleteFileA(path.c_str())) return true;
   const DWORD error = GetLastError();
-  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
+  // Messages give the reason by its errno, as on every platform.
+  errno = error == ERROR_ACCESS_DENIED ? EACCES : error == ERROR_SHARING_VIOLATION ? EBUSY : EIO;
+  return false;
 }
 
 bool FileExists(const std::string& path) {

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "lib/error.h"
+#include "lib/messages.h"
 #include "lib/platform.h"
 
 #ifdef _WIN32
@@ -17,7 +18,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kWriteError = "Fehler in e_write";
+bool g_dry = false;
+
+#ifdef _WIN32
+constexpr const char* kNullDevice = "NUL";
+#else
+constexpr const char* kNullDevice = "/dev/null";
+#endif
 
 bool Seek(std::FILE* file, std::int64_t offset) {
 #ifdef _WIN32
@@ -44,6 +51,17 @@ std::string RealPath(const std::string& path) {
 }
 
 }  // namespace
+
+void SafeOutput::SetDry(bool dry) { g_dry = dry; }
+bool SafeOutput::Dry() { return g_dry; }
+
+OutputStream& SafeOutput::DryStream() {
+  direct_ = true;
+  std::FILE* file = std::fopen(kNullDevice, "wb");
+  if (file == nullptr) ErrorExitText(updateError_);
+  out_ = std::make_unique<OutputStream>(file);
+  return *out_;
+}
 
 SafeOutput::~SafeOutput() {
   // Never committed: the file is put back as it was (a failed run has
@@ -74,6 +92,7 @@ OutputStream& SafeOutput::Open(const std::string& path, Mode mode, const std::st
   createError_ = updateError;
   create_ = create;
   path_ = ResolvePath(path);
+  if (g_dry) return DryStream();
   std::error_code ec;
   const fs::file_status status = fs::status(path_, ec);
   if (fs::is_directory(status)) ErrorExitText(updateError_);
@@ -84,6 +103,7 @@ OutputStream& SafeOutput::Open(const std::string& path, Mode mode, const std::st
     std::FILE* file = std::fopen(path_.c_str(), mode == Mode::kAppend ? "ab" : "wb");
     if (file == nullptr) ErrorExitText(updateError_);
     out_ = std::make_unique<OutputStream>(file);
+    out_->SetName(path_);
     return *out_;
   }
   // No file name (an empty PATH and NAME): nothing can be made there, so
@@ -104,6 +124,7 @@ bool SafeOutput::OpenExisting(const std::string& path, const std::string& update
                               const std::string& createError) {
   updateError_ = updateError;
   createError_ = createError;
+  if (g_dry) return false;
   std::error_code ec;
   if (path.empty() || fs::is_directory(path, ec)) ErrorExitText(createError_);
   path_ = RealPath(path);
@@ -128,6 +149,7 @@ void SafeOutput::OpenForUpdate() {
 OutputStream& SafeOutput::Stream(std::FILE* file) {
   std::setvbuf(file, nullptr, _IOFBF, 1 << 16);
   out_ = std::make_unique<OutputStream>(file);
+  out_->SetName(path_);
   // The work file is synced before it takes the output's place.
   out_->SyncBehind();
   RunJournal::Get().SetStream(*journal_, file);
@@ -135,11 +157,12 @@ OutputStream& SafeOutput::Stream(std::FILE* file) {
 }
 
 OutputStream& SafeOutput::Begin(std::int64_t keep) {
+  if (g_dry) return DryStream();
   RunJournal& run = RunJournal::Get();
   if (existing_ != nullptr && inPlace_) {
     if (keep > existingSize_) keep = existingSize_;
     if (!run.RecordInPlace(*journal_, existingSize_, keep) || !Seek(existing_, keep))
-      ErrorExitText(kWriteError);
+      WriteFailed(path_, errno);
     std::FILE* file = existing_;
     existing_ = nullptr;
     return Stream(file);
@@ -162,7 +185,7 @@ OutputStream& SafeOutput::Begin(std::int64_t keep) {
   }
   if (existed) (void)work.CopyModeFrom(path_);
   std::FILE* file = work.ReleaseToStream(0);
-  if (file == nullptr) ErrorExitText(kWriteError);
+  if (file == nullptr) WriteFailed(path_, errno);
   return Stream(file);
 }
 
@@ -174,7 +197,7 @@ void SafeOutput::Finish() {
     return;
   }
   out_->Flush();
-  if (!SyncStream(out_->file())) ErrorExitText(kWriteError);
+  if (!SyncStream(out_->file())) WriteFailed(path_, errno);
   out_->Close();
   out_.reset();
   RunJournal::Get().SetStream(*journal_, nullptr);

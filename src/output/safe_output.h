@@ -39,6 +39,13 @@ class SafeOutput {
 
   SafeOutput() = default;
   ~SafeOutput();
+
+  // A check of an export (zeko --pruefen) runs the writers as a run would,
+  // but no output is touched: every file takes its bytes and drops them,
+  // nothing is locked, journaled or read back, and an existing file is
+  // treated as missing.
+  static void SetDry(bool dry);
+  static bool Dry();
   SafeOutput(const SafeOutput&) = delete;
   SafeOutput& operator=(const SafeOutput&) = delete;
 
@@ -84,6 +91,7 @@ class SafeOutput {
   void JoinRun();
   void OpenForUpdate();
   OutputStream& Stream(std::FILE* file);
+  OutputStream& DryStream();
 
   std::string path_;
   std::string updateError_;
