@@ -1,6 +1,7 @@
 #include "app/binding.h"
 
 #include "lib/error.h"
+#include "lib/messages.h"
 #include "lib/platform.h"
 #include "lib/text.h"
 #include "record/field_numbers.h"
@@ -64,7 +65,15 @@ void BindOutput(RunContext& ctx, const Record& first) {
   run.outputName = ctx.outputName;
   run.configDir = ctx.configDir;
   ctx.writer = MakeWriter(run);
-  if (!ctx.writer) ErrorExit("Zuweisung Open fehlt");
+  if (ctx.writer) return;
+  // No writer: say why, the configuration has no TYP or one without a writer.
+  const Settings& s = ctx.settings;
+  const std::string where =
+      s.typeKeyword.empty()
+          ? "kein TYP in " + s.configPath
+          : "TYP=" + s.typeKeyword + " hat kein Ausgabeformat (" +
+                ConfigWhere(s.configPath, s.typeLine, "TYP") + ")";
+  Problem(WithWhere(msg::kNoWriter, where));
 }
 
 }  // namespace zeko

@@ -23,8 +23,9 @@ int main(int argc, char** argv) {
   if (zeko::AnswerInfoRequest(argc, argv)) return 0;
   std::vector<std::string> words;
   for (int i = 0; i < argc; ++i) words.emplace_back(argv[i]);
-  auto dialog = zeko::MakeProgressDialog();
   auto ctx = std::make_unique<zeko::RunContext>();
+  if (zeko::TakeCheckWord(words)) return zeko::CheckExport(*ctx, words);
+  auto dialog = zeko::MakeProgressDialog();
   ctx->dialog = dialog.get();
   return zeko::RunConversion(*ctx, words);
 }

@@ -8,6 +8,7 @@
 #include "app/progress.h"
 #include "config/config.h"
 #include "lib/error.h"
+#include "lib/messages.h"
 #include "lib/number.h"
 #include "lib/platform.h"
 #include "lib/text.h"
@@ -19,14 +20,43 @@
 
 namespace zeko {
 
+namespace {
+
+// A word of the option scan: the host writes its options with "/"; words
+// with "-" are what a person types (--verbose), and are options too.
+bool IsOptionWord(const std::string& w) { return !w.empty() && (w[0] == '/' || w[0] == '-'); }
+
+bool KnownOption(const std::string& w) {
+  return w.compare(0, 8, "/CONFIG:") == 0 || w.compare(0, 6, "/TEMP:") == 0 ||
+         w.compare(0, 3, "/ND") == 0 || w == "/NOGUI" || w == kCheckWord;
+}
+
+}  // namespace
+
+bool TakeCheckWord(std::vector<std::string>& words) {
+  for (auto it = words.begin(); it != words.end(); ++it) {
+    if (UpperAsciiCopy(*it) == kCheckWord) {
+      words.erase(it);
+      return true;
+    }
+  }
+  return false;
+}
+
 int ParseCommandLine(RunContext& ctx, std::vector<std::string> words) {
   ctx.deleteInput = true;
+  const std::vector<std::string> given = words;
   for (std::string& w : words) UpperAscii(w);
   const int count = static_cast<int>(words.size());
+  // A mistyped option (/CONFG:) would leave its file unread and the run
+  // would go on with another: every option word is known, even where the
+  // words set nothing.
+  for (std::size_t i = 0; i < words.size() && IsOptionWord(words[i]); ++i)
+    if (!KnownOption(words[i])) ErrorExitText(WithWhere(msg::kUnknownOption, given[i]));
   if (count <= 1) return 0;
   int examined = 0;
   for (const std::string& w : words) {
-    if (w.empty() || w[0] != '/') break;
+    if (!IsOptionWord(w)) break;
     ++examined;
     if (w.compare(0, 8, "/CONFIG:") == 0) {
       ctx.configPath = w.substr(8);
@@ -52,7 +82,7 @@ void SetupRun(RunContext& ctx, const std::vector<std::string>& commandWords) {
   try {
     ReadConfig(ctx.configPath, ctx.settings);
   } catch (...) {
-    ErrorExit("Fehler beim Verarbeiten CONFIG - Datei:\n%s", ctx.configPath.c_str());
+    ErrorExitText(msg::kConfigProcess + ctx.configPath);
   }
   ctx.presortField = ctx.settings.presortField;
 
@@ -69,6 +99,19 @@ void SetupRun(RunContext& ctx, const std::vector<std::string>& commandWords) {
 }
 
 namespace {
+
+// The data type that the host writes into field 010: one digit from 1 to 5,
+// blanks around it allowed. Anything else (missing, 0, 6, "1X") would bind
+// no layout, and the run would write nothing and delete the export.
+bool ValidDataType(std::string_view text, int& dataType) {
+  const Decimal d = ReadDecimal(text);
+  if (!d.valid || d.negative || text.find('.') != std::string_view::npos || d.integerDigits != 1)
+    return false;
+  dataType = static_cast<int>(d.value);
+  return IsValidDataType(dataType);
+}
+
+}  // namespace
 
 // DataType, ConsolidationMode and RunDate from the first record. In the
 // sequential mode the slots tell places, not numbers, so the values are
@@ -87,11 +130,16 @@ void TakeRunFacts(RunContext& ctx, const Record& first) {
     }
     return;
   }
-  ctx.dataType = AtoI(first.Value(fld::kDataType));
+  if (!ValidDataType(first.Text(fld::kDataType), ctx.dataType)) {
+    ctx.dataType = 0;
+    ValueProblem(msg::kDataType, fld::kDataType, first.Text(fld::kDataType));
+  }
   ctx.consolidationMode = AtoI(first.Value(fld::kConsolidation));
   ctx.runDate = first.Text(fld::kRunDate);
   if (ctx.runDate.empty()) ctx.runDate = first.Text(fld::kDocumentDate);
 }
+
+namespace {
 
 // Cancel ends the run as a failure: the user gets every output as it was
 // before the run and keeps the input file, so that the export can simply
@@ -101,7 +149,8 @@ void TakeRunFacts(RunContext& ctx, const Record& first) {
 void CancelRun(RunContext& ctx) {
   RunJournal::Get().RollBack();
   if (ctx.dialog) ctx.dialog->Close();
-  std::fputs("Übernahme abgebrochen\n", stderr);
+  std::fputs(msg::kCancelled, stderr);
+  std::fputc('\n', stderr);
   std::fflush(stderr);
 }
 
@@ -203,7 +252,7 @@ int RunConversion(RunContext& ctx, const std::vector<std::string>& commandWords)
     done = GuardedRun(ctx, commandWords, cancel);
   } catch (...) {
     std::string text = LastSystemErrorText();
-    ErrorExitText(text.empty() ? "Unbekannter Fehler in ZEKO.EXE" : text);
+    ErrorExitText(text.empty() ? msg::kUnknownError : text);
   }
   if (!done) {
     CancelRun(ctx);

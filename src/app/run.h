@@ -7,12 +7,26 @@
 
 namespace zeko {
 
+// The word that asks for a check of the export instead of a run.
+inline constexpr char kCheckWord[] = "--PRUEFEN";
+// Removes the check word (any case) from the words; true when it was there.
+bool TakeCheckWord(std::vector<std::string>& words);
+
 // Takes the words after the program name; returns the number of option words
 // examined. Every word is upper-cased first.
 int ParseCommandLine(RunContext& ctx, std::vector<std::string> words);
 
 // Command line, configuration and input file. Every failure is fatal.
 void SetupRun(RunContext& ctx, const std::vector<std::string>& commandWords);
+
+// DataType, ConsolidationMode and RunDate from the first record; a data
+// type that is missing or not 1 to 5 is a problem.
+void TakeRunFacts(RunContext& ctx, const Record& first);
+
+// Reads the configuration and the whole export as a run would and prints
+// every problem found and a summary; writes, deletes and starts nothing.
+// Returns the exit code: 0 when a run would succeed, 1 otherwise.
+int CheckExport(RunContext& ctx, const std::vector<std::string>& commandWords);
 
 // One whole run; commandWords[0] is the program. Returns 0.
 int RunConversion(RunContext& ctx, const std::vector<std::string>& commandWords);

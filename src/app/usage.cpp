@@ -20,20 +20,18 @@ namespace {
 
 #ifdef _WIN32
 #define ZEKO_TEMP_DIR "%TEMP%\\"
-#define ZEKO_HELP_WORDS "--help oder /?"
 #define ZEKO_PLATFORM_OPTIONS "  /NOGUI            ohne Fenster und Meldungsfenster (für Skripte)\n"
 #define ZEKO_MESSAGE_AT "im Meldungsfenster und auf der Standardfehlerausgabe"
 #else
 #define ZEKO_TEMP_DIR "$TMPDIR/ (sonst /tmp/)"
-#define ZEKO_HELP_WORDS "--help"
 #define ZEKO_PLATFORM_OPTIONS ""
 #define ZEKO_MESSAGE_AT "auf der Standardfehlerausgabe"
 #endif
 
 constexpr char kUsage[] =
     "Aufruf: zeko /CONFIG:<Konfigurationsdatei> /TEMP:<Name> [/ND]\n"
-    "        zeko " ZEKO_HELP_WORDS
-    " | --version\n"
+    "        zeko --pruefen /CONFIG:<Konfigurationsdatei> /TEMP:<Name>\n"
+    "        zeko --help | -h | /? | --version\n"
     "\n"
     "Ein Aufruf ist ein Übernahmelauf: die Sätze der Eingabedatei werden nach\n"
     "der Konfigurationsdatei in die Importdatei des Zielsystems übernommen.\n"
@@ -43,9 +41,21 @@ constexpr char kUsage[] =
     "  /TEMP:<Name>      die Eingabedatei ist " ZEKO_TEMP_DIR
     "<Name>.$TM\n"
     "  /ND               die Eingabedatei nach dem Lauf nicht löschen\n" ZEKO_PLATFORM_OPTIONS
+    "  --pruefen         nur prüfen: Konfiguration und Eingabedatei lesen wie ein\n"
+    "                    Lauf, jeden Fehler (bis 100, dann die Anzahl) und eine\n"
+    "                    Zusammenfassung ausgeben (Sätze und Summe der Beträge je\n"
+    "                    Datenart, erstes und letztes Datum); schreibt, löscht und\n"
+    "                    startet nichts\n"
     "\n"
-    "Optionen werden bis zum ersten Wort ohne \"/\" gelesen, in jeder Schreibweise;\n"
-    "ein einzelnes Wort nach dem Programmnamen setzt nichts.\n"
+    "Optionen werden bis zum ersten Wort ohne \"/\" oder \"-\" gelesen, in jeder\n"
+    "Schreibweise; eine unbekannte Option beendet den Lauf. Ein einzelnes Wort\n"
+    "nach dem Programmnamen setzt nichts.\n"
+    "\n"
+    "Nichts wird geraten: ein beschädigter Satz, ein Wert, der nicht sein kann,\n"
+    "was sein Feld verlangt (Zahl, Datum, Bankleitzahl, Konto), eine Zahl, die\n"
+    "zu lang für ihr Feld ist, oder ein ungültiger Konfigurationswert beendet\n"
+    "den Lauf, bevor etwas geschrieben wird; die Meldung nennt Datei, Zeile und\n"
+    "Schlüssel oder Satz, Feld und Wert.\n"
     "\n"
     "Zielsysteme (Schlüssel TYP der Konfiguration):\n"
     "  GENERIC  Satzaufbau ganz aus der Konfiguration (fest oder mit Trennzeichen)\n"
@@ -58,10 +68,16 @@ constexpr char kUsage[] =
     "  SLANG    jeder Satz geht an ein Lua-Makro (SLMACRO), das selbst schreibt\n"
     "\n"
     "Rückgabewert:\n"
-    "  0  Lauf beendet; die Eingabedatei ist gelöscht (außer mit /ND)\n"
+    "  0  Lauf beendet; die Eingabedatei ist gelöscht (außer mit /ND). Kann sie\n"
+    "     nicht gelöscht werden, sind die Buchungen trotzdem übernommen: die\n"
+    "     Meldung \"Eingabedatei kann nicht gelöscht werden\" steht " ZEKO_MESSAGE_AT
+    ",\n"
+    "     ein neuer Lauf mit derselben Datei bucht nichts doppelt\n"
+    "     (mit --pruefen: keine Fehler gefunden)\n"
     "  1  Fehler oder Abbruch: die Meldung steht " ZEKO_MESSAGE_AT
     ",\n"
-    "     die Eingabedatei bleibt, jede Ausgabedatei bleibt wie vor dem Lauf\n";
+    "     die Eingabedatei bleibt, jede Ausgabedatei bleibt wie vor dem Lauf\n"
+    "     (mit --pruefen: Fehler gefunden)\n";
 
 void Print(const std::string& text) {
 #ifdef _WIN32
@@ -92,17 +108,16 @@ void Print(const std::string& text) {
 const char* UsageText() { return kUsage; }
 
 bool AnswerInfoRequest(int argc, const char* const* argv) {
-  if (argc != 2) return false;
-  const char* word = argv[1];
-  bool help = std::strcmp(word, "--help") == 0;
-#ifdef _WIN32
-  help = help || std::strcmp(word, "/?") == 0;
-#endif
-  if (help) {
-    Print(kUsage);
-    return true;
+  // Anywhere on the line: a person who asks for help gets it, not a run.
+  for (int i = 1; i < argc; ++i) {
+    const char* word = argv[i];
+    if (std::strcmp(word, "--help") == 0 || std::strcmp(word, "-h") == 0 ||
+        std::strcmp(word, "/?") == 0 || std::strcmp(word, "-?") == 0) {
+      Print(kUsage);
+      return true;
+    }
   }
-  if (std::strcmp(word, "--version") == 0) {
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
     Print(std::string("zeko ") + ZEKO_VERSION + "\n");
     return true;
   }

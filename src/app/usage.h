@@ -4,9 +4,9 @@
 
 namespace zeko {
 
-// True when the command line is a request for the usage text ("--help", on
-// Windows also "/?") or the version ("--version") as the only word after the
-// program name; the answer has then been printed. The host system never
+// True when the command line is a request for the usage text ("--help",
+// "-h", "/?" or "-?" anywhere on it) or the version ("--version" as the only
+// word after the program name); the answer has then been printed. The host system never
 // starts the converter that way: its command lines keep their meaning.
 bool AnswerInfoRequest(int argc, const char* const* argv);
 

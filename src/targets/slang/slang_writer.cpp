@@ -7,6 +7,7 @@
 
 #include "lib/error.h"
 #include "lib/macro.h"
+#include "lib/messages.h"
 #include "lib/platform.h"
 #include "targets/writer.h"
 
@@ -62,6 +63,7 @@ void SlangWriter::Load() {
 }
 
 void SlangWriter::Open(const RunInfo&) {
+  if (!macro_) return;
   // The macro opens the file itself; it gets the path as this system
   // resolves it, so a "\" in PATH separates directories for the macro too.
   macro_->SetCmdArg(1, ResolvePath(run_.outputPath));
@@ -74,6 +76,7 @@ void SlangWriter::Open(const RunInfo&) {
 }
 
 void SlangWriter::Write(const Record& record) {
+  if (!macro_) return;
   // StartRecord and EndRecord see whatever arguments the calls before them
   // left in place; the macro knows not to rely on them.
   macro_->ExecAt(startRecord_);
@@ -94,13 +97,17 @@ void SlangWriter::Write(const Record& record) {
   macro_->ExecAt(endRecord_);
 }
 
-void SlangWriter::Close() { macro_->ExecAt(closeOutput_); }
+void SlangWriter::Close() {
+  if (macro_) macro_->ExecAt(closeOutput_);
+}
 
 }  // namespace
 
 std::unique_ptr<Writer> MakeSlangWriter(const RunInfo& run) {
   auto writer = std::make_unique<SlangWriter>(run);
-  writer->Load();
+  // The macro's values are its own text, and loading a script runs it: a
+  // check of the export starts no macro.
+  if (!Checking()) writer->Load();
   return writer;
 }
 

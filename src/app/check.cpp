@@ -1,0 +1,176 @@
+// zeko --pruefen: the export read as a run would read it, every problem
+// named, and the figures a bookkeeper compares with the host's export list.
+// The writers run as in a run, but their outputs drop their bytes, and
+// nothing is locked, deleted or started.
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "app/binding.h"
+#include "app/run.h"
+#include "lib/messages.h"
+#include "lib/number.h"
+#include "lib/platform.h"
+#include "output/safe_output.h"
+#include "record/field_numbers.h"
+
+namespace zeko {
+
+namespace {
+
+// The figures of one data type (index 0: records without a valid one).
+struct Tally {
+  long records = 0;
+  long long cents = 0;
+};
+
+// A date of the input's form as a number that sorts (YYYYMMDD); 0 for an
+// empty or unreadable one, which the conversion reports where it matters.
+long SortableDate(std::string_view d) {
+  if (d.size() != 8 && d.size() != 10) return 0;
+  auto two = [&](std::size_t at) {
+    return IsDigit(d[at]) && IsDigit(d[at + 1]) ? (d[at] - '0') * 10 + (d[at + 1] - '0') : -1;
+  };
+  const int day = two(0), month = two(3), high = two(6);
+  const int low = d.size() == 10 ? two(8) : high;
+  if (day <= 0 || month <= 0 || high < 0 || low < 0) return 0;
+  // A two-digit year counts from 1900, as the conversion writes it.
+  const int year = d.size() == 10 ? high * 100 + low : 1900 + high;
+  return (year * 100L + month) * 100 + day;
+}
+
+// Cents as a bookkeeper reads them: 1.234,56.
+std::string Money(long long cents) {
+  const bool negative = cents < 0;
+  unsigned long long v = negative ? 0ull - static_cast<unsigned long long>(cents)
+                                  : static_cast<unsigned long long>(cents);
+  std::string whole = std::to_string(v / 100);
+  for (int at = static_cast<int>(whole.size()) - 3; at > 0; at -= 3)
+    whole.insert(static_cast<std::size_t>(at), ".");
+  const unsigned rest = static_cast<unsigned>(v % 100);
+  std::string out = negative ? "-" : "";
+  out += whole + "," + char('0' + rest / 10) + char('0' + rest % 10);
+  return out;
+}
+
+class Summary {
+ public:
+  // The record's own groups: a slot keeps a value of an earlier record, and
+  // that must not be counted again.
+  void Add(const Record& record, int runDataType) {
+    int dataType = runDataType;
+    std::string_view amount, date;
+    for (const FieldGroup& g : record.groups()) {
+      if (g.number == fld::kDataType) {
+        const Decimal d = ReadDecimal(record.Text(g.slot));
+        dataType = d.valid && d.decimals == 0 && IsValidDataType(static_cast<int>(d.value))
+                       ? static_cast<int>(d.value)
+                       : 0;
+      } else if (g.number == fld::kAmount) {
+        amount = record.Text(g.slot);
+      } else if (g.number == fld::kDocumentDate) {
+        date = record.Text(g.slot);
+      }
+    }
+    Tally& t = tallies_[static_cast<std::size_t>(IsValidDataType(dataType) ? dataType : 0)];
+    ++t.records;
+    ++records_;
+    const Decimal d = ReadDecimal(amount);
+    // std::llround rounds halves away from zero, as every amount is rounded.
+    if (d.valid) t.cents += std::llround(d.value * 100.0);
+    if (const long key = SortableDate(date)) {
+      if (first_ == 0 || key < first_) {
+        first_ = key;
+        firstText_ = date;
+      }
+      if (key > last_) {
+        last_ = key;
+        lastText_ = date;
+      }
+    }
+  }
+
+  void Print() const {
+    std::printf("Sätze: %ld\n", records_);
+    for (std::size_t i = 0; i < tallies_.size(); ++i) {
+      const Tally& t = tallies_[i];
+      if (t.records == 0) continue;
+      std::printf("  %s: %ld %s, Summe der Beträge %s\n",
+                  i == 0 ? "ohne gültige Datenart" : kDataTypeNames[i], t.records,
+                  t.records == 1 ? "Satz" : "Sätze", Money(t.cents).c_str());
+    }
+    if (first_ != 0) {
+      std::printf("Erstes Datum: %s\n", firstText_.c_str());
+      std::printf("Letztes Datum: %s\n", lastText_.c_str());
+    } else {
+      std::printf("Kein Datum (Feld 105)\n");
+    }
+  }
+
+ private:
+  std::array<Tally, 6> tallies_{};
+  long records_ = 0;
+  long first_ = 0, last_ = 0;
+  std::string firstText_, lastText_;
+};
+
+void PrintFindings() {
+  for (const std::string& finding : Findings()) std::printf("Fehler: %s\n", finding.c_str());
+  const long more = FindingCount() - static_cast<long>(Findings().size());
+  if (more > 0) std::printf("... und %ld weitere Fehler\n", more);
+}
+
+int Verdict() {
+  const long n = FindingCount();
+  if (n == 0) {
+    std::printf("Ergebnis: keine Fehler, ein Lauf würde gelingen.\n");
+    return 0;
+  }
+  std::printf("Ergebnis: %ld Fehler, ein Lauf würde abbrechen.\n", n);
+  return 1;
+}
+
+}  // namespace
+
+int CheckExport(RunContext& ctx, const std::vector<std::string>& commandWords) {
+  BeginCheck();
+  SafeOutput::SetDry(true);
+  SetupRun(ctx, commandWords);
+  std::printf("Prüfung der Eingabedatei %s\n", ctx.inputPath.c_str());
+  std::printf("Konfiguration: %s\n", ctx.settings.configPath.c_str());
+  // The records mean nothing under a configuration that is wrong.
+  if (FindingCount() > 0) {
+    PrintFindings();
+    std::fflush(stdout);
+    return Verdict();
+  }
+
+  Summary summary;
+  RecordReader& reader = *ctx.reader;
+  if (reader.Next()) {
+    const Record& first = reader.record();
+    ctx.todayText = StringTime(GetSysTime(), "%d.%m.%Y");
+    TakeRunFacts(ctx, first);
+    if (ctx.runDate.empty()) ctx.runDate = ctx.todayText;
+    // No presort: it would write a sorted copy, and the order of the
+    // records changes nothing that the check finds.
+    reader.Rewind();
+    if (IsValidDataType(ctx.dataType)) BindOutput(ctx, first);
+    Writer* writer = ctx.writer.get();
+    if (writer) writer->Open(*ctx.run);
+    while (reader.Next()) {
+      if (writer) writer->Write(reader.record());
+      summary.Add(reader.record(), ctx.dataType);
+    }
+    if (writer) writer->Close();
+  }
+  ctx.reader.reset();
+  PrintFindings();
+  summary.Print();
+  std::fflush(stdout);
+  return Verdict();
+}
+
+}  // namespace zeko
