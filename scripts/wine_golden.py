@@ -159,20 +159,27 @@ def run_case(case: Path, exe: str, work: Path, wine: list) -> list:
         except subprocess.TimeoutExpired:
             return [f"timeout after {TIMEOUT} s"]
     stdout, stderr = out_path.read_bytes(), err_path.read_bytes()
-
-    failures = []
-    if proc.returncode != want_code:
-        failures.append(f"exit code {proc.returncode}, expected {want_code}")
-    if stderr != want_err:
-        failures.append("stderr " + difference(want_err, stderr))
-    if stdout != b"":
-        failures.append("stdout " + difference(b"", stdout))
+    # The run's directory is its temporary directory, as Windows names it.
+    win_work = ("Z:" + str(work.resolve()).replace("/", "\\") + "\\").encode()
+    stdout = stdout.replace(win_work, b"{WORK}")
+    stderr = stderr.replace(win_work, b"{WORK}")
 
     today = datetime.date.today()
     long_date = today.strftime("%d.%m.%Y").encode()
     short_date = today.strftime("%d%m%y").encode()
     iso_date = today.strftime("%Y-%m-%d").encode()
     compact_date = today.strftime("%Y%m%d").encode()
+    want_out = b""
+    if (case / "stdout").exists():
+        want_out = (case / "stdout").read_bytes().replace(b"{TODAY}", long_date)
+
+    failures = []
+    if proc.returncode != want_code:
+        failures.append(f"exit code {proc.returncode}, expected {want_code}")
+    if stderr != want_err:
+        failures.append("stderr " + difference(want_err, stderr))
+    if stdout != want_out:
+        failures.append("stdout " + difference(want_out, stdout))
     expected = case / "expected"
     if expected.exists():
         for path in sorted(p for p in expected.rglob("*") if p.is_file()):

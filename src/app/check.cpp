@@ -4,12 +4,12 @@
 // nothing is locked, deleted or started.
 #include <array>
 #include <cmath>
-#include <cstdio>
 #include <string>
 #include <string_view>
 
 #include "app/binding.h"
 #include "app/run.h"
+#include "app/usage.h"
 #include "lib/messages.h"
 #include "lib/number.h"
 #include "lib/platform.h"
@@ -92,20 +92,20 @@ class Summary {
     }
   }
 
-  void Print() const {
-    std::printf("Sätze: %ld\n", records_);
+  void Print(std::string& report) const {
+    report += "Sätze: " + std::to_string(records_) + "\n";
     for (std::size_t i = 0; i < tallies_.size(); ++i) {
       const Tally& t = tallies_[i];
       if (t.records == 0) continue;
-      std::printf("  %s: %ld %s, Summe der Beträge %s\n",
-                  i == 0 ? "ohne gültige Datenart" : kDataTypeNames[i], t.records,
-                  t.records == 1 ? "Satz" : "Sätze", Money(t.cents).c_str());
+      report += std::string("  ") + (i == 0 ? "ohne gültige Datenart" : kDataTypeNames[i]) +
+                ": " + std::to_string(t.records) + (t.records == 1 ? " Satz" : " Sätze") +
+                ", Summe der Beträge " + Money(t.cents) + "\n";
     }
     if (first_ != 0) {
-      std::printf("Erstes Datum: %s\n", firstText_.c_str());
-      std::printf("Letztes Datum: %s\n", lastText_.c_str());
+      report += "Erstes Datum: " + firstText_ + "\n";
+      report += "Letztes Datum: " + lastText_ + "\n";
     } else {
-      std::printf("Kein Datum (Feld 105)\n");
+      report += "Kein Datum (Feld 105)\n";
     }
   }
 
@@ -116,20 +116,22 @@ class Summary {
   std::string firstText_, lastText_;
 };
 
-void PrintFindings() {
-  for (const std::string& finding : Findings()) std::printf("Fehler: %s\n", finding.c_str());
+void AddFindings(std::string& report) {
+  for (const std::string& finding : Findings()) report += "Fehler: " + finding + "\n";
   const long more = FindingCount() - static_cast<long>(Findings().size());
-  if (more > 0) std::printf("... und %ld weitere Fehler\n", more);
+  if (more > 0) report += "... und " + std::to_string(more) + " weitere Fehler\n";
 }
 
-int Verdict() {
+// The verdict ends the report, which goes out whole.
+int Finish(std::string& report) {
   const long n = FindingCount();
   if (n == 0) {
-    std::printf("Ergebnis: keine Fehler, ein Lauf würde gelingen.\n");
-    return 0;
+    report += "Ergebnis: keine Fehler, ein Lauf würde gelingen.\n";
+  } else {
+    report += "Ergebnis: " + std::to_string(n) + " Fehler, ein Lauf würde abbrechen.\n";
   }
-  std::printf("Ergebnis: %ld Fehler, ein Lauf würde abbrechen.\n", n);
-  return 1;
+  PrintToUser(report);
+  return n == 0 ? 0 : 1;
 }
 
 }  // namespace
@@ -138,13 +140,12 @@ int CheckExport(RunContext& ctx, const std::vector<std::string>& commandWords) {
   BeginCheck();
   SafeOutput::SetDry(true);
   SetupRun(ctx, commandWords);
-  std::printf("Prüfung der Eingabedatei %s\n", ctx.inputPath.c_str());
-  std::printf("Konfiguration: %s\n", ctx.settings.configPath.c_str());
+  std::string report = "Prüfung der Eingabedatei " + ctx.inputPath + "\n" +
+                       "Konfiguration: " + ctx.settings.configPath + "\n";
   // The records mean nothing under a configuration that is wrong.
   if (FindingCount() > 0) {
-    PrintFindings();
-    std::fflush(stdout);
-    return Verdict();
+    AddFindings(report);
+    return Finish(report);
   }
 
   Summary summary;
@@ -167,10 +168,9 @@ int CheckExport(RunContext& ctx, const std::vector<std::string>& commandWords) {
     if (writer) writer->Close();
   }
   ctx.reader.reset();
-  PrintFindings();
-  summary.Print();
-  std::fflush(stdout);
-  return Verdict();
+  AddFindings(report);
+  summary.Print(report);
+  return Finish(report);
 }
 
 }  // namespace zeko

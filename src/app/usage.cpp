@@ -79,7 +79,9 @@ constexpr char kUsage[] =
     "     die Eingabedatei bleibt, jede Ausgabedatei bleibt wie vor dem Lauf\n"
     "     (mit --pruefen: Fehler gefunden)\n";
 
-void Print(const std::string& text) {
+}  // namespace
+
+void PrintToUser(const std::string& text) {
 #ifdef _WIN32
   // zeko.exe is a window program: started from a console without
   // redirection it has no standard output, so it writes to the console it
@@ -103,8 +105,6 @@ void Print(const std::string& text) {
   std::fflush(stdout);
 }
 
-}  // namespace
-
 const char* UsageText() { return kUsage; }
 
 bool AnswerInfoRequest(int argc, const char* const* argv) {
@@ -113,12 +113,12 @@ bool AnswerInfoRequest(int argc, const char* const* argv) {
     const char* word = argv[i];
     if (std::strcmp(word, "--help") == 0 || std::strcmp(word, "-h") == 0 ||
         std::strcmp(word, "/?") == 0 || std::strcmp(word, "-?") == 0) {
-      Print(kUsage);
+      PrintToUser(kUsage);
       return true;
     }
   }
   if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-    Print(std::string("zeko ") + ZEKO_VERSION + "\n");
+    PrintToUser(std::string("zeko ") + ZEKO_VERSION + "\n");
     return true;
   }
   return false;

@@ -10,6 +10,9 @@
 //              hhmmss, taken from where the file first shows it)
 //   absent     names that must not exist afterwards, one per line
 //   result     exit code on the first line, the exact stderr text after it
+//   stdout     the exact standard output (default: none)
+//              ({WORK} in both stands for the run's directory, its TMPDIR,
+//              with a separator behind it)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -91,9 +94,15 @@ TEST_P(Golden, Run) {
   }
 
   RunResult got = RunZeko(work.path(), args);
+  // Messages that name a file in the run's directory (its TMPDIR) show it
+  // as {WORK}.
+  const std::string workDir = work.path().string() + "/";
+  got.err = Replace(got.err, workDir, "{WORK}");
+  got.out = Replace(got.out, workDir, "{WORK}");
   EXPECT_EQ(got.exitCode, wantCode) << got.err;
   EXPECT_EQ(got.err, wantErr);
-  EXPECT_EQ(got.out, "");
+  const std::string wantOut = fs::exists(c / "stdout") ? FillToday(ReadFile(c / "stdout")) : "";
+  EXPECT_EQ(got.out, wantOut);
 
   if (fs::exists(c / "expected")) {
     for (const auto& e : fs::recursive_directory_iterator(c / "expected")) {
