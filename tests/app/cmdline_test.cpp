@@ -18,7 +18,7 @@ TEST(ParseCommandLine, Rules) {
       {{"/CONFIG:FIB", "/TEMP:X"}, "FIB", "FIB", "X", true},  // no separator: the whole path
       {{"/CONFIG:A"}, "", "", "", true},                        // one word sets nothing
       {{"/CONFIG:A", "WORD", "/TEMP:X"}, "A", "A", "", true},   // a plain word ends the scan
-      {{"/UNKNOWN", "/TEMP:Y", "/nd"}, "", "", "Y", false},
+      {{"/NOGUI", "/TEMP:Y", "/nd"}, "", "", "Y", false},
       {{"/TEMP:A", "/TEMP:B"}, "", "", "B", true},
   };
   for (const Case& c : cases) {
@@ -29,6 +29,22 @@ TEST(ParseCommandLine, Rules) {
     EXPECT_EQ(ctx.configDir, c.dir);
     EXPECT_EQ(ctx.tempName, c.temp);
     EXPECT_EQ(ctx.deleteInput, c.deleteInput) << c.words[0];
+  }
+}
+
+TEST(ParseCommandLine, UnknownOptionEndsTheRunNamingIt) {
+  struct Case {
+    std::vector<std::string> words;
+    std::string shown;  // as typed, not upper-cased
+  } cases[] = {
+      {{"/CONFG:my.cfg", "/TEMP:X"}, "/CONFG:my.cfg"},
+      {{"/CONFIG:A", "--verbose"}, "--verbose"},
+      {{"-x"}, "-x"},  // also where one word sets nothing
+  };
+  for (const Case& c : cases) {
+    RunContext ctx;
+    EXPECT_EXIT(ParseCommandLine(ctx, c.words), ::testing::ExitedWithCode(1),
+                "Unbekannte Option: " + c.shown);
   }
 }
 
