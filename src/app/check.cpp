@@ -27,7 +27,8 @@ struct Tally {
 };
 
 // A date of the input's form as a number that sorts (YYYYMMDD); 0 for an
-// empty or unreadable one, which the conversion reports where it matters.
+// empty one or one that is no calendar date, which the conversion reports
+// where a layout reads it.
 long SortableDate(std::string_view d) {
   if (d.size() != 8 && d.size() != 10) return 0;
   auto two = [&](std::size_t at) {
@@ -35,9 +36,12 @@ long SortableDate(std::string_view d) {
   };
   const int day = two(0), month = two(3), high = two(6);
   const int low = d.size() == 10 ? two(8) : high;
-  if (day <= 0 || month <= 0 || high < 0 || low < 0) return 0;
+  if (day <= 0 || month <= 0 || month > 12 || high < 0 || low < 0) return 0;
   // A two-digit year counts from 1900, as the conversion writes it.
   const int year = d.size() == 10 ? high * 100 + low : 1900 + high;
+  static constexpr int kDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  if (day > kDays[month - 1] || (month == 2 && day == 29 && !leap)) return 0;
   return (year * 100L + month) * 100 + day;
 }
 
@@ -161,8 +165,10 @@ int CheckExport(RunContext& ctx, const std::vector<std::string>& commandWords) {
     if (IsValidDataType(ctx.dataType)) BindOutput(ctx, first);
     Writer* writer = ctx.writer.get();
     if (writer) writer->Open(*ctx.run);
-    while (reader.Next()) {
-      if (writer) writer->Write(reader.record());
+    for (long before = FindingCount(); reader.Next(); before = FindingCount()) {
+      // A damaged record is named once, by the reader: the writer would
+      // only name again, under this record, values an earlier record left.
+      if (writer && FindingCount() == before) writer->Write(reader.record());
       summary.Add(reader.record(), ctx.dataType);
     }
     if (writer) writer->Close();
