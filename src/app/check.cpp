@@ -50,13 +50,21 @@ std::string Money(long long cents) {
   const bool negative = cents < 0;
   unsigned long long v = negative ? 0ull - static_cast<unsigned long long>(cents)
                                   : static_cast<unsigned long long>(cents);
-  std::string whole = std::to_string(v / 100);
-  for (int at = static_cast<int>(whole.size()) - 3; at > 0; at -= 3)
-    whole.insert(static_cast<std::size_t>(at), ".");
-  const unsigned rest = static_cast<unsigned>(v % 100);
-  std::string out = negative ? "-" : "";
-  out += whole + "," + char('0' + rest / 10) + char('0' + rest % 10);
-  return out;
+  // Written backwards: cents, comma, then the euros in groups of three.
+  std::string back;
+  back += char('0' + v % 10);
+  back += char('0' + v / 10 % 10);
+  back += ',';
+  v /= 100;
+  int digits = 0;
+  do {
+    if (digits > 0 && digits % 3 == 0) back += '.';
+    back += char('0' + v % 10);
+    v /= 10;
+    ++digits;
+  } while (v > 0);
+  if (negative) back += '-';
+  return std::string(back.rbegin(), back.rend());
 }
 
 class Summary {
