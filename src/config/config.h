@@ -6,9 +6,12 @@
 
 namespace zeko {
 
-// Reads the file (or "FIBCONF" when path is empty) into settings. Failures
-// end the run: "Fehler beim öffnen CONFIG - Datei:\n<name>",
-// "Fehler in CONFIG - Syntax", "<line> : Ausgabe - Typ unbekannt".
+// Reads the file (or "FIBCONF" when path is empty) into settings. Every
+// problem goes through Problem, naming the file, the line and the key
+// ("Fehler in CONFIG - Wert ungültig: FIBCONF, Zeile 7, Schlüssel APPEND,
+// Wert "JA!""): fatal in a run; in a check it is collected and the reader
+// goes on with the next line, the setting left as it was. A file that
+// cannot be read: "Fehler beim öffnen CONFIG - Datei:\n<name> (<reason>)".
 void ReadConfig(const std::string& path, Settings& settings);
 
 // Splits text at blanks, commas and tabs; each piece read as a decimal
