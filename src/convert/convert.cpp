@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "lib/error.h"
+#include "lib/messages.h"
 #include "lib/text.h"
 #include "record/field_numbers.h"
 #include "record/record.h"
@@ -18,13 +19,60 @@ namespace {
 
 }  // namespace
 
-void ConvertDate(int layout, char* out, char* date) {
+namespace {
+
+// Days of a month of the Gregorian calendar.
+int DaysInMonth(int month, int year) {
+  static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (month != 2) return kDays[month - 1];
+  const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+  return leap ? 29 : 28;
+}
+
+enum class DateKind { kNoDate, kDate, kBad };
+
+// What a date text of the export is: a calendar date DD.MM.YY or
+// DD.MM.YYYY (blanks among its digits count as zeros), the "no date" of an
+// empty or blank text or of zeros throughout (00.00.00, 00.00.0000), or no
+// date at all. A two-digit year is 19YY, as the layouts with four year
+// digits print it; so 29.02.00 is no date (1900 was no leap year). The year
+// 0000 is no calendar year.
+DateKind KindOfDate(const char* date, std::size_t len) {
+  std::size_t i = 0;
+  while (i < len && date[i] == ' ') ++i;
+  if (i == len) return DateKind::kNoDate;
+  if (len != 8 && len != 10) return DateKind::kBad;
+  if (date[2] != '.' || date[5] != '.') return DateKind::kBad;
+  int part[3] = {0, 0, 0};  // day, month, year
+  for (std::size_t k = 0; k < len; ++k) {
+    if (k == 2 || k == 5) continue;
+    const char c = date[k];
+    if (c != ' ' && !IsDigit(c)) return DateKind::kBad;
+    int& n = part[k < 2 ? 0 : k < 5 ? 1 : 2];
+    n = n * 10 + (c == ' ' ? 0 : c - '0');
+  }
+  const int day = part[0], month = part[1];
+  int year = part[2];
+  if (day == 0 && month == 0 && year == 0) return DateKind::kNoDate;
+  if (len == 8) year += 1900;
+  if (year == 0 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(month, year))
+    return DateKind::kBad;
+  return DateKind::kDate;
+}
+
+}  // namespace
+
+void ConvertDate(int layout, char* out, char* date, int field) {
   char fallback[] = "00.00.0000";
   std::size_t len = date ? strnlen(date, 11) : 0;
   const char* d = date;
-  if (len == 8 || len == 10) {
+  const DateKind kind = KindOfDate(date ? date : "", len);
+  if (kind == DateKind::kDate || (kind == DateKind::kNoDate && (len == 8 || len == 10))) {
     fillnull(date);
   } else {
+    // Nothing else is taken for a date; after the problem (a check goes
+    // on) the field shows no date.
+    if (kind == DateKind::kBad) ValueProblem(msg::kBadDate, field, date);
     d = fallback;
     len = 10;
   }
@@ -77,7 +125,7 @@ namespace {
 // exponent, more digits).
 bool PlainDecimal(const char* v, int shift, int decimals, bool absolute, char* text, std::size_t& n,
                   bool& negative, bool& zero) {
-  while (IsSpace(*v)) ++v;
+  while (*v == ' ') ++v;
   // An empty field reads as 0, as the tax columns that a booking leaves
   // empty do.
   if (*v == '\0') v = "0";
@@ -93,7 +141,9 @@ bool PlainDecimal(const char* v, int shift, int decimals, bool absolute, char* t
     while (IsDigit(*v)) ++v;
     fractionDigits = static_cast<std::size_t>(v - fraction);
   }
-  if (*v == 'e' || *v == 'E' || *v == 'd' || *v == 'D') return false;
+  // Blanks may follow; anything else is for ReadDecimal to judge.
+  while (*v == ' ') ++v;
+  if (*v != '\0') return false;
   // The scaled number's digits, `places` of them after its point.
   const auto places = static_cast<std::size_t>(shift + decimals);
   // Zeros at the end of the fraction change nothing: "2.500000", as the
@@ -167,17 +217,37 @@ void PlaceRight(char* out, std::size_t width, const char* text, std::size_t n) {
   out[width] = '\0';
 }
 
-void ConvertNumber(char* out, const MapEntry& row, const char* value) {
+// Digits of a printed number from its first one other than 0: what a
+// double must carry exactly for the text to show the number unchanged.
+int SignificantDigits(const char* text, std::size_t n) {
+  int count = 0;
+  for (std::size_t i = 0; i < n; ++i)
+    if (IsDigit(text[i]) && (count > 0 || text[i] != '0')) ++count;
+  return count;
+}
+
+// Prints the number field of `row` for value; a fallback prints the 0 that
+// a check goes on with after a problem (no addend, nothing checked). False
+// after a problem, when nothing useful was written.
+//
+// What a field holds: every character of the printed number, its "-" and
+// its point (or ",") included, for codes 0, 1, 2, 12, 15, 19, 22 and 26
+// (zero fill only fills in front, so it needs no room of its own). Codes
+// 21 and 25 write their sign mark over the first character, so the digits
+// get one less; code 27 has its sign behind them and the digits w - 1.
+// Fractional digits beyond the printed decimals are rounded, not refused.
+bool PrintNumber(char* out, const MapEntry& row, const char* value, bool fallback) {
+  if (fallback) value = "";
   const unsigned code = row.type;
-  const bool addend = row.a && *row.a;
+  const bool addend = !fallback && row.a && *row.a;
   char text[kFixedRoom];
   std::size_t n = 0;
   // Codes that print the number as it is take a value already in print as
   // it stands (its sign and whether it is zero matter to neither).
   if ((code == kNumber || code == kNumberTwoDecimals) && !addend &&
-      AsPrinted(value ? value : "", code == kNumberTwoDecimals ? 2 : 0, text, n)) {
+      AsPrinted(value, code == kNumberTwoDecimals ? 2 : 0, text, n) && n <= row.length) {
     PlaceRight(out, row.length, text, n);
-    return;
+    return true;
   }
   int w = static_cast<int>(row.length);
   const bool cents = code == kNumberCents || code == kCentsAbsoluteMarked ||
@@ -189,20 +259,44 @@ void ConvertNumber(char* out, const MapEntry& row, const char* value) {
   if (code == kCentsTrailingSign) --w;
   bool negative = false;
   bool zero = false;
-  if (addend ||
-      !PlainDecimal(value ? value : "", shift, decimals, absolute, text, n, negative, zero)) {
-    double x = AtoF(value);
+  if (addend || !PlainDecimal(value, shift, decimals, absolute, text, n, negative, zero)) {
+    double x = 0.0;
+    if (!fallback) {
+      const Decimal d = ReadDecimal(value);
+      if (!d.valid) {
+        ValueProblem(msg::kBadNumber, static_cast<int>(row.field), value);
+        return false;
+      }
+      x = d.value;
+    }
     if (cents) x *= 100.0;
     if (code == kNumberTimes10) x *= 10.0;
     negative = x < 0;
     if (addend) x += AtoF(row.a);
     if (absolute) x = std::fabs(x);
+    // Beyond the double range no field holds the number.
+    if (!std::isfinite(x)) {
+      ValueProblem(msg::kNumberTooLong, static_cast<int>(row.field), value);
+      return false;
+    }
     n = FormatFixed(text, x, 0, decimals);
     zero = x == 0.0;
   }
+  if (w < 0) w = 0;
+  const std::size_t room = (code == kCentsAbsoluteMarked || code == kCentsLeadingSign) && w > 0
+                               ? static_cast<std::size_t>(w) - 1
+                               : static_cast<std::size_t>(w);
+  if (!fallback && n > room) {
+    ValueProblem(msg::kNumberTooLong, static_cast<int>(row.field), value);
+    return false;
+  }
+  // The quick ways print at most kExactDigits digits of their own.
+  if (!fallback && n > kExactDigits && SignificantDigits(text, n) > kExactDigits) {
+    ValueProblem(msg::kNumberTooPrecise, static_cast<int>(row.field), value);
+    return false;
+  }
   if (code == kDecimalComma)
     if (char* dot = static_cast<char*>(std::memchr(text, '.', n))) *dot = ',';
-  if (w < 0) w = 0;
   PlaceRight(out, static_cast<std::size_t>(w), text, n);
   if (code == kNumberZeroFilled || code == kNumberZeroFilledBlankZero || code == kDecimalComma ||
       absolute)
@@ -217,6 +311,13 @@ void ConvertNumber(char* out, const MapEntry& row, const char* value) {
     std::memset(out, ' ', static_cast<std::size_t>(w));
     out[w] = '\0';
   }
+  return true;
+}
+
+void ConvertNumber(char* out, const MapEntry& row, const char* value) {
+  // After a problem the field gets the 0 that a check goes on with.
+  for (bool fallback = false;; fallback = true)
+    if (PrintNumber(out, row, value ? value : "", fallback)) return;
 }
 
 // length: the value's length, or kUnmeasured.
@@ -251,6 +352,9 @@ void ConvertText(char* out, const MapEntry& row, const char* value, std::size_t 
   }
 }
 
+// The value a check goes on with after a problem.
+constexpr const char* kZeroText = "0";
+
 // Six decimals of a number given as text; with field 196 holding 100 the
 // decimal point moves two places to the left first.
 void ConvertSixDecimals(char* out, const MapEntry& row, const char* value, const Record& fields) {
@@ -258,7 +362,12 @@ void ConvertSixDecimals(char* out, const MapEntry& row, const char* value, const
   // read up to this many characters.
   constexpr std::size_t kLongest = 2 * Record::kValueRoom;
   const char* v = value ? value : "";
-  const std::size_t n = strnlen(v, kLongest);
+  std::size_t n = strnlen(v, kLongest);
+  if (!ReadDecimal(std::string_view(v, n)).valid) {
+    ValueProblem(msg::kBadNumber, static_cast<int>(row.field), v);
+    v = kZeroText;
+    n = 1;
+  }
   const char* dot = static_cast<const char*>(std::memchr(v, '.', n));
   std::string_view intPart(v, dot ? static_cast<std::size_t>(dot - v) : n);
   std::string_view frac =
@@ -273,7 +382,10 @@ void ConvertSixDecimals(char* out, const MapEntry& row, const char* value, const
     at += part.size();
   };
   std::size_t fracDigits = frac.size();
-  if (AtoF(fields.Value(fld::kPriceUnit)) == 100.0) {
+  const std::string_view unit = fields.Text(fld::kPriceUnit);
+  const Decimal unitNumber = ReadDecimal(unit);
+  if (!unitNumber.valid) ValueProblem(msg::kBadNumber, fld::kPriceUnit, unit);
+  if (unitNumber.valid && unitNumber.value == 100.0) {
     // The sign stays in front; missing integer digits become zeros, so
     // "12.5" gives "0.125" rather than ".125".
     if (!intPart.empty() && (intPart[0] == '-' || intPart[0] == '+')) {
@@ -301,11 +413,52 @@ void ConvertSixDecimals(char* out, const MapEntry& row, const char* value, const
     at += 6 - fracDigits;
   }
   text[at] = '\0';
+  // Every character must find room: the digits are the value's own.
+  if (at > row.length && v != kZeroText) {
+    ValueProblem(msg::kNumberTooLong, static_cast<int>(row.field), v);
+    ConvertSixDecimals(out, row, kZeroText, fields);
+    return;
+  }
   rightbound(out, text, static_cast<int>(row.length));
 }
 
+}  // namespace
+
+void PlaceBinary32(char* out, int field, const char* value, const char* a) {
+  const char* v = value ? value : "";
+  std::int64_t sum = 0;
+  if (!ReadDecimal(v).valid) {
+    ValueProblem(msg::kBadNumber, field, v);
+  } else {
+    // The whole part, as the import's integer takes it (a fraction is cut,
+    // as atoi cut it); eleven digits already lie beyond any 32-bit number.
+    const char* p = v;
+    while (*p == ' ') ++p;
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    while (*p == '0') ++p;
+    std::int64_t whole = 0;
+    int digits = 0;
+    for (; IsDigit(*p) && digits <= 11; ++p, ++digits) whole = whole * 10 + (*p - '0');
+    sum = (negative ? -whole : whole) + AtoI(a);
+    if (digits > 11 || sum < INT32_MIN || sum > INT32_MAX) {
+      ValueProblem(msg::kNumberTooLong, field, v);
+      sum = 0;
+    }
+  }
+  const auto u = static_cast<std::uint32_t>(static_cast<std::int32_t>(sum));
+  out[0] = static_cast<char>(u & 0xFF);
+  out[1] = static_cast<char>((u >> 8) & 0xFF);
+  out[2] = static_cast<char>((u >> 16) & 0xFF);
+  out[3] = static_cast<char>((u >> 24) & 0xFF);
+  out[4] = '\0';
+}
+
+namespace {
+
 void Convert(char* out, const MapEntry& row, char* value, std::size_t length,
              const Record& fields) {
+  const int field = static_cast<int>(row.field);
   switch (row.type) {
     case kNumber:
     case kNumberTimes10:
@@ -318,28 +471,18 @@ void Convert(char* out, const MapEntry& row, char* value, std::size_t length,
     case kCentsLeadingSign:
     case kCentsAbsolute:
     case kCentsTrailingSign: ConvertNumber(out, row, value); return;
-    case kBinary32: {
-      std::int32_t v = static_cast<std::int32_t>(static_cast<std::uint32_t>(AtoI(value)) +
-                                                 static_cast<std::uint32_t>(AtoI(row.a)));
-      auto u = static_cast<std::uint32_t>(v);
-      out[0] = static_cast<char>(u & 0xFF);
-      out[1] = static_cast<char>((u >> 8) & 0xFF);
-      out[2] = static_cast<char>((u >> 16) & 0xFF);
-      out[3] = static_cast<char>((u >> 24) & 0xFF);
-      out[4] = '\0';
-      return;
-    }
+    case kBinary32: PlaceBinary32(out, static_cast<int>(row.field), value, row.a); return;
     case kText:
     case kTextTrimmed:
     case kTextUpper: ConvertText(out, row, value, length); return;
-    case kDateDDMMYY: ConvertDate(kLayoutDDMMYY, out, value); return;
-    case kDateYYYYMMDD: ConvertDate(kLayoutYYYYMMDD, out, value); return;
-    case kDateMM: ConvertDate(kLayoutMM, out, value); return;
-    case kDateDDMM: ConvertDate(kLayoutDDMM, out, value); return;
-    case kDateSlashed: ConvertDate(kLayoutDDslashMMslashYY, out, value); return;
-    case kDateYY: ConvertDate(kLayoutYY, out, value); return;
-    case kDateDDMMYYYY: ConvertDate(kLayoutDDMMYYYY, out, value); return;
-    case kDateMMYY: ConvertDate(kLayoutMMYY, out, value); return;
+    case kDateDDMMYY: ConvertDate(kLayoutDDMMYY, out, value, field); return;
+    case kDateYYYYMMDD: ConvertDate(kLayoutYYYYMMDD, out, value, field); return;
+    case kDateMM: ConvertDate(kLayoutMM, out, value, field); return;
+    case kDateDDMM: ConvertDate(kLayoutDDMM, out, value, field); return;
+    case kDateSlashed: ConvertDate(kLayoutDDslashMMslashYY, out, value, field); return;
+    case kDateYY: ConvertDate(kLayoutYY, out, value, field); return;
+    case kDateDDMMYYYY: ConvertDate(kLayoutDDMMYYYY, out, value, field); return;
+    case kDateMMYY: ConvertDate(kLayoutMMYY, out, value, field); return;
     case kSixDecimals: ConvertSixDecimals(out, row, value, fields); return;
     default: BadType();
   }
@@ -354,6 +497,20 @@ void ConvertField(char* out, const MapEntry& row, char* value, const Record& fie
 void ConvertField(char* out, const MapEntry& row, char* value, std::size_t length,
                   const Record& fields) {
   Convert(out, row, value, value ? length : 0, fields);
+}
+
+double FieldNumber(int field, std::string_view value) {
+  const Decimal d = ReadDecimal(value);
+  if (!d.valid) ValueProblem(msg::kBadNumber, field, value);
+  return d.valid ? d.value : 0.0;
+}
+
+int FieldInt(int field, std::string_view value) {
+  if (!ReadDecimal(value).valid) {
+    ValueProblem(msg::kBadNumber, field, value);
+    return 0;
+  }
+  return AtoI(value);
 }
 
 namespace {

@@ -2,6 +2,7 @@
 #pragma once
 #include <cstddef>
 #include <cstring>
+#include <string_view>
 
 #include "convert/mapentry.h"
 #include "lib/number.h"  // FormatFixed, which the writers print their amounts with
@@ -23,6 +24,9 @@ inline constexpr std::size_t FieldRoom(const MapEntry& row) {
 // and a zero byte after it. value may be nullptr (empty). Date layouts turn
 // the blanks of value into zeros in place. Code 30 reads field 196 of fields.
 // An invalid type code ends the run with "Fehler in Typenkonvertierung".
+// A value that the row cannot take (no decimal number, a number longer than
+// the field or with more digits than a double carries, no calendar date) is
+// a problem of the row's input field; a check goes on with 0 or no date.
 void ConvertField(char* out, const MapEntry& row, char* value, const Record& fields);
 // The same for a value of known length (the characters before its zero
 // byte): the value is not measured again.
@@ -44,7 +48,24 @@ inline void PlacePlainText(char* out, std::size_t width, const char* value, std:
 }
 
 // Writes date layout `layout` (10..16, 18, 24, 25) for `date` at `out`.
-void ConvertDate(int layout, char* out, char* date);
+// An empty or blank date, and zeros throughout, are "no date"; a text that
+// is no calendar date DD.MM.YY or DD.MM.YYYY is a problem of input field
+// `field`, after which (in a check) the field shows no date.
+void ConvertDate(int layout, char* out, char* date, int field = 0);
+
+// The four bytes of code 5 at out, and a zero byte: value plus a, whole
+// numbers, little-endian. value must be a decimal number (its fraction is
+// cut) and the sum a signed 32-bit number; else a problem of input field
+// `field`, after which 0 is written.
+void PlaceBinary32(char* out, int field, const char* value, const char* a);
+
+// A value that a writer reads as a number of its own (sums, zero tests,
+// codes): ReadDecimal's value. A value that is no decimal number is a
+// problem of input field `field`; a check goes on with 0.
+double FieldNumber(int field, std::string_view value);
+// The same for a whole number, whose fraction is cut as atoi cuts it; a
+// magnitude beyond the int range gives INT_MAX or INT_MIN.
+int FieldInt(int field, std::string_view value);
 
 // Number following the first tag letter in the upper-cased text, else 0.
 int ReadTaggedInt(const char* text, char tag);

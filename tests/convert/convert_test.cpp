@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "lib/messages.h"
 #include "record/record.h"
 
 namespace zeko {
@@ -23,7 +24,7 @@ struct Case {
 std::string Convert(const Case& c, const Record& fields) {
   char out[512];
   std::memset(out, 'x', sizeof out);
-  char value[256] = {};
+  char value[1024] = {};
   if (c.value) std::strcpy(value, c.value);
   MapEntry row{1, c.width, c.type, c.a, ""};
   ConvertField(out, row, c.value ? value : nullptr, fields);
@@ -40,9 +41,8 @@ TEST(ConvertField, EveryTypeCode) {
       {0, 5, "100", "5", "  105"},
       {0, 5, "", "", "    0"},
       {0, 5, "", nullptr, "    0"},
-      {0, 5, "", "abc", "    0"},
-      {0, 5, "", "  7xyz", "    7"},
-      {0, 3, "", "123456", "123"},  // wider than its field: the first characters stay
+      {0, 5, "", " 7 ", "    7"},
+      {0, 3, "", "-12", "-12"},
       {1, 6, "", "1.25", "    13"},
       {2, 8, "", "12.34", "    1234"},
       {2, 8, "", "0.125", "      13"},
@@ -53,7 +53,6 @@ TEST(ConvertField, EveryTypeCode) {
       {15, 10, "", "-0.125", "     -0.13"},
       {15, 10, "", "1.005", "      1.00"},  // 1.005 is below the half in binary
       {15, 10, "", "2.675", "      2.67"},
-      {15, 6, "", "1e3", "1000.0"},
       {19, 4, "", "0", "    "},
       {19, 4, "", "", "    "},
       {19, 4, "", "0.4", "0000"},
@@ -83,7 +82,8 @@ TEST(ConvertField, EveryTypeCode) {
       {13, 8, "", "24.12.98", "19981224"},
       {13, 8, "", "24.12.2001", "20011224"},
       {13, 8, "", "", "00000000"},
-      {13, 8, "", "2001-12-24", "2-241-20"},  // parts by position only
+      {13, 8, "", "00.00.00", "19000000"},  // no date, shown as it always was
+      {13, 8, "", "29.02.2000", "20000229"},
       {14, 2, "", "24.12.2001", "12"},
       {17, 4, "", "24.12.2001", "2412"},
       {18, 8, "", "24.12.2001", "24/12/01"},
@@ -135,16 +135,129 @@ TEST(ConvertField, PlainDecimalsAsThroughADouble) {
                             kDecimalComma, kCentsLeadingSign, kCentsAbsolute, kCentsTrailingSign};
   // clang-format on
   Record fields;
+  // Values that are no number, or too long for a field, must be problems on
+  // both ways alike.
+  BeginCheck();
   for (const std::string& v : values) {
     for (unsigned code : codes) {
       for (unsigned width : {0u, 3u, 8u, 20u}) {
         const Case plain{code, width, "", v.c_str(), ""};
         const Case general{code, width, "-0", v.c_str(), ""};
-        ASSERT_EQ(Convert(plain, fields), Convert(general, fields))
+        const long before = FindingCount();
+        const std::string viaPlain = Convert(plain, fields);
+        const long plainProblems = FindingCount() - before;
+        const std::string viaGeneral = Convert(general, fields);
+        ASSERT_EQ(viaPlain, viaGeneral)
+            << "value \"" << v << "\" code " << code << " width " << width;
+        ASSERT_EQ(plainProblems, FindingCount() - before - plainProblems)
             << "value \"" << v << "\" code " << code << " width " << width;
       }
     }
   }
+  EndCheck();
+}
+
+// Values a row cannot take: in a check each gives its one problem, named
+// with field and value, and the field shows 0 or no date instead; values
+// that look alike but are good give none.
+TEST(ConvertField, BadValuesAreProblems) {
+  const std::string n = msg::kBadNumber, longer = msg::kNumberTooLong,
+                    precise = msg::kNumberTooPrecise, date = msg::kBadDate;
+  const std::string digits30(30, '7'), digits400(400, '9');
+  const struct {
+    unsigned type;
+    unsigned width;
+    std::string value;
+    std::string problem;  // empty: none
+    std::string want;     // the field written
+  } cases[] = {
+      // not numbers
+      {0, 10, "1.234,56", n, "         0"},
+      {0, 10, "12,34", n, "         0"},
+      {0, 10, "ABC", n, "         0"},
+      {0, 10, "inf", n, "         0"},
+      {0, 10, "0x1F", n, "         0"},
+      {0, 10, "-12.5xyz", n, "         0"},
+      {0, 10, "1e5", n, "         0"},
+      {0, 10, "\t5", n, "         0"},
+      {0, 10, "-", n, "         0"},
+      {0, 10, "1 2", n, "         0"},
+      {2, 8, "1.2.3", n, "       0"},
+      {19, 4, "X", n, "    "},
+      {25, 6, "12,50", n, "+00000"},
+      {30, 11, "1,5", n, "   0.000000"},
+      {5, 4, "ABC", n, std::string("\0\0\0\0", 4)},
+      // good numbers
+      {0, 10, "  -12.5 ", "", "       -13"},
+      {0, 10, "", "", "         0"},
+      {0, 10, "   ", "", "         0"},
+      {0, 10, ".5", "", "         1"},
+      {2, 13, "12345678901.23", "", "1234567890123"},
+      {0, 20, "123456789012345", "", "     123456789012345"},
+      {0, 3, "12.4999", "", " 12"},
+      {21, 6, "-999.99", "", "199999"},
+      {27, 6, "-999.99", "", "99999-"},
+      {12, 3, "-42", "", "-42"},
+      {5, 4, "-2147483648", "", std::string("\0\0\0\x80", 4)},
+      // longer than the field holds
+      {0, 3, "1234", longer, "  0"},
+      {0, 3, "-123", longer, "  0"},
+      {0, 3, "999.5", longer, "  0"},  // rounds to four digits
+      {1, 3, "100", longer, "  0"},
+      {2, 13, digits30, longer, "            0"},
+      {2, 13, digits400, longer, "            0"},
+      {15, 6, "1000", longer, "  0.00"},
+      {22, 7, "-1000", longer, "0000,00"},
+      {12, 2, "-42", longer, "00"},
+      {19, 2, "100", longer, "  "},
+      {21, 6, "1000", longer, "000000"},  // the first character is the sign's
+      {25, 6, "-1000", longer, "+00000"},
+      {26, 4, "100", longer, "0000"},
+      {27, 6, "1000", longer, "00000+"},
+      {5, 4, "2147483648", longer, std::string("\0\0\0\0", 4)},
+      {5, 4, "123456789012345678", longer, std::string("\0\0\0\0", 4)},
+      {30, 8, "123456.5", longer, "0.000000"},
+      // more digits than a double carries
+      {0, 20, "1234567890123456", precise, "                   0"},
+      {2, 20, "12345678901234.56", precise, "                   0"},
+      // dates
+      {13, 8, "31.02.2026", date, "00000000"},
+      {13, 8, "2026-12-07", date, "00000000"},
+      {13, 8, "7.12.26", date, "00000000"},
+      {13, 8, "32.01.2026", date, "00000000"},
+      {13, 8, "12.13.2026", date, "00000000"},
+      {13, 8, "ABCDEFGH", date, "00000000"},
+      {13, 8, "29.02.00", date, "00000000"},  // 1900
+      {13, 8, "29.02.2100", date, "00000000"},
+      {13, 8, "00.12.2026", date, "00000000"},
+      {13, 8, "01.01.0000", date, "00000000"},
+      {13, 8, "01/02/2026", date, "00000000"},
+      {11, 6, "01.02. 1999", date, "000000"},
+      {13, 8, "29.02.2024", "", "20240229"},
+      {13, 8, "29.02.96", "", "19960229"},
+      {11, 6, " 1. 2.99", "", "010299"},
+      {13, 8, "00.00.0000", "", "00000000"},
+      {13, 8, "", "", "00000000"},
+      {13, 8, "   ", "", "00000000"},
+  };
+  Record fields;
+  SetRecordNumber(4);
+  for (const auto& c : cases) {
+    BeginCheck();
+    const std::string got = Convert({c.type, c.width, "", c.value.c_str(), ""}, fields);
+    const std::vector<std::string> findings = Findings();
+    EndCheck();
+    const std::string where = "code " + std::to_string(c.type) + " value \"" + c.value + "\"";
+    EXPECT_EQ(got, c.want) << where;
+    if (c.problem.empty()) {
+      EXPECT_TRUE(findings.empty()) << where << ": " << (findings.empty() ? "" : findings[0]);
+    } else {
+      ASSERT_EQ(findings.size(), 1u) << where;
+      EXPECT_EQ(findings[0], c.problem + ": Satz 4, Feld 001, Wert " + ShownValue(c.value))
+          << where;
+    }
+  }
+  SetRecordNumber(0);
 }
 
 TEST(ConvertField, SixDecimalsInHundredths) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <climits>
 #include <clocale>
 #include <cmath>
@@ -102,6 +103,69 @@ TEST(AtoI, Spellings) {
   for (const auto& c : cases) EXPECT_EQ(AtoI(c.text), c.want) << '"' << c.text << '"';
   EXPECT_EQ(AtoI(static_cast<const char*>(nullptr)), 0);
   EXPECT_EQ(AtoI(std::string_view("123", 2)), 12);
+}
+
+// What an export writes as a number, and all that only looks like one.
+TEST(ReadDecimal, OnlyPlainDecimals) {
+  const struct {
+    const char* text;
+    bool valid;
+    double value;
+    int integerDigits;
+    int decimals;
+  } cases[] = {
+      {"", true, 0, 0, 0},
+      {"   ", true, 0, 0, 0},
+      {"0", true, 0, 0, 0},
+      {"007", true, 7, 1, 0},
+      {"  -12.50  ", true, -12.5, 2, 2},
+      {"+3", true, 3, 1, 0},
+      {"12.", true, 12, 2, 0},
+      {".5", true, 0.5, 0, 1},
+      {"-0.05", true, -0.05, 0, 2},
+      {"1234567890123456789012345", true, 1234567890123456789012345.0, 25, 0},
+      {"1.234,56", false, 0, 0, 0},
+      {"12,34", false, 0, 0, 0},
+      {"ABC", false, 0, 0, 0},
+      {"inf", false, 0, 0, 0},
+      {"nan", false, 0, 0, 0},
+      {"0x1F", false, 0, 0, 0},
+      {"-12.5xyz", false, 0, 0, 0},
+      {"1e5", false, 0, 0, 0},
+      {"1d5", false, 0, 0, 0},
+      {"-", false, 0, 0, 0},
+      {".", false, 0, 0, 0},
+      {"+-1", false, 0, 0, 0},
+      {"1.2.3", false, 0, 0, 0},
+      {"1 2", false, 0, 0, 0},
+      {"- 1", false, 0, 0, 0},
+      {"\t1", false, 0, 0, 0},
+      {"1\n", false, 0, 0, 0},
+  };
+  for (const auto& c : cases) {
+    const Decimal d = ReadDecimal(c.text);
+    EXPECT_EQ(d.valid, c.valid) << '"' << c.text << '"';
+    if (!c.valid) continue;
+    EXPECT_EQ(d.value, c.value) << '"' << c.text << '"';
+    EXPECT_EQ(d.integerDigits, c.integerDigits) << '"' << c.text << '"';
+    EXPECT_EQ(d.decimals, c.decimals) << '"' << c.text << '"';
+  }
+  EXPECT_FALSE(ReadDecimal(std::string_view("1\0", 2)).valid);  // a zero byte inside
+  // The value is AtoF's to the bit, the sign of a zero included.
+  std::mt19937_64 random(11);
+  for (int i = 0; i < 20000; ++i) {
+    std::string v = random() % 3 == 0 ? "-" : "";
+    const int whole = static_cast<int>(random() % 22);
+    for (int k = 0; k < whole; ++k) v.push_back(static_cast<char>('0' + random() % 10));
+    if (random() % 2 == 0) {
+      v.push_back('.');
+      const int places = static_cast<int>(random() % 25);
+      for (int k = 0; k < places; ++k) v.push_back(static_cast<char>('0' + random() % 10));
+    }
+    const Decimal d = ReadDecimal(v);
+    if (!d.valid) continue;  // a lone sign or point
+    ASSERT_EQ(std::bit_cast<std::uint64_t>(d.value), std::bit_cast<std::uint64_t>(AtoF(v))) << v;
+  }
 }
 
 TEST(FormatFixed, Cases) {

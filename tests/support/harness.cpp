@@ -155,10 +155,10 @@ std::string Bookings(int count) {
   std::string records;
   records.reserve(std::size_t(count) * 100);
   for (int i = 1; i <= count; ++i) {
-    // append(), not "R" + std::string: GCC 12 at -O3 flags the latter with a
-    // false -Wrestrict.
-    records += Field(10, "1") + Field(15, "0") +
-               Field(100, std::string("R").append(std::to_string(i))) + Field(105, "04.12.2026") +
+    // The document number is a plain number: some targets print it in a
+    // number field.
+    records += Field(10, "1") + Field(15, "0") + Field(100, std::to_string(i)) +
+               Field(105, "04.12.2026") +
                Field(110, "10000") + Field(115, "1190.00") + Field(120, "8400") + "\r\n";
   }
   return records;

@@ -68,7 +68,7 @@ RunResult RunZeko(const fs::path& dir, const std::vector<std::string>& args,
                   const RunOptions& options = {});
 
 // Record lines of `count` DATAX bookings (data type 1) whose document number,
-// field 100, is "R<n>" for the n-th record.
+// field 100, is n for the n-th record.
 std::string Bookings(int count);
 
 bool EndsWith(const std::string& text, const std::string& end);

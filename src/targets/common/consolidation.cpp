@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "convert/convert.h"
 #include "lib/text.h"
 #include "record/field_numbers.h"
 #include "record/record.h"
@@ -31,7 +32,7 @@ bool Consolidation::BeginRecord(const Record& fields) {
 
 double Consolidation::AddAmount(const char* text, int amount) {
   double& running = running_[static_cast<std::size_t>(amount)];
-  running += AtoF(text);
+  running += FieldNumber(amount == 0 ? fld::kAmount : fld::kAmount2, text ? text : "");
   return running;
 }
 

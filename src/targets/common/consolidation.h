@@ -48,8 +48,8 @@ class Consolidation {
   // current. Outside consolidation mode it does nothing and returns false.
   bool BeginRecord(const Record& fields);
 
-  // Adds the amount text (read like atof) to running amount `amount` and
-  // returns the new total.
+  // Adds the amount text (a decimal number; another text is a problem of
+  // field 115 or 116) to running amount `amount` and returns the new total.
   double AddAmount(const char* text, int amount = 0);
   void ResetAmounts() { running_ = {}; }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "config/settings.h"
+#include "convert/convert.h"
 #include "convert/line_builder.h"
 #include "lib/number.h"
 #include "record/field_numbers.h"
@@ -18,7 +19,7 @@ namespace zeko {
 inline const std::string* CurrencyCode(const Record& record, const Settings& settings) {
   const char* number = record.Value(fld::kCurrencyNumber);
   if (number[0] == '\0') return nullptr;
-  const int n = AtoI(number);
+  const int n = FieldInt(fld::kCurrencyNumber, number);
   if (n < 0 || n > 9 || settings.currency[static_cast<std::size_t>(n)].empty()) return nullptr;
   return &settings.currency[static_cast<std::size_t>(n)];
 }

@@ -22,7 +22,7 @@ namespace zeko::hs {
 // Tax code: blanks for 0, else "M" (outgoing: DataType 1, 2, 5) or "V"
 // (incoming: DataType 3, 4) and two digits.
 inline void FormatTaxCode(char* value, int dataType) {
-  int n = AtoI(value);
+  int n = FieldInt(fld::kTaxCode, value);
   if (n == 0) {
     std::memcpy(value, "   ", 4);
     return;
@@ -33,8 +33,8 @@ inline void FormatTaxCode(char* value, int dataType) {
 }
 
 // A number as two digits, zero-filled (5 gives 05).
-inline void FormatTwoDigits(char* value) {
-  FormatInt(value, AtoI(value), 2);
+inline void FormatTwoDigits(int field, char* value) {
+  FormatInt(value, FieldInt(field, value), 2);
   fillnull(value);
 }
 
@@ -120,7 +120,7 @@ class HsWriterBase : public Writer {
         if (termsFromCode) FormatInt(value, TermsPair(terms_.data(), 4));
         return true;
       case fld::kTwoDigits145:
-      case fld::kTwoDigits230: FormatTwoDigits(value); return true;
+      case fld::kTwoDigits230: FormatTwoDigits(static_cast<int>(field), value); return true;
       case fld::kDate146:
       case fld::kDate147:
         if (value[0] == '\0') ReplaceValue(value, kValueRoom, "00.00.00");

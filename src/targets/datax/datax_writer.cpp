@@ -167,13 +167,15 @@ bool DataxWriter::AdjustField(std::uint32_t field, char* text, std::size_t room,
     }
     case fld::kMandant: ReplaceValue(text, room, run_.settings.mandant); break;
     case fld::kAnwender: ReplaceValue(text, room, run_.settings.anwender); break;
-    case fld::kAmount:
+    case fld::kAmount: {
       if (release_ == 5) break;  // release 5 takes every amount as it is
-      if (dataType_ == 3) PrintLf(text, -AtoF(text));
-      if (AtoF(text) == 0) return true;
+      const double amount = FieldNumber(fld::kAmount, text);
+      if (dataType_ == 3) PrintLf(text, -amount);
+      if (amount == 0) return true;
       break;
+    }
     case fld::kTaxCode:
-      if (dataType_ == 3) PrintLf(text, AtoF(text) + 10);
+      if (dataType_ == 3) PrintLf(text, FieldNumber(fld::kTaxCode, text) + 10);
       break;
     case fld::kTermsText:
     case fld::kTermsCode:

@@ -1,6 +1,7 @@
 // GENERIC: a record layout and framing defined wholly by the configuration.
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -10,6 +11,8 @@
 #include "convert/convert.h"
 #include "convert/line_builder.h"
 #include "lib/error.h"
+#include "lib/messages.h"
+#include "lib/number.h"
 #include "lib/platform.h"
 #include "lib/text.h"
 #include "output/files.h"
@@ -68,16 +71,51 @@ std::size_t FieldRoomAt(std::uint32_t width) { return (width > 10 ? width : 10) 
 
 constexpr double kScale[5] = {1.0, 10.0, 100.0, 1000.0, 10000.0};
 
-std::size_t ConvertNumber(char* out, std::uint32_t base, std::uint32_t flags, std::size_t w,
-                          const char* a, const char* value, bool compact, char* scratch,
-                          bool* marked) {
-  double x = AtoF(value);
+// Digits of a printed number from its first one other than 0.
+int SignificantDigits(const char* text, std::size_t n) {
+  int count = 0;
+  for (std::size_t i = 0; i < n; ++i)
+    if (IsDigit(text[i]) && (count > 0 || text[i] != '0')) ++count;
+  return count;
+}
+
+// A number row: value must be a decimal number whose printed text finds
+// room in the field's w characters: its digits, point (or ",") and "-"; a
+// leading-sign row (and a zero-filled one of a negative value) keeps the
+// first character for the sign,
+// and a debit or credit mark takes a character of its own. The text must
+// also show no more significant digits than a double carries. A problem of
+// input field `field` otherwise, after which (in a check) 0 is written.
+std::size_t ConvertNumber(char* out, int field, std::uint32_t base, std::uint32_t flags,
+                          std::size_t w, const char* a, const char* value, bool compact,
+                          char* scratch, bool* marked) {
+  const Decimal d = ReadDecimal(value);
+  bool fallback = !d.valid;
+  if (fallback) ValueProblem(msg::kBadNumber, field, value);
+  double x = d.valid ? d.value : 0.0;
   if (flags & kNumScale) x *= kScale[base];
-  const bool negative = x < 0.0;
-  if (*a) x += AtoF(a);
+  bool negative = x < 0.0;
+  if (*a && !fallback) x += AtoF(a);
   if ((flags & kNumAbsolute) && negative) x = -x;
   const int decimals = (flags & kNumScale) ? 0 : static_cast<int>(base);
   std::size_t printed = FormatFixed(scratch, x, static_cast<int>(w), decimals);
+  if (!fallback) {
+    const char* text = scratch;
+    while (*text == ' ') ++text;
+    const auto length = static_cast<std::size_t>(scratch + printed - text);
+    const bool minus = *text == '-';
+    // A sign written over the first character needs one of its own.
+    const bool signOver = (flags & kNumLeadingSign) || ((flags & kNumZeroFill) && negative);
+    const std::size_t need = signOver && !minus ? length + 1 : length;
+    const char* problem = need > w || !std::isfinite(x)                    ? msg::kNumberTooLong
+                          : SignificantDigits(text, length) > kExactDigits ? msg::kNumberTooPrecise
+                                                                           : nullptr;
+    if (problem) {
+      ValueProblem(problem, field, value);
+      negative = false;
+      printed = FormatFixed(scratch, 0.0, static_cast<int>(w), decimals);
+    }
+  }
   if (flags & kNumDecimalComma) {
     if (char* dot = std::strchr(scratch, '.')) *dot = ',';
   }
@@ -177,21 +215,19 @@ std::size_t ConvertGenericField(char* out, const MapEntry& row, char* value, boo
     case 1:
     case 2:
     case 3:
-    case 4: return ConvertNumber(out, base, flags, row.length, a, value, compact, scratch, marked);
+    case 4:
+      return ConvertNumber(out, static_cast<int>(row.field), base, flags, row.length, a, value,
+                           compact, scratch, marked);
     case kTextBase: return ConvertText(out, flags, row.length, a, value);
     // clang-format off
     case 10: case 11: case 12: case 13: case 14: case 15: case 16: case 18: case 24: case 25:
-      ConvertDate(static_cast<int>(base), out, value);
+      ConvertDate(static_cast<int>(base), out, value, static_cast<int>(row.field));
       return std::strlen(out);
       // clang-format on
-    case kBinaryBase: {
-      // 32-bit arithmetic, wrapping as the import side's integers do.
-      const auto sum = static_cast<std::uint32_t>(static_cast<std::int64_t>(AtoI(value)) +
-                                                  static_cast<std::int64_t>(AtoI(a)));
-      for (int i = 0; i < 4; ++i) out[i] = static_cast<char>((sum >> (8 * i)) & 0xFF);
-      out[4] = '\0';
+    case kBinaryBase:
+      // A signed 32-bit number, as the import side's integers are.
+      PlaceBinary32(out, static_cast<int>(row.field), value, a);
       return 4;
-    }
     default: ErrorExit("%s", kConversionError);
   }
 }
@@ -309,7 +345,7 @@ void GenericWriter::Write(const Record& record) {
   const Record& fields = record;
   const char* layoutNumber = fields.Value(fld::kLayoutNumber);
   if (*layoutNumber) {
-    const int n = AtoI(layoutNumber);
+    const int n = FieldInt(fld::kLayoutNumber, layoutNumber);
     if (n >= 1 && n <= 5) SelectLayout(n);
   }
 
@@ -366,7 +402,11 @@ void GenericWriter::GenericPrescan(const Record& record) {
   for (const MapEntry& row : layout_) {
     switch (row.field) {
       case fld::kAmount:
-      case fld::kAmount2: currentAmount_ = AtoF(record.Value(static_cast<int>(row.field))); break;
+      case fld::kAmount2:
+        // The row itself judges the value; until then a value that is no
+        // number counts as 0.
+        currentAmount_ = ReadDecimal(record.Text(static_cast<int>(row.field))).value;
+        break;
       case fld::kPostcode:
         LoadValue(row.field, record);
         SplitField217(false);
@@ -398,7 +438,9 @@ bool GenericWriter::GenericFieldHook(std::uint32_t field, const Record& fields) 
         char tenths[3] = {};
         const std::size_t length = std::strlen(code);
         for (std::size_t i = 0; i < 2 && 3 + i < length; ++i) tenths[i] = code[3 + i];
-        SetNumberValue(AtoF(tenths) / 10.0);
+        const Decimal percent = ReadDecimal(tenths);
+        if (!percent.valid) ValueProblem(msg::kBadNumber, fld::kTermsCode, code);
+        SetNumberValue(percent.value / 10.0);
       }
       break;
     }
@@ -431,17 +473,17 @@ bool GenericWriter::GenericFieldHook(std::uint32_t field, const Record& fields) 
       break;
     }
     case fld::kKeyNumber: {
-      const int m = fields.Length(fld::kKeyBase) != 0 ? AtoI(fields.Value(fld::kKeyBase)) : 10;
+      auto whole = [&fields](int n) { return FieldInt(n, fields.Text(n)); };
+      const int m = fields.Length(fld::kKeyBase) != 0 ? whole(fld::kKeyBase) : 10;
       int k;
       if (fields.Length(fld::kDiscountFlag) != 0 || fields.Format(fld::kDiscountFlag) != 0)
-        k = AtoI(fields.Value(fld::kDiscountFlag)) == 0 ? 1 : 0;
+        k = whole(fld::kDiscountFlag) == 0 ? 1 : 0;
       else
-        k = AtoI(fields.Value(fld::kTaxCode));
-      if (k == 0 && fields.Length(fld::kDiscountAlt) != 0 &&
-          AtoI(fields.Value(fld::kDiscountAlt)) != 0)
-        k = 3;
+        k = whole(fld::kTaxCode);
+      if (k == 0 && fields.Length(fld::kDiscountAlt) != 0 && whole(fld::kDiscountAlt) != 0) k = 3;
       // Computed wide and printed as the 32-bit number the import reads.
-      const std::int64_t key = static_cast<std::int64_t>(AtoI(value)) * 100 + m + k;
+      const std::int64_t key =
+          static_cast<std::int64_t>(FieldInt(fld::kKeyNumber, value)) * 100 + m + k;
       SetIntValue(static_cast<std::int32_t>(static_cast<std::uint32_t>(key)));
       break;
     }

@@ -153,7 +153,7 @@ bool Hs3Writer::AdjustField(std::uint32_t field, char* value, const Record& reco
     case fld::kCity: ReplaceValue(value, kValueRoom, rest220_.data()); break;
     case fld::kYesNo235:
       if (value[0] != '\0') {
-        int n = AtoI(value);
+        int n = FieldInt(fld::kYesNo235, value);
         if (n == 0) ReplaceValue(value, kValueRoom, "N");
         if (n == 1) ReplaceValue(value, kValueRoom, "J");
       }
@@ -163,7 +163,7 @@ bool Hs3Writer::AdjustField(std::uint32_t field, char* value, const Record& reco
       break;
     case fld::kKind294:
       if (value[0] != '\0') {
-        int n = AtoI(value);
+        int n = FieldInt(fld::kKind294, value);
         if (n == 0) ReplaceValue(value, kValueRoom, "K");
         if (n == 1) ReplaceValue(value, kValueRoom, "E");
         if (n == 2) ReplaceValue(value, kValueRoom, "A");

@@ -204,7 +204,7 @@ bool Khk8Writer::Khk8AdjustField(std::uint32_t field, const Record& record) {
   char* value = work_.data();
   switch (field) {
     case fld::kAmount: {  // amount: the line carries the running sum
-      const double x = AtoF(value);
+      const double x = FieldNumber(fld::kAmount, value);
       if (x == 0.0) return true;  // zero amounts are not booked
       amount_ += x;
       FormatFixed(value, amount_, 0, 6);
@@ -218,8 +218,8 @@ bool Khk8Writer::Khk8AdjustField(std::uint32_t field, const Record& record) {
       value[keep] = '\0';
       return false;
     }
-    case fld::kTaxCode:  // tax flag
-      SetValue(AtoI(value) != 0 ? "1" : "0");
+    case fld::kTaxCode:  // tax flag; TaxIndex has judged the record's value
+      SetValue(ReadDecimal(value).valid && AtoI(value) != 0 ? "1" : "0");
       return false;
     case fld::kTermsCode:  // terms code
       SetTermsCode();
@@ -341,7 +341,7 @@ void Khk8Writer::SetTaxColumn(int column, int sourceField, const Record& record)
 
 int Khk8Writer::TaxIndex(const Record& r) {
   if (r.Length(fld::kTaxCode) == 0 && r.Format(fld::kTaxCode) == 0) return -1;
-  return AtoI(r.Value(fld::kTaxCode));
+  return FieldInt(fld::kTaxCode, r.Text(fld::kTaxCode));
 }
 
 }  // namespace

@@ -67,7 +67,14 @@ class PcreweWriter final : public Writer {
         return total == 0.0;
       }
       // The texts are kept whole, however long.
-      case fld::kPostcode: SplitTownOff(value, city_); return false;
+      case fld::kPostcode: {
+        // A town without a postcode in front has none: the postcode row
+        // (a number) stays empty, which prints as zeros.
+        const bool postcode = PostcodeBlank(value) != nullptr;
+        SplitTownOff(value, city_);
+        if (!postcode) value[0] = '\0';
+        return false;
+      }
       case fld::kCity: ReplaceValue(value, room, city_.data()); return false;
       default: return false;
     }
