@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include "lib/messages.h"
 #include "lib/platform.h"
 #include "lib/text.h"
 
@@ -48,10 +49,14 @@ CoverNotePrinter::~CoverNotePrinter() {
 bool CoverNotePrinter::Open(const std::string& name, const char* searchPath) {
   if (IsPrinterDevice(name)) {
     spooler_ = FindProgram("lp", searchPath);
+    if (spooler_.empty()) failure_ = "kein Druckdienst (lp) gefunden";
     return !spooler_.empty();
   }
   std::FILE* file = std::fopen(ResolvePath(name).c_str(), "wb");
-  if (file == nullptr) return false;
+  if (file == nullptr) {
+    failure_ = SystemReason(errno);
+    return false;
+  }
   stream_ = std::make_unique<OutputStream>(file);
   return true;
 }
@@ -60,10 +65,14 @@ OutputStream* CoverNotePrinter::Stream() {
   if (!stream_ && !spooler_.empty() && spoolFile_.empty()) {
     std::string pattern = QVTTempPath() + "zekospkXXXXXX";
     const int fd = ::mkstemp(pattern.data());
-    if (fd < 0) return nullptr;
+    if (fd < 0) {
+      failure_ = SystemReason(errno);
+      return nullptr;
+    }
     spoolFile_ = pattern;
     std::FILE* file = ::fdopen(fd, "wb");
     if (file == nullptr) {
+      failure_ = SystemReason(errno);
       ::close(fd);
       return nullptr;
     }
@@ -96,6 +105,7 @@ bool CoverNotePrinter::Close() {
   }
   ::unlink(spoolFile_.c_str());
   spoolFile_.clear();
+  if (!printed) failure_ = "Druckdienst hat den Auftrag abgelehnt";
   return printed;
 }
 

@@ -42,8 +42,11 @@ class CoverNotePrinter {
   // Closes the printer; a spooled note is handed to the spooler, which is
   // waited for. False when the spooler refused the note.
   bool Close();
+  // Why the last of these failed, in German, for the message.
+  const std::string& failure() const { return failure_; }
 
  private:
+  std::string failure_;
   std::unique_ptr<OutputStream> stream_;
   std::string spooler_;    // path of "lp" when the note is spooled
   std::string spoolFile_;  // the note waiting for the spooler

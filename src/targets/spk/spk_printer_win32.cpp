@@ -1,8 +1,10 @@
 // The cover-note printer on Windows, where "LPT1" and "PRN" are devices that
 // are written like files: the note goes straight to the name, device or file,
 // as it always has there. No spooler is involved.
+#include <cerrno>
 #include <cstdio>
 
+#include "lib/messages.h"
 #include "lib/platform.h"
 #include "lib/text.h"
 #include "targets/spk/spk_printer.h"
@@ -19,7 +21,10 @@ bool CoverNotePrinter::Open(const std::string& name, const char*) {
   // "LPT1:" is the device LPT1; the file system knows it without the colon.
   if (IsPrinterDevice(path) && path.back() == ':') path.pop_back();
   std::FILE* file = std::fopen(ResolvePath(path).c_str(), "wb");
-  if (file == nullptr) return false;
+  if (file == nullptr) {
+    failure_ = SystemReason(errno);
+    return false;
+  }
   stream_ = std::make_unique<OutputStream>(file);
   return true;
 }

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "lib/error.h"
+#include "lib/messages.h"
 #include "lib/platform.h"
 #include "lib/text.h"
 #include "output/files.h"
@@ -31,8 +32,9 @@ std::string_view Trimmed(std::string_view v) {
   return v;
 }
 
-[[noreturn]] void Refuse(const std::string& what) { ErrorExitText("SEPA: " + what); }
-[[noreturn]] void RefuseRecord(long record, const std::string& what) {
+// A check goes on after each of these, with the value left out.
+void Refuse(const std::string& what) { Problem("SEPA: " + what); }
+void RefuseRecord(long record, const std::string& what) {
   Refuse("Satz " + std::to_string(record) + ": " + what);
 }
 
@@ -52,23 +54,27 @@ bool AllDigits(std::string_view text, std::size_t maxDigits) {
   return true;
 }
 
-// The IBAN of one party; a bank code or account that gives none ends the run.
+// The IBAN of one party; a bank code or account that gives none ends the
+// run (a check is told, and gets an empty IBAN).
 std::string IbanOrRefuse(std::string_view bankCode, std::string_view account, long record,
                          const char* whose) {
   AccountIban result = IbanOf(bankCode, account);
   switch (result.problem) {
-    case AccountProblem::kNone: break;
+    case AccountProblem::kNone: return result.iban;
     case AccountProblem::kBankCode:
       RefuseRecord(record, std::string("Bankleitzahl") + whose + " " + Quoted(bankCode) +
                                " hat nicht 8 Ziffern");
+      break;
     case AccountProblem::kAccount:
       RefuseRecord(record, std::string("Kontonummer") + whose + " " + Quoted(account) +
                                " ist leer, 0 oder keine Zahl mit höchstens 10 Ziffern");
+      break;
     case AccountProblem::kIban:
       RefuseRecord(record, std::string("IBAN") + whose + " " + Quoted(account) +
                                " ist ungültig (Prüfziffern oder Länge)");
+      break;
   }
-  return result.iban;
+  return {};
 }
 
 }  // namespace
@@ -77,8 +83,9 @@ bool SpkSepaChosen(const Settings& settings) {
   const std::string_view format = Trimmed(settings.spkFormat);
   if (format.empty() || format == "DTAUS") return false;
   if (format == "SEPA") return true;
-  ErrorExitText("SPK_FORMAT=" + MessageText(settings.spkFormat) +
-                " : Format unbekannt (DTAUS oder SEPA)");
+  Problem("SPK_FORMAT=" + MessageText(settings.spkFormat) +
+          " : Format unbekannt (DTAUS oder SEPA)");
+  return false;  // a check goes on with the DTAUS file
 }
 
 SpkSepa::SpkSepa(const Settings& settings, bool euro, std::int64_t now)
@@ -95,8 +102,10 @@ SpkSepa::SpkSepa(const Settings& settings, bool euro, std::int64_t now)
   const bool debit = header_.message == SepaMessage::kDirectDebit;
 
   header_.bic = Trimmed(settings.spkBic);
-  if (!header_.bic.empty() && !IsValidBic(header_.bic))
+  if (!header_.bic.empty() && !IsValidBic(header_.bic)) {
     Refuse("BIC " + Quoted(header_.bic) + " ist ungültig");
+    header_.bic.clear();
+  }
 
   // The run date, and the day the payments are due: a credit transfer
   // by default on the run date (the bank carries it out on its next
@@ -107,8 +116,10 @@ SpkSepa::SpkSepa(const Settings& settings, bool euro, std::int64_t now)
   CivilDate::ParseGerman(StringTime(now, "%d.%m.%Y"), today);
   int lead = debit ? 1 : 0;
   if (const std::string_view v = Trimmed(settings.spkVorlauf); !v.empty()) {
-    if (!AllDigits(v, 3)) Refuse("SPK_VORLAUF " + Quoted(v) + " ist keine Anzahl von Tagen");
-    lead = std::atoi(std::string(v).c_str());
+    if (AllDigits(v, 3))
+      lead = std::atoi(std::string(v).c_str());
+    else
+      Refuse("SPK_VORLAUF " + Quoted(v) + " ist keine Anzahl von Tagen");
   }
   const CivilDate due = today.AddBusinessDays(lead);
   header_.date = due.Iso();
@@ -118,17 +129,20 @@ SpkSepa::SpkSepa(const Settings& settings, bool euro, std::int64_t now)
   header_.creditorId = Trimmed(settings.spkGlaeubigerId);
   if (header_.creditorId.empty())
     Refuse("Gläubiger-Identifikationsnummer (SPK_GLAEUBIGERID) fehlt");
-  if (!IsValidCreditorId(header_.creditorId))
+  else if (!IsValidCreditorId(header_.creditorId))
     Refuse("Gläubiger-Identifikationsnummer " + Quoted(header_.creditorId) + " ist ungültig");
 
   const std::string_view signed_ = Trimmed(settings.spkMandatDatum);
   CivilDate mandateDate;
-  if (signed_.empty()) Refuse("Mandatsdatum (SPK_MANDATDATUM) fehlt");
-  if (!CivilDate::ParseGerman(signed_, mandateDate))
+  if (signed_.empty()) {
+    Refuse("Mandatsdatum (SPK_MANDATDATUM) fehlt");
+  } else if (!CivilDate::ParseGerman(signed_, mandateDate)) {
     Refuse("Mandatsdatum " + Quoted(signed_) + " ist kein Datum TT.MM.JJJJ");
-  if (due < mandateDate)
+  } else if (due < mandateDate) {
     Refuse("Mandatsdatum " + Quoted(signed_) + " liegt nach dem Fälligkeitstag " + due.Iso());
-  header_.mandateDate = mandateDate.Iso();
+  } else {
+    header_.mandateDate = mandateDate.Iso();
+  }
 
   header_.sequence = Trimmed(settings.spkSequenz);
   if (header_.sequence.empty()) header_.sequence = "RCUR";
@@ -137,35 +151,45 @@ SpkSepa::SpkSepa(const Settings& settings, bool euro, std::int64_t now)
     Refuse("SPK_SEQUENZ " + Quoted(header_.sequence) + " ist nicht FRST, RCUR, OOFF oder FNAL");
 
   if (const std::string_view v = Trimmed(settings.spkMandatFeld); !v.empty()) {
-    if (!AllDigits(v, 3)) Refuse("SPK_MANDATFELD " + Quoted(v) + " ist keine Feldnummer");
-    mandateField_ = std::atoi(std::string(v).c_str());
+    if (AllDigits(v, 3))
+      mandateField_ = std::atoi(std::string(v).c_str());
+    else
+      Refuse("SPK_MANDATFELD " + Quoted(v) + " ist keine Feldnummer");
   }
 }
 
 void SpkSepa::Add(const char* record, const Record& fields, const std::string& ownBankCode,
-                  const std::string& ownAccount, long recordNumber) {
+                  const std::string& ownAccount, long recordNumber, bool numbersTold) {
+  ++offered_;
   SepaPayment p;
   // Exactly the cents of the DTAUS record, which has dropped the sign.
   const char* amount = record + (euro_ ? kAmountEuro : kAmountDm) - 1;
   for (std::size_t i = 0; i < kAmountLength; ++i)
     if (amount[i] >= '0' && amount[i] <= '9') p.cents = p.cents * 10 + (amount[i] - '0');
-  if (AtoF(fields.Value(115)) < 0)
-    RefuseRecord(recordNumber, "Betrag " + Quoted(fields.Text(115)) +
-                                   " ist negativ und kann nicht per SEPA gesendet werden");
-  if (p.cents == 0)
-    RefuseRecord(recordNumber, "Betrag " + Quoted(fields.Text(115)) +
-                                   " ist 0 und kann nicht per SEPA gesendet werden");
+  // The writer has refused an amount below one cent, a negative one
+  // included (in a check it left 0 here): such a payment is left out.
+  bool ok = p.cents > 0;
 
-  p.iban = IbanOrRefuse(fields.Text(305), fields.Text(310), recordNumber, "");
-  const std::string ownIban =
-      IbanOrRefuse(ownBankCode, ownAccount, recordNumber, " des Auftraggebers");
+  std::string ownIban;
+  if (numbersTold) {
+    ok = false;
+  } else {
+    p.iban = IbanOrRefuse(fields.Text(305), fields.Text(310), recordNumber, "");
+    ownIban = IbanOrRefuse(ownBankCode, ownAccount, recordNumber, " des Auftraggebers");
+    ok = ok && !p.iban.empty() && !ownIban.empty();
+  }
 
   p.name = SepaText(fields.Text(205), kNameLength);
-  if (p.name.empty()) RefuseRecord(recordNumber, "Name (Feld 205) fehlt");
+  if (p.name.empty()) {
+    RefuseRecord(recordNumber, "Name (Feld 205) fehlt");
+    ok = false;
+  }
   std::string ownName = SepaText(fields.Text(325), kNameLength);
   if (ownName.empty()) ownName = SepaText(settings_.spkKunde, kNameLength);
-  if (ownName.empty())
+  if (ownName.empty()) {
     RefuseRecord(recordNumber, "Name des Auftraggebers (Feld 325 oder SPK_KUNDE) fehlt");
+    ok = false;
+  }
   if (header_.initiator.empty()) header_.initiator = ownName;
 
   std::string purpose;
@@ -181,21 +205,24 @@ void SpkSepa::Add(const char* record, const Record& fields, const std::string& o
   if (header_.message == SepaMessage::kDirectDebit) {
     const std::string_view text = fields.Text(mandateField_);
     std::string_view mandate = Trimmed(text);
-    if (mandate.empty())
+    if (mandate.empty()) {
       RefuseRecord(recordNumber,
                    "Mandatsreferenz (Feld " + std::to_string(mandateField_) + ") fehlt");
-    if (!IsSepaIdentifier(mandate))
+      ok = false;
+    } else if (!IsSepaIdentifier(mandate)) {
       RefuseRecord(recordNumber, "Mandatsreferenz " + Quoted(mandate) +
                                      " hat mehr als 35 Zeichen oder unzulässige Zeichen");
+      ok = false;
+    }
     p.mandateId = mandate;
   }
-  document_.Add(ownIban, ownName, std::move(p));
+  if (ok) document_.Add(ownIban, ownName, std::move(p));
 }
 
 void SpkSepa::CheckNotEmpty() const {
   // A run cancelled before its first record: a document without a payment
   // is refused by every bank.
-  if (document_.count() == 0) Refuse("keine Zahlung, keine Datei geschrieben");
+  if (offered_ == 0) Refuse("keine Zahlung, keine Datei geschrieben");
 }
 
 void SpkSepa::Write(OutputStream& out, long long diskNumber) const {

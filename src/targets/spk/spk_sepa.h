@@ -29,8 +29,10 @@ class SpkSepa {
   // One payment: its C record as built (not upper-cased), the fields of its
   // input record, and the originator's bank code and account that the
   // record carries. recordNumber (from 1) names the record in messages.
+  // numbersTold: a bank code or account has been told as no number; the
+  // payment is left out without telling it again.
   void Add(const char* record, const Record& fields, const std::string& ownBankCode,
-           const std::string& ownAccount, long recordNumber);
+           const std::string& ownAccount, long recordNumber, bool numbersTold);
 
   // Ends the run when no payment came, before anything is written.
   void CheckNotEmpty() const;
@@ -43,6 +45,7 @@ class SpkSepa {
   bool euro_;
   std::int64_t now_;
   int mandateField_ = 310;
+  long offered_ = 0;  // payments given to Add, taken or refused
   SepaHeader header_;
   SepaDocument document_;
 };

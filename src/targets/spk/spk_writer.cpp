@@ -3,16 +3,23 @@
 // no line ends), and the printed cover note that goes with the diskette.
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
 
 #include "convert/convert.h"
 #include "convert/line_builder.h"
 #include "lib/error.h"
+#include "lib/messages.h"
+#include "lib/number.h"
 #include "lib/platform.h"
 #include "lib/text.h"
 #include "output/files.h"
@@ -87,57 +94,92 @@ bool ReadFormPiece(std::FILE* file, std::string& piece) {
   return !piece.empty();
 }
 
-// The first number of a text file as "%d" reads it: white space skipped,
-// an optional sign, digits. A file without one counts as 0.
-long long ReadNumber(std::FILE* file) {
+// SPK.NUM holds one decimal number: blanks and line ends around it, and
+// the DOS end-of-file mark behind it, are allowed, nothing else. The number
+// is raised and printed as the host printed an int, so it stays below the
+// int range. Returns why the file holds no diskette number, or nullptr.
+constexpr long long kMaxDiskNumber = 2147483646;
+const char* ReadDiskNumber(std::FILE* file, long long& number) {
+  number = 0;
+  auto blank = [](int c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
   int c = std::fgetc(file);
-  while (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f')
-    c = std::fgetc(file);
-  bool negative = false;
-  if (c == '+' || c == '-') {
-    negative = c == '-';
-    c = std::fgetc(file);
+  while (blank(c)) c = std::fgetc(file);
+  bool any = false;
+  bool tooBig = false;
+  for (; c >= '0' && c <= '9'; c = std::fgetc(file)) {
+    any = true;
+    number = number * 10 + (c - '0');
+    if (number > kMaxDiskNumber) {
+      tooBig = true;
+      number = kMaxDiskNumber;
+    }
   }
-  long long n = 0;
-  // A number beyond any sensible diskette count stops growing rather than
-  // wrapping round.
-  constexpr long long kLimit = 100000000000000000LL;
-  for (; c >= '0' && c <= '9'; c = std::fgetc(file))
-    if (n < kLimit) n = n * 10 + (c - '0');
-  return negative ? -n : n;
+  while (blank(c)) c = std::fgetc(file);
+  if (std::ferror(file)) return nullptr;  // the caller names the system's reason
+  if (!any || (c != EOF && c != 0x1A)) return "enthält keine Zahl";
+  if (tooBig) return "Zahl zu groß";
+  return nullptr;
 }
 
-// Payment values with a fixed number of digits in the DTAUS format. A value
-// too long for its field would be cut there (an amount to a tenth of its
-// value, while the E record's sum keeps the whole), so the run ends before
-// anything is written.
-struct DigitLimit {
-  std::uint32_t field;
-  const char* what;
-};
-constexpr DigitLimit kDigitLimits[] = {
-    {115, "Betrag zu groß"},
-    {305, "Bankleitzahl zu lang"},
-    {310, "Kontonummer zu lang"},
-    {340, "Bankleitzahl des Auftraggebers zu lang"},
-    {350, "Kontonummer des Auftraggebers zu lang"},
-};
-
-// Characters of the whole number that a number row prints for the value,
-// before it is padded or cut to the row's width.
-std::size_t NumberWidth(const MapEntry& row, const char* value) {
-  double x = AtoF(value);
-  if (row.a && *row.a) x += AtoF(row.a);
-  char text[400];  // a double printed whole needs up to 310
-  FormatFixed(text, x, 0, 0);
-  return std::strlen(text);
+// "<path> (<reason>)" for a side file.
+std::string FileWhere(const std::string& path, const std::string& reason) {
+  return path + " (" + reason + ")";
 }
+
+// Bank codes and accounts are digits, blanks around them allowed (an empty
+// one is 0). Leading zeros take no room in the field. -1 when the text is
+// not such a number, else the digits that need room.
+int PaymentDigits(std::string_view text) {
+  std::size_t from = 0, to = text.size();
+  while (from < to && text[from] == ' ') ++from;
+  while (to > from && text[to - 1] == ' ') --to;
+  int digits = 0;
+  for (std::size_t i = from; i < to; ++i) {
+    if (!IsDigit(text[i])) return -1;
+    if (digits > 0 || text[i] != '0') ++digits;
+  }
+  return digits;
+}
+
+// A bank code or account of the payment file, with what it must be and
+// what is said when it is not.
+struct PaymentNumber {
+  int field;
+  const char* bad;      // not digits
+  int maxDigits;        // the DTAUS field's width
+  const char* tooLong;  // more digits than the field has
+};
+constexpr PaymentNumber kBankCode{305, msg::kBadBankCode, 8,
+                                  "Bankleitzahl zu lang (höchstens 8 Stellen)"};
+constexpr PaymentNumber kAccount{310, msg::kBadAccount, 10,
+                                 "Kontonummer zu lang (höchstens 10 Stellen)"};
+constexpr PaymentNumber kOwnBankCode{340, msg::kBadBankCode, 8,
+                                     "Bankleitzahl des Auftraggebers zu lang (höchstens 8 Stellen)"};
+constexpr PaymentNumber kOwnAccount{350, msg::kBadAccount, 10,
+                                    "Kontonummer des Auftraggebers zu lang (höchstens 10 Stellen)"};
+
+// The text of what is wrong with value, or nullptr when it is fine.
+const char* PaymentNumberProblem(const PaymentNumber& rule, std::string_view value) {
+  const int digits = PaymentDigits(value);
+  if (digits < 0) return rule.bad;
+  if (digits > rule.maxDigits) return rule.tooLong;
+  return nullptr;
+}
+
+// The C record's amount fields have 11 digits; an amount too long for them
+// would be cut there (to a tenth of its value, while the E record's sum
+// keeps the whole).
+constexpr int kAmountDigits = 11;
+
+// True when x, printed whole (rounded), has at most `digits` digits.
+bool FitsDigits(double x, int digits) { return std::floor(x + 0.5) < std::pow(10.0, digits); }
 
 // The E record's control sums must keep their widths, or the file would no
 // longer be made of 128-byte blocks.
 void CheckSumWidth(const std::string& number, std::size_t width, const char* what) {
   if (number.size() > width)
-    ErrorExit("%s für den E-Satz (höchstens %u Stellen)", what, unsigned(width));
+    Problem(std::string(what) + " für den E-Satz (höchstens " + std::to_string(width) +
+            " Stellen)");
 }
 
 class SpkWriter final : public Writer {
@@ -162,21 +204,30 @@ class SpkWriter final : public Writer {
  private:
   std::size_t BuildRecord(MapTable layout, const Record& record);
   void AdjustField(std::uint32_t field, char* value, std::size_t room);
-  void CheckDigits(std::uint32_t field, const char* value) const;
+  void AdjustAmount(char* value, std::size_t room);
+  bool PaymentNumberOk(const PaymentNumber& rule, const char* value);
+  void CheckConfiguredNumber(const PaymentNumber& rule, const char* key, std::string& kept);
   void WriteTrailer();
   void PrintCoverNote();
   void WriteRecord(std::size_t length);
   void PlaceholderValue(char letter, long long diskNumber, std::string& value) const;
   long long NextDiskNumber();
+  std::vector<std::string> ReadForm(long long diskNumber) const;
   void WriteSepa();
 
   // Only outgoing invoices have DTAUS layouts; for other kinds of data the
   // writer is bound and produces no file and no cover note.
   MapTable aLayout_;
   MapTable cLayout_;
-  MapTable building_;      // the layout BuildRecord walks
   long recordNumber_ = 0;  // the input record whose values it takes
   bool euro_ = false;      // RELEASE 1 or 2: amounts in the Euro fields
+  // The A record takes the first record's values, whose C record follows
+  // at once and tells their problems: the A record only keeps away from them.
+  bool quiet_ = false;
+  // A bank code or account of the record (or the configured one) has been
+  // told as no number: the SEPA document does not tell it again.
+  bool numbersTold_ = false;
+  bool configuredTold_ = false;
 
   // The payment file changes only with the run's commit: a run that fails
   // leaves an existing file exactly as it was.
@@ -186,11 +237,12 @@ class SpkWriter final : public Writer {
   // to commit, so no two payment files carry the same diskette number.
   SafeOutput number_;
   OutputStream* numberOut_ = nullptr;
+  bool numberLooked_ = false;
   long long diskNumber_ = 0;
   std::array<char, kLineRoom> record_{};
   std::array<char, kValueRoom> value_{};
 
-  double amountSum_ = 0.0;  // absolute amounts in cents, unrounded
+  double amountSum_ = 0.0;  // amounts in cents, unrounded
   ControlSum accountSum_;   // field 310
   ControlSum bankCodeSum_;  // field 305
 
@@ -205,11 +257,13 @@ class SpkWriter final : public Writer {
 
 void SpkWriter::Open(const RunInfo& run) {
   if (cLayout_.empty()) return;
-  // The A record takes its fields from the record read for the binding.
-  if (SpkSepaChosen(run_.settings)) {
+  if (SpkSepaChosen(run_.settings))
     sepa_ = std::make_unique<SpkSepa>(run_.settings, euro_, GetSysTime());
-    return;
-  }
+  // The configured originator stands in every record that brings none.
+  CheckConfiguredNumber(kOwnBankCode, "SPK_BLZ", keptBlz_);
+  // A SEPA document may take an IBAN there, and checks it itself.
+  if (!sepa_) CheckConfiguredNumber(kOwnAccount, "SPK_KONTO", keptKonto_);
+  if (sepa_) return;
   const std::string& path = run_.outputPath;
   const bool append = run_.settings.append != 0;
   // Records are written as "%s" writes them, up to the first zero byte,
@@ -219,8 +273,11 @@ void SpkWriter::Open(const RunInfo& run) {
   sink_.Open(path, append ? SafeOutput::Mode::kAppend : SafeOutput::Mode::kTruncate,
              "Fehler beim öffnen Outputdatei " + path,
              [&path, append] { OpenOutputStream(path, append)->Close(); });
-  recordNumber_ = 1;  // the A record takes the first record's values
+  // The A record takes its fields from the record read for the binding.
+  recordNumber_ = 1;
+  quiet_ = true;
   WriteRecord(BuildRecord(aLayout_, run.first));
+  quiet_ = false;
   amountSum_ = 0.0;
   accountSum_.Reset();
   bankCodeSum_.Reset();
@@ -231,7 +288,8 @@ void SpkWriter::Write(const Record& record) {
   recordNumber_ = sink_.count() + 1;
   const std::size_t length = BuildRecord(cLayout_, record);
   if (sepa_) {
-    sepa_->Add(record_.data(), record, keptBlz_, keptKonto_, recordNumber_);
+    sepa_->Add(record_.data(), record, keptBlz_, keptKonto_, recordNumber_,
+               numbersTold_ || configuredTold_);
   } else {
     WriteRecord(length);
   }
@@ -253,7 +311,7 @@ void SpkWriter::Close() {
 }
 
 std::size_t SpkWriter::BuildRecord(MapTable layout, const Record& record) {
-  building_ = layout;
+  numbersTold_ = false;
   BuildLine(layout, record, record_, value_,
             [this](std::uint32_t field, char* value, std::size_t room) {
               AdjustField(field, value, room);
@@ -265,48 +323,80 @@ std::size_t SpkWriter::BuildRecord(MapTable layout, const Record& record) {
   return length;
 }
 
+// A value that cannot be what its field needs is told and replaced by an
+// empty one (0), so that a check goes on with the next field.
 void SpkWriter::AdjustField(std::uint32_t field, char* value, std::size_t room) {
   switch (field) {
-    case fld::kAmount: {
-      // The sign is dropped: the text key (field 330) tells payments from
-      // debits.
-      const double cents = std::fabs(AtoF(value) * 100.0);
-      amountSum_ += cents;
-      PrintLf(value, room, cents);
+    case fld::kAmount: AdjustAmount(value, room); break;
+    case fld::kBankCode:
+      if (!PaymentNumberOk(kBankCode, value)) value[0] = '\0';
+      bankCodeSum_.Add(AtoF(value));
       break;
-    }
-    case fld::kBankCode: bankCodeSum_.Add(AtoF(value)); break;
-    case fld::kBankAccount: accountSum_.Add(AtoF(value)); break;
+    case fld::kBankAccount:
+      // A SEPA document takes an IBAN here too, and checks the account
+      // itself, from the record; its C record is never written.
+      if (!sepa_ && !PaymentNumberOk(kAccount, value)) value[0] = '\0';
+      accountSum_.Add(AtoF(value));
+      if (sepa_) value[0] = '\0';
+      break;
     case fld::kSpkKennzeichen: ReplaceValue(value, room, run_.settings.spkKennzeichen); break;
     case fld::kSpkBlz:
-      if (!empty(value)) keptBlz_.assign(value);
+      if (!empty(value) && PaymentNumberOk(kOwnBankCode, value)) keptBlz_.assign(value);
       ReplaceValue(value, room, keptBlz_);
       break;
     case fld::kSpkKunde: ReplaceValue(value, room, run_.settings.spkKunde); break;
     case fld::kSpkKonto:
-      if (!empty(value)) keptKonto_.assign(value);
-      ReplaceValue(value, room, keptKonto_);
+      if (!empty(value) && (sepa_ || PaymentNumberOk(kOwnAccount, value)))
+        keptKonto_.assign(value);
+      // The SEPA document takes the kept account as it stands (an IBAN too).
+      if (sepa_) {
+        value[0] = '\0';
+      } else {
+        ReplaceValue(value, room, keptKonto_);
+      }
       break;
     case fld::kSpkReferenz: ReplaceValue(value, room, run_.settings.spkReferenz); break;
     case fld::kToday: ReplaceValue(value, room, run_.today); break;
     default: break;
   }
-  CheckDigits(field, value);
 }
 
-void SpkWriter::CheckDigits(std::uint32_t field, const char* value) const {
-  // A SEPA document checks bank codes and accounts itself (field 310 may
-  // hold an IBAN there); its amounts are the C record's, so they must fit.
-  if (sepa_ && field != 115) return;
-  for (const DigitLimit& limit : kDigitLimits) {
-    if (limit.field != field) continue;
-    for (const MapEntry& row : building_) {
-      if (row.field == field && row.type == kNumberZeroFilled &&
-          NumberWidth(row, value) > row.length)
-        ErrorExit("%s in Satz %ld (Feld %u, höchstens %u Stellen)", limit.what, recordNumber_,
-                  unsigned(field), unsigned(row.length));
-    }
+// The amount in cents. Its sign is not written: the text key (field 330)
+// tells payments from debits, so an amount must be above 0 and at least a
+// cent; a negative one would turn into a payment the other way round.
+void SpkWriter::AdjustAmount(char* value, std::size_t room) {
+  const std::string_view text(value);
+  const Decimal amount = ReadDecimal(text);
+  double cents = 0.0;
+  if (amount.valid) cents = amount.value * 100.0;
+  const char* problem = !amount.valid                      ? msg::kBadNumber
+                        : !(cents >= 0.5)                  ? msg::kBadAmount
+                        : !FitsDigits(cents, kAmountDigits) ? "Betrag zu groß (höchstens 11 Stellen)"
+                                                           : nullptr;
+  if (problem != nullptr) {
+    ValueProblem(problem, fld::kAmount, text);
+    cents = 0.0;
   }
+  amountSum_ += cents;
+  PrintLf(value, room, cents);
+}
+
+bool SpkWriter::PaymentNumberOk(const PaymentNumber& rule, const char* value) {
+  const char* problem = PaymentNumberProblem(rule, value);
+  if (problem == nullptr) return true;
+  if (!quiet_) ValueProblem(problem, rule.field, value);
+  numbersTold_ = true;
+  return false;
+}
+
+// A configured bank code or account that cannot be one; it is dropped.
+void SpkWriter::CheckConfiguredNumber(const PaymentNumber& rule, const char* key,
+                                      std::string& kept) {
+  const char* problem = PaymentNumberProblem(rule, kept);
+  if (problem == nullptr) return;
+  Problem(WithWhere(problem, std::string("Schlüssel ") + key + ", Wert " + ShownValue(kept)));
+  kept.clear();
+  configuredTold_ = true;
 }
 
 void SpkWriter::WriteRecord(std::size_t length) {
@@ -355,26 +445,105 @@ void SpkWriter::PlaceholderValue(char letter, long long diskNumber, std::string&
 }
 
 // The number of this run's diskette: the one in SPK.NUM plus one, read once
-// under SPK.NUM's lock.
+// under SPK.NUM's lock. After a problem (in a check) it is 1.
 long long SpkWriter::NextDiskNumber() {
-  if (numberOut_ != nullptr) return diskNumber_;
-  const std::string path = ResolvePath(run_.configDir + "SPK.NUM");
-  auto openNumber = [&path] {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) ErrorExit("Keine Diskettennummer");
-    return file;
+  if (numberLooked_) return diskNumber_;
+  numberLooked_ = true;
+  diskNumber_ = 1;
+  const std::string shown = run_.configDir + "SPK.NUM";
+  const std::string path = ResolvePath(shown);
+  auto noNumber = [&shown](const std::string& reason) {
+    Problem(WithWhere(msg::kNoDiskNumber, FileWhere(shown, reason)));
   };
-  // A missing number is told before a folder that cannot take the new one.
-  std::fclose(openNumber());
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {
+    noNumber(SystemReason(EISDIR));
+    return diskNumber_;
+  }
+  std::FILE* probe = std::fopen(path.c_str(), "rb");
+  if (probe == nullptr) {
+    noNumber(SystemReason(errno));
+    return diskNumber_;
+  }
+  std::fclose(probe);
+  // A missing number is told before a file that cannot take the new one,
+  // and that before anything is printed. A check writes nothing.
+  if (!Checking()) {
+    std::FILE* update = std::fopen(path.c_str(), "r+b");
+    if (update == nullptr)
+      ErrorExitText(WithWhere(msg::kDiskNumberNotWritten, PathWhere(shown, errno)));
+    std::fclose(update);
+  }
   // Replaced whole: a failed write keeps the old number rather than
-  // leaving an empty file that no later run could count on.
-  const char* const kNotWritable = "Diskettennummer kann nicht geschrieben werden";
-  numberOut_ = &number_.Open(path, SafeOutput::Mode::kTruncate, kNotWritable,
-                             [kNotWritable] { ErrorExitText(kNotWritable); });
-  std::FILE* numberFile = openNumber();
-  diskNumber_ = ReadNumber(numberFile) + 1;
-  std::fclose(numberFile);
+  // leaving an empty file that no later run could count on. The work file
+  // beside it is what can still fail.
+  const std::string notWritten = WithWhere(
+      msg::kDiskNumberNotWritten, FileWhere(shown, "keine Arbeitsdatei im Verzeichnis möglich"));
+  numberOut_ = &number_.Open(path, SafeOutput::Mode::kTruncate, notWritten,
+                             [&notWritten] { ErrorExitText(notWritten); });
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
+    noNumber(SystemReason(errno));
+    return diskNumber_;
+  }
+  long long number = 0;
+  const char* problem = ReadDiskNumber(file, number);
+  const int err = errno;
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (failed) {
+    noNumber(SystemReason(err));
+  } else if (problem != nullptr) {
+    noNumber(problem);
+  } else {
+    diskNumber_ = number + 1;
+  }
   return diskNumber_;
+}
+
+// The cover note's lines, read whole from SPK.FRM and filled in, before
+// the printer is opened: a form that cannot be read leaves the printer
+// alone.
+std::vector<std::string> SpkWriter::ReadForm(long long diskNumber) const {
+  std::vector<std::string> note;
+  const std::string shown = run_.configDir + "SPK.FRM";
+  const std::string path = ResolvePath(shown);
+  auto noForm = [&shown](const std::string& reason) {
+    Problem(WithWhere(msg::kNoForm, FileWhere(shown, reason)));
+  };
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {
+    noForm(SystemReason(EISDIR));
+    return note;
+  }
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> formFile(std::fopen(path.c_str(), "rb"),
+                                                                 &std::fclose);
+  std::FILE* const form = formFile.get();
+  if (form == nullptr) {
+    noForm(SystemReason(errno));
+    return note;
+  }
+  std::string line;
+  std::string value;
+  while (ReadFormPiece(form, line)) {
+    line.resize(std::strlen(line.c_str()));  // as a C string: up to a zero byte
+    if (!line.empty() && line.back() == '\n') line.pop_back();
+    // One placeholder a line, at its first "$"; it takes the rest of the line.
+    const std::size_t dollar = line.find('$');
+    if (dollar != std::string::npos && dollar + 1 < line.size() && line[dollar + 1] >= 'A' &&
+        line[dollar + 1] <= 'L') {
+      PlaceholderValue(line[dollar + 1], diskNumber, value);
+      line.resize(dollar);
+      line += value;
+    }
+    if (run_.settings.oemCharset) AnsiToOem(line.data(), line.size());
+    note.push_back(line);
+  }
+  if (std::ferror(form)) {
+    noForm(SystemReason(errno));
+    note.clear();
+  }
+  return note;
 }
 
 // The document names the diskette number that the cover note will carry,
@@ -392,44 +561,40 @@ void SpkWriter::WriteSepa() {
   file_.Commit();
 }
 
+// The printer is opened only when everything it is to print is at hand:
+// the diskette number read and ready to be written back, the form read.
+// A run that fails before leaves the last cover note where it was.
 void SpkWriter::PrintCoverNote() {
+  // The diskette number rises with every run that gets this far.
+  const long long diskNumber = NextDiskNumber();
+  const std::vector<std::string> note = ReadForm(diskNumber);
+  // A check reads and fills in everything, and prints and writes nothing.
+  if (Checking() || numberOut_ == nullptr) return;
+
   CoverNotePrinter printer;
   // On the host's systems an empty PROTPRINTER meant the first parallel
   // port; here that is the print spooler's default printer.
   const std::string printerName =
       run_.settings.protPrinter.empty() ? std::string("LPT1") : run_.settings.protPrinter;
-  if (!printer.Open(printerName, std::getenv("PATH"))) ErrorExit("Drucker nicht ansprechbar");
+  auto unreachable = [&printer, &printerName] {
+    ErrorExitText(WithWhere(msg::kPrinter, FileWhere(printerName, printer.failure())));
+  };
+  if (!printer.Open(printerName, std::getenv("PATH"))) unreachable();
 
-  // The diskette number rises with every run that gets this far.
-  const long long diskNumber = NextDiskNumber();
   numberOut_->Write(std::to_string(diskNumber));
   numberOut_->Putc('\n');
   number_.Commit();
 
-  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> formFile(
-      std::fopen(ResolvePath(run_.configDir + "SPK.FRM").c_str(), "rb"), &std::fclose);
-  std::FILE* const form = formFile.get();
-  if (form == nullptr) ErrorExit("Kein Begleitzettelformular");
-  OutputStream* note = printer.Stream();
-  if (note == nullptr) ErrorExit("Drucker nicht ansprechbar");
-  std::string line;
-  std::string value;
-  while (ReadFormPiece(form, line)) {
-    line.resize(std::strlen(line.c_str()));  // as a C string: up to a zero byte
-    if (!line.empty() && line.back() == '\n') line.pop_back();
-    // One placeholder a line, at its first "$"; it takes the rest of the line.
-    const std::size_t dollar = line.find('$');
-    if (dollar != std::string::npos && dollar + 1 < line.size() && line[dollar + 1] >= 'A' &&
-        line[dollar + 1] <= 'L') {
-      PlaceholderValue(line[dollar + 1], diskNumber, value);
-      line.resize(dollar);
-      line += value;
-    }
-    if (run_.settings.oemCharset) AnsiToOem(line.data(), line.size());
-    note->Write(line);
-    note->Putc('\n');
+  OutputStream* out = printer.Stream();
+  if (out == nullptr) {
+    unreachable();
+    return;
   }
-  if (!printer.Close()) ErrorExit("Drucker nicht ansprechbar");
+  for (const std::string& line : note) {
+    out->Write(line);
+    out->Putc('\n');
+  }
+  if (!printer.Close()) unreachable();
 }
 
 }  // namespace

@@ -102,7 +102,7 @@ Dtaus Read(const std::string& file) {
 
 struct Payment {
   std::uint64_t cents;
-  std::string amount;  // as the host writes it, sign included
+  std::string amount;  // as the host writes it, a blank in front at times
   std::string bankCode;
   std::string account;
   std::string name;
@@ -113,10 +113,10 @@ std::vector<Payment> RandomPayments(unsigned seed, int count) {
   std::vector<Payment> out;
   for (int i = 0; i < count; ++i) {
     Payment p;
-    p.cents = rng() % 10000000000ull;  // up to 11 digits
+    p.cents = 1 + rng() % 9999999999ull;  // at least a cent; 300 of them fit the E record
     std::string value = std::to_string(p.cents / 100) + "." +
                         std::to_string(p.cents % 100 / 10) + std::to_string(p.cents % 10);
-    p.amount = (rng() % 3 == 0 ? "-" : "") + value;
+    p.amount = (rng() % 3 == 0 ? " " : "") + value;
     p.bankCode = std::to_string(10000000 + rng() % 90000000);
     p.account = std::to_string(rng() % 10000000000ull);
     p.name = "Name " + std::to_string(i);

@@ -40,7 +40,8 @@ std::string Drain(int fd) {
 }
 
 // Each run's cover note goes into a pipe that the test opens only once both
-// runs wait at it: then both go on to their diskette number together.
+// runs are under way: the first waits at its pipe holding SPK.NUM, whose
+// number it has read, the second waits for SPK.NUM.
 TEST(SpkDiskNumber, RunsAtTheSameTimeGetNumbersOfTheirOwn) {
   const fs::path example = fs::path(ZEKO_SOURCE_DIR) / "examples" / "spk";
   const std::string config = ReadFile(example / "fibconf");

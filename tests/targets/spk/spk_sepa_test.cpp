@@ -268,7 +268,7 @@ TEST_P(SepaRefusalTest, EndsRunWithoutFile) {
 
 const Refusal kRefusals[] = {
     {"BankCodeLetters", false, "", "305 3705O198\n",
-     "SEPA: Satz 1: Bankleitzahl \"3705O198\" hat nicht 8 Ziffern"},
+     "Keine gültige Bankleitzahl: Satz 1, Feld 305, Wert \"3705O198\""},
     {"AccountEmpty", false, "", "310 \n",
      "SEPA: Satz 1: Kontonummer \"\" ist leer, 0 oder keine Zahl mit höchstens 10 Ziffern"},
     {"AccountZero", false, "", "310 0000\n",
@@ -279,7 +279,7 @@ const Refusal kRefusals[] = {
     // Too long for the C record's amount field: the cents a bank would get
     // must be the whole amount, never a cut one.
     {"AmountTooLong", false, "", "115 1234567890.12\n",
-     "Betrag zu groß in Satz 1 (Feld 115, höchstens 11 Stellen)"},
+     "Betrag zu groß (höchstens 11 Stellen): Satz 1, Feld 115, Wert \"1234567890.12\""},
     {"IbanCheckDigits", false, "", "310 DE88370400440532013000\n",
      "SEPA: Satz 1: IBAN \"DE88370400440532013000\" ist ungültig (Prüfziffern oder Länge)"},
     {"OwnAccountMissing", false, "SPK_KONTO=\n", "",
@@ -288,11 +288,11 @@ const Refusal kRefusals[] = {
     {"OwnBankCodeOfSecondRecord", false, "", "--\n340 1234567\n100 RE-2\n",
      "SEPA: Satz 2: Bankleitzahl des Auftraggebers \"1234567\" hat nicht 8 Ziffern"},
     {"AmountZero", false, "", "115 0\n",
-     "SEPA: Satz 1: Betrag \"0\" ist 0 und kann nicht per SEPA gesendet werden"},
+     "Betrag muss größer als 0 sein: Satz 1, Feld 115, Wert \"0\""},
     {"AmountBelowOneCent", true, "", "115 0.004\n",
-     "SEPA: Satz 1: Betrag \"0.004\" ist 0 und kann nicht per SEPA gesendet werden"},
+     "Betrag muss größer als 0 sein: Satz 1, Feld 115, Wert \"0.004\""},
     {"AmountNegative", false, "", "--\n115 -7.25\n",
-     "SEPA: Satz 2: Betrag \"-7.25\" ist negativ und kann nicht per SEPA gesendet werden"},
+     "Betrag muss größer als 0 sein: Satz 2, Feld 115, Wert \"-7.25\""},
     {"NameMissing", false, "", "205 &&\n", "SEPA: Satz 1: Name (Feld 205) fehlt"},
     {"FormatUnknown", false, "SPK_FORMAT=XML\n", "",
      "SPK_FORMAT=XML : Format unbekannt (DTAUS oder SEPA)"},
