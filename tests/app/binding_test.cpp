@@ -39,7 +39,10 @@ TEST(BindOutput, EveryKeyword) {
       EXPECT_NE(ctx.writer, nullptr) << c.keyword;
       EXPECT_EQ(ctx.outputPath, "OUT.TXT");
     } else {
-      EXPECT_EXIT(BindOutput(ctx, first), ::testing::ExitedWithCode(1), "^Zuweisung Open fehlt\n$") << c.keyword;
+      EXPECT_EXIT(BindOutput(ctx, first), ::testing::ExitedWithCode(1),
+                  "^Zuweisung Open fehlt: TYP=" + std::string(c.keyword) +
+                      " hat kein Ausgabeformat \\(.*fibconf, Zeile 1, ")
+          << c.keyword;
     }
   }
 }

@@ -378,7 +378,9 @@ TEST(SyncBehind, AFailingSyncEndsTheRunAndKeepsTheOutput) {
                                     {"ZEKO_FAULT_AT", at},
                                     {"ZEKO_FAULT_ERRNO", "EIO"}}));
     EXPECT_EQ(r.exitCode, 1) << "sync #" << at;
-    EXPECT_EQ(r.err, "Fehler in e_write\n") << "sync #" << at;
+    EXPECT_EQ(r.err, "Fehler in e_write: " + (work / "DATAX.DAT").string() +
+                         " (Ein-/Ausgabefehler des Geräts)\n")
+        << "sync #" << at;
     EXPECT_TRUE(Snapshot(work.path()) == before) << "sync #" << at << ": files changed";
   }
 }
@@ -432,7 +434,8 @@ TEST_P(FaultInjection, KilledMidRunThenRerun) {
     } else {
       // Before its commit point: everything exactly as before.
       ASSERT_EQ(died.exitCode, 1) << died.err;
-      EXPECT_EQ(died.err, "Fehler in e_write\n");
+      EXPECT_EQ(died.err.rfind("Fehler in e_write: ", 0), 0u) << died.err;
+      EXPECT_TRUE(EndsWith(died.err, " (Datei zu groß)\n")) << died.err;
       CheckAfterFailure(after, big, what);
       for (const auto& [name, bytes] : after)
         EXPECT_FALSE(EndsWith(name, ".$JN")) << what << ": " << name << " left";
