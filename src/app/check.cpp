@@ -164,9 +164,7 @@ int CheckExport(RunContext& ctx, const std::vector<std::string>& commandWords) {
   RecordReader& reader = *ctx.reader;
   if (reader.Next()) {
     const Record& first = reader.record();
-    ctx.todayText = StringTime(GetSysTime(), "%d.%m.%Y");
     TakeRunFacts(ctx, first);
-    if (ctx.runDate.empty()) ctx.runDate = ctx.todayText;
     // No presort: it would write a sorted copy, and the order of the
     // records changes nothing that the check finds.
     reader.Rewind();

@@ -113,10 +113,12 @@ bool ValidDataType(std::string_view text, int& dataType) {
 
 }  // namespace
 
+namespace {
+
 // DataType, ConsolidationMode and RunDate from the first record. In the
 // sequential mode the slots tell places, not numbers, so the values are
 // taken from the groups by their numbers, as they stand in the line.
-void TakeRunFacts(RunContext& ctx, const Record& first) {
+void TakeFirstRecordFacts(RunContext& ctx, const Record& first) {
   if (ReaderSlotOrder(ctx.settings.targetType) == SlotOrder::kByPlace) {
     ctx.dataType = 0;
     ctx.consolidationMode = 0;
@@ -134,9 +136,26 @@ void TakeRunFacts(RunContext& ctx, const Record& first) {
     ctx.dataType = 0;
     ValueProblem(msg::kDataType, fld::kDataType, first.Text(fld::kDataType));
   }
-  ctx.consolidationMode = AtoI(first.Value(fld::kConsolidation));
+  // A whole number (the macro of SLANG gets it as it is).
+  const std::string_view mode = first.Text(fld::kConsolidation);
+  const Decimal consolidation = ReadDecimal(mode);
+  ctx.consolidationMode = 0;
+  if (!consolidation.valid || mode.find('.') != std::string_view::npos)
+    ValueProblem(msg::kBadNumber, fld::kConsolidation, mode);
+  else if (consolidation.integerDigits > 9)
+    ValueProblem(msg::kNumberTooLong, fld::kConsolidation, mode);
+  else
+    ctx.consolidationMode = static_cast<int>(consolidation.value);
   ctx.runDate = first.Text(fld::kRunDate);
   if (ctx.runDate.empty()) ctx.runDate = first.Text(fld::kDocumentDate);
+}
+
+}  // namespace
+
+void TakeRunFacts(RunContext& ctx, const Record& first) {
+  ctx.todayText = StringTime(GetSysTime(), "%d.%m.%Y");
+  TakeFirstRecordFacts(ctx, first);
+  if (ctx.runDate.empty()) ctx.runDate = ctx.todayText;
 }
 
 namespace {
@@ -197,9 +216,7 @@ bool GuardedRun(RunContext& ctx, const std::vector<std::string>& commandWords, b
   RecordReader& reader = *ctx.reader;
   if (reader.Next()) {
     const Record& first = reader.record();
-    ctx.todayText = StringTime(GetSysTime(), "%d.%m.%Y");
     TakeRunFacts(ctx, first);
-    if (ctx.runDate.empty()) ctx.runDate = ctx.todayText;
 
     if (ctx.presortField != 0 && !reader.FirstLineHas(ctx.presortField)) ctx.presortField = 0;
     if (ctx.presortField != 0) reader.Presort(ctx.presortField, PresortHooks(dlg));

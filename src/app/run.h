@@ -19,8 +19,9 @@ int ParseCommandLine(RunContext& ctx, std::vector<std::string> words);
 // Command line, configuration and input file. Every failure is fatal.
 void SetupRun(RunContext& ctx, const std::vector<std::string>& commandWords);
 
-// DataType, ConsolidationMode and RunDate from the first record; a data
-// type that is missing or not 1 to 5 is a problem.
+// Today, and DataType, ConsolidationMode and RunDate (today when the record
+// has none) from the first record; a data type that is missing or not 1 to
+// 5 is a problem.
 void TakeRunFacts(RunContext& ctx, const Record& first);
 
 // Reads the configuration and the whole export as a run would and prints
