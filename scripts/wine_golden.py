@@ -208,7 +208,8 @@ def main():
     parser.add_argument("--skip")
     parser.add_argument("--wine", default="wine")
     parser.add_argument("filters", nargs="*")
-    opts = parser.parse_args()
+    # Filters may follow --skip: positionals and options intermixed.
+    opts = parser.parse_intermixed_args()
 
     exe = str(Path(opts.exe).resolve())
     work = Path(opts.work)
