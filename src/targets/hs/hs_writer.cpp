@@ -7,6 +7,7 @@
 #include <string>
 
 #include "lib/error.h"
+#include "lib/messages.h"
 #include "record/field_numbers.h"
 #include "targets/common/field_rules.h"
 #include "targets/common/hs_fields.h"
@@ -87,9 +88,10 @@ void HsWriter::Open(const RunInfo&) {
   // Everything from the old end line on is written over. A new file starts
   // with its end line; this run's lines take its place at once, so the new
   // content simply starts empty.
-  OpenOutput("Fehler beim öffnen Ausgabedatei HS-FIBU", [](std::FILE* file, std::int64_t) {
+  OpenOutput("Fehler beim öffnen Ausgabedatei HS-FIBU", [this](std::FILE* file, std::int64_t) {
     const std::int64_t endLine = FindEndLine(file);
-    if (endLine < 0) ErrorExitText("Keine Endekennung in HS-FIBU Ausgabedatei");
+    if (endLine < 0)
+      ErrorExitText(WithWhere("Keine Endekennung in HS-FIBU Ausgabedatei", run_.outputPath));
     return endLine;
   });
 }

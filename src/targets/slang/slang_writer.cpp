@@ -57,9 +57,18 @@ void SlangWriter::Load() {
   processField_ = macro_->FindFunction("ProcessField");
   endRecord_ = macro_->FindFunction("EndRecord");
   closeOutput_ = macro_->FindFunction("CloseOutput");
-  if (!openOutput_ || !startRecord_ || !processField_ || !endRecord_ || !closeOutput_) {
-    ErrorExit("Macrofunktion nicht gefunden");
-  }
+  // The message names the first function missing and the macro.
+  const struct {
+    MacFunction function;
+    const char* name;
+  } needed[] = {{openOutput_, "OpenOutput"},
+                {startRecord_, "StartRecord"},
+                {processField_, "ProcessField"},
+                {endRecord_, "EndRecord"},
+                {closeOutput_, "CloseOutput"}};
+  for (const auto& n : needed)
+    if (!n.function)
+      ErrorExitText(WithWhere("Macrofunktion nicht gefunden", std::string(n.name) + " in " + name));
 }
 
 void SlangWriter::Open(const RunInfo&) {
