@@ -40,7 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   record->Split(bytes, order);
   CheckTable(*record);
 
-  // The input as a file, line by line. A line over the limit is fatal.
+  // The input as a file, line by line. A line over the limit, a damaged
+  // group and data after the end mark are fatal.
   fuzz::WriteFile("INPUT.$TM", bytes);
   fuzz::ArmFatal();
   try {
@@ -52,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       fuzz::Require(++records <= static_cast<int>(bytes.size()) + 1, "more lines than bytes");
     }
   } catch (const fuzz::FatalExit&) {
-    // "Pufferüberlauf beim Einlesen der Daten": the run ends there.
+    // The run ends there, with its message.
   }
   return 0;
 }

@@ -171,10 +171,10 @@ int CheckExport(RunContext& ctx, const std::vector<std::string>& commandWords) {
     if (IsValidDataType(ctx.dataType)) BindOutput(ctx, first);
     Writer* writer = ctx.writer.get();
     if (writer) writer->Open(*ctx.run);
-    for (long before = FindingCount(); reader.Next(); before = FindingCount()) {
+    while (reader.Next()) {
       // A damaged record is named once, by the reader: the writer would
       // only name again, under this record, values an earlier record left.
-      if (writer && FindingCount() == before) writer->Write(reader.record());
+      if (writer && !reader.damaged()) writer->Write(reader.record());
       summary.Add(reader.record(), ctx.dataType);
     }
     if (writer) writer->Close();

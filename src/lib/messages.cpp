@@ -73,6 +73,8 @@ std::string SystemReason(int err) {
     case ENFILE: return "zu viele offene Dateien";
     case EFBIG: return "Datei zu groß";
     case EINVAL: return "ungültiger Dateiname";
+    case ENODEV:
+    case ENXIO: return "keine Datei, sondern ein Gerät";
 #ifdef ELOOP
     case ELOOP: return "zu viele symbolische Verweise";
 #endif

@@ -1,6 +1,7 @@
 #include "record/presort.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -20,6 +21,7 @@
 
 #include "lib/error.h"
 #include "lib/filehandle.h"
+#include "lib/messages.h"
 #include "lib/platform.h"
 #include "lib/text.h"
 #include "record/record.h"
@@ -266,10 +268,10 @@ std::string SortedCopyPath(const std::string& inputPath) {
 
 }  // namespace
 
-// Lines of the sorted copy carry their bytes unchanged: a lone line feed
-// inside a value must not become CR LF and split the record in two when the
-// copy is read back.
-SortedCopy::SortedCopy(const std::string& path, std::FILE* file) : file_(file) {
+// Lines of the sorted copy carry their bytes unchanged (a binary stream: a
+// text stream would turn a carriage return or a 0x1A inside a value into
+// something else on some systems), each line ending in CR LF.
+SortedCopy::SortedCopy(const std::string& path, std::FILE* file) : path_(path), file_(file) {
   if (!file_) ErrorExit("Fehler beim öffnen Outputdatei %s", path.c_str());
   std::setvbuf(file_, nullptr, _IOFBF, 1 << 16);
 }
@@ -278,8 +280,12 @@ SortedCopy::~SortedCopy() {
   if (file_) std::fclose(file_);
 }
 
+void SortedCopy::WriteError(int error) const {
+  ErrorExitText(WithWhere(msg::kWriteError, PathWhere(path_, error)));
+}
+
 void SortedCopy::Write(const char* data, std::size_t length) {
-  if (length && std::fwrite(data, 1, length, file_) != length) ErrorExit("Fehler in e_write");
+  if (length && std::fwrite(data, 1, length, file_) != length) WriteError(errno);
 }
 
 void SortedCopy::WriteLine(std::string_view line) {
@@ -288,23 +294,25 @@ void SortedCopy::WriteLine(std::string_view line) {
 }
 
 void SortedCopy::Flush() {
-  if (std::fflush(file_) != 0) ErrorExit("Fehler in e_write");
+  if (std::fflush(file_) != 0) WriteError(errno);
 }
 
 void SortedCopy::Close() {
   // On disk before the input is given up for it.
   Flush();
 #ifndef _WIN32
-  if (::fsync(::fileno(file_)) != 0) ErrorExit("Fehler in e_write");
+  if (::fsync(::fileno(file_)) != 0) WriteError(errno);
 #endif
   std::FILE* f = file_;
   file_ = nullptr;
   const bool bad = std::ferror(f) != 0;
-  if (std::fclose(f) != 0 || bad) ErrorExit("Fehler in e_write");
+  errno = 0;
+  if (std::fclose(f) != 0 || bad) WriteError(errno);
 }
 
 std::string WriteSortedCopy(FileHandle& input, const std::string& inputPath, int field,
-                            const PresortProgress& progress) {
+                            const PresortProgress& progress, std::size_t lineLimit,
+                            std::int64_t reportedTo) {
   const std::string copyPath = SortedCopyPath(inputPath);
   SortedCopy out(copyPath, progress.createCopy ? progress.createCopy(copyPath)
                                                : std::fopen(copyPath.c_str(), "wb"));
@@ -312,8 +320,20 @@ std::string WriteSortedCopy(FileHandle& input, const std::string& inputPath, int
   if (progress.start) progress.start(input.FileSize());
 
   GroupStore group;
-  std::string line;
-  while (!input.FEof() && input.Get(line)) {
+  RecordLines lines(input, lineLimit);
+  lines.QuietTo(reportedTo);
+  char* text;
+  std::size_t size;
+  while (lines.Next(text, size)) {
+    std::string_view line(text, size);
+    const ChainEnd chain = ReadChain(line);
+    if (chain.damaged || chain.groups == 0) {
+      lines.ChainBroken(line, chain.at);
+      if (chain.groups == 0) continue;
+    }
+    // What lies behind the chain's end is not read by anyone: the end mark,
+    // or the rest of a damaged record in a check. Padding stays as it came.
+    if (chain.damaged) line = line.substr(0, chain.at);
     if (FindRecordField(line, kGroupEndField)) {
       if (progress.step) progress.step(input.FilePos());
       SortGroup(group, out, field);

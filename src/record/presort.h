@@ -4,6 +4,7 @@
 // the sort field.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <span>
@@ -20,14 +21,23 @@ struct PresortProgress;
 // ".$TO" in place of ".$TM") and returns its path; the copy is on the disk
 // when this returns. Fatal on a group record without the sort field
 // ("Sortierfeld fehlt"). RecordReader::Presort is the caller.
+// The input is read as the reader reads it (RecordLines, lines of at most
+// lineLimit characters), so the copy holds exactly the records the reader
+// would see, numbered in the messages as in the input; the problems of its
+// bytes before reportedTo were reported already. In a check, a record that the reader
+// would cut at a damaged group goes into the copy cut there, and one that
+// it would pass over is left out, so that reading the copy reports nothing
+// twice.
 std::string WriteSortedCopy(FileHandle& input, const std::string& inputPath, int field,
-                            const PresortProgress& progress);
+                            const PresortProgress& progress,
+                            std::size_t lineLimit = static_cast<std::size_t>(-1),
+                            std::int64_t reportedTo = 0);
 // Puts the sorted copy in the input's place in one rename (the input file
 // closed first); on failure the unsorted input stays.
 void ReplaceBySortedCopy(const std::string& copyPath, const std::string& inputPath);
 
 // The sorted copy: bytes as they are, each line ending in CR LF. Write
-// errors end the run with "Fehler in e_write".
+// errors end the run with "Fehler in e_write: <path> (<reason>)".
 class SortedCopy {
  public:
   // The copy at `path`, opened by `file` (nullptr when it could not be
@@ -43,6 +53,9 @@ class SortedCopy {
 
  private:
   void Write(const char* data, std::size_t length);
+  // "Fehler in e_write: <path> (<reason>)".
+  [[noreturn]] void WriteError(int error) const;
+  std::string path_;
   std::FILE* file_;
 };
 

@@ -61,6 +61,10 @@ class Record {
   std::span<const FieldGroup> groups() const { return {groups_.data(), groupCount_}; }
 
   // Splits one record line into the slots. Returns the number of groups.
+  // The chain of groups ends at the end of the line, at a group number of
+  // 0 (000 or blanks) or at trailing blanks; a damaged group ends it too,
+  // the groups before it standing: chainEnd() and damaged() tell where and
+  // how the last split ended, for the reader's message.
   int Split(std::string_view line, SlotOrder order = SlotOrder::kByNumber);
   // The same for a line that stays where it is: the record writes zero
   // bytes into it and at text[size], and reads its values there until
@@ -68,6 +72,12 @@ class Record {
   int SplitInPlace(char* text, std::size_t size, SlotOrder order = SlotOrder::kByNumber);
   // Copies every value still read in a line into its slot's room.
   void Evacuate();
+  // Where the chain of the line split last ended (its offset in the line),
+  // the byte that stood there before the split put a zero byte in its
+  // place, and whether a damaged group ended it.
+  std::size_t chainEnd() const { return chainEnd_; }
+  char chainEndByte() const { return chainEndByte_; }
+  bool damaged() const { return damaged_; }
   // Sets one slot (value cut at its room).
   void Set(int slot, std::string_view value, std::uint32_t length, std::uint32_t format);
   void Clear();
@@ -89,28 +99,109 @@ class Record {
   std::string own_;                 // the line that Split copied
   std::vector<FieldGroup> groups_;  // of the record read last: the first groupCount_
   std::size_t groupCount_ = 0;
+  std::size_t chainEnd_ = 0;
+  char chainEndByte_ = '\0';
+  bool damaged_ = false;
 };
 
 // Signed decimal number from at most n characters (the record format's rules).
 int ParseFixedInt(const char* text, int n);
 
-// The header of the group that starts at `at`. Characters beyond the end of
-// the line read as the end of the text. `valid` is false where the chain
-// ends: field number 0, a negative number or length, or a value that runs
-// past the line.
+// How a group header reads. Its number, length and format are three
+// characters each of digits and blanks (blanks before and behind the
+// digits: " 10" and "10 " are both 10); anything else there, a "-" too, as
+// no number, length or format can be negative, is damage. A number of 0
+// (000 or three blanks) ends the chain, whatever follows; so do the end of
+// the line and trailing blanks or zero bytes (padding). A header cut short
+// by the line's end or a value running past it is damage.
+enum class GroupKind : std::uint8_t { kGroup, kEnd, kDamaged };
+
+// The header of the group that starts at `at`; number, length and format
+// are meaningful for a kGroup only.
 struct GroupHeader {
   int number;
   int length;
   int format;
-  bool valid;
+  GroupKind kind;
 };
 GroupHeader ReadGroupHeader(std::string_view line, std::size_t at);
 
+// How the chain of groups of a record line ends: where, after how many
+// groups, and whether at a damaged group.
+struct ChainEnd {
+  std::size_t at;
+  int groups;
+  bool damaged;
+};
+ChainEnd ReadChain(std::string_view line);
+
 // Offset of the group of `field` in a record line, or nothing when the line
-// has no such group before the chain ends (field number 0, a damaged group
-// or the end of the line): the presort sees exactly the groups that the
-// reader sees.
+// has no such group before the chain ends: the presort sees exactly the
+// groups that the reader sees.
 std::optional<std::size_t> FindRecordField(std::string_view line, int field);
+
+// The record lines of an export as the reader and the presort take them,
+// in place in the file's buffer (see FileHandle::GetInPlace). What is not
+// data is passed over: a UTF-8 byte-order mark at the very start, lines
+// that are empty or hold only blanks and zero bytes (they are no record,
+// so they never repeat the record before them), and the DOS end-of-file
+// mark 0x1A with whatever blank lines or further marks follow it at the
+// end of the file. Every other line is a record and is numbered
+// (SetRecordNumber): 1 for the first, also when it cannot be used, so that
+// a message names a record by its place among the records of the file.
+// Problems (each a Problem, so a check names them all and goes on):
+// - a line longer than the limit: "Pufferüberlauf beim Einlesen der Daten:
+//   Satz N, <length> Zeichen, BUFLEN erlaubt <limit>"; the line is passed
+//   over;
+// - a 0x1A followed by further data. Old DOS programs stopped reading at
+//   it, so a record behind it was never meant to be lost or kept silently:
+//   "Dateiendezeichen (1A) vor weiteren Daten: Satz N, Spalte C", N the
+//   record whose line holds the mark or, for a mark in a line of its own,
+//   the record that follows it; the data goes on being read;
+// - a damaged group (reported by the caller through ChainBroken).
+// A problem that was reported once is not reported again when the file is
+// read over once more (the run reads its first record twice), by a
+// RecordLines told so (QuietTo) or after Restart.
+class RecordLines {
+ public:
+  RecordLines(FileHandle& file, std::size_t limit) : file_(&file), limit_(limit) {}
+  // The next record line; false at the end of the input.
+  bool Next(char*& text, std::size_t& size);
+  // Reads from the file's start again (the file rewound by the caller).
+  void Restart();
+  // The number of the record handed out last.
+  long number() const { return number_; }
+  // The problems of the file's bytes before `position` were reported
+  // already, in an earlier pass over the same file.
+  void QuietTo(std::int64_t position) { quietTo_ = position; }
+  // How far the problems of the file have been reported.
+  std::int64_t reportedTo() const { return lineEnd_ > quietTo_ ? lineEnd_ : quietTo_; }
+  // The chain of the record line handed out last ended at `at` where it
+  // should not have: at a damaged group, or without any group at all. A
+  // 0x1A there followed only by padding is the end-of-file mark, which
+  // ends the record (false); anything else is reported as "Satz beschädigt:
+  // Satz N, Spalte C, Gruppe "<header>"" (true).
+  bool ChainBroken(std::string_view line, std::size_t at);
+
+ private:
+  bool IsRecordLine(const char* text, std::size_t size);
+  void MarkFollowedByData();
+  // The line read last lies beyond what an earlier pass reported.
+  bool Reporting() const { return lineEnd_ > quietTo_; }
+
+  FileHandle* file_;
+  std::size_t limit_;
+  bool atStart_ = true;
+  long number_ = 0;
+  std::int64_t lineEnd_ = 0;  // file position behind the line read last
+  std::int64_t quietTo_ = 0;
+  // A 0x1A was seen with nothing but padding behind it in its line; a
+  // record after it is a problem. Where it stood:
+  bool markSeen_ = false;
+  long markRecord_ = 0;
+  std::size_t markColumn_ = 0;
+  bool markReported_ = false;  // in an earlier pass over the file
+};
 
 // What the presort shows (the input's size once, then positions) and how
 // its sorted copy is made and adopted. Without createCopy the copy is
@@ -125,22 +216,29 @@ struct PresortProgress {
 // Reads the input file record by record into one Record.
 class RecordReader {
  public:
-  // Opens the input; "Fehler beim öffnen der Eingabedatei" when it cannot.
-  // A line longer than lineLimit characters ends the run.
+  // Opens the input; "Fehler beim öffnen der Eingabedatei: <path>
+  // (<reason>)" ends the run when it cannot. A line longer than lineLimit
+  // characters is a problem (see RecordLines).
   RecordReader(std::string path, std::size_t lineLimit, SlotOrder order);
   ~RecordReader();
 
-  // The next record into record(); false at the end of the input.
+  // The next record into record(); false at the end of the input. A record
+  // whose chain breaks is a problem; in a check it is handed on with the
+  // groups before the break, or passed over when it has none.
   bool Next();
   const Record& record() const { return record_; }
   Record& record() { return record_; }
+  // The record handed on last is damaged (in a check: cut at a damaged
+  // group). Also when it was reported in an earlier pass over the file and
+  // not again, as the first record is when the file is read over again.
+  bool damaged() const { return damaged_; }
 
   void Rewind();
   std::int64_t Size() const;
   std::int64_t Position() const;
   const std::string& path() const { return path_; }
 
-  // True when the input's first line holds a group of `field`.
+  // True when the input's first record holds a group of `field`.
   bool FirstLineHas(int field);
   // Rewrites the input in the order of `field` (see presort.h); the sorted
   // copy is read from its start.
@@ -158,7 +256,9 @@ class RecordReader {
   std::size_t lineLimit_;
   SlotOrder order_;
   std::unique_ptr<FileHandle> file_;
+  std::unique_ptr<RecordLines> lines_;
   bool sorted_ = false;  // file_ is the sorted copy, not the input
+  bool damaged_ = false;
   Record record_;
 };
 

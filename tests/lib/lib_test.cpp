@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 
 #include "lib/filehandle.h"
@@ -36,8 +37,12 @@ TEST(FileHandle, Lines) {
   EXPECT_EQ(Lines("a\r\nb\r\n"), (V{"a", "b"}));  // no extra empty line at the end
   EXPECT_EQ(Lines("a\r\nb"), (V{"a", "b"}));
   EXPECT_EQ(Lines("\r\n\r\n"), (V{"", ""}));
-  EXPECT_EQ(Lines("a\nb\r\n"), (V{"a\nb"}));  // a lone LF is part of the line
-  EXPECT_EQ(Lines("a\r"), (V{"a\r"}));
+  // A line feed alone ends a line too; a carriage return only with it, or
+  // as the cut-short line end of the file's last line.
+  EXPECT_EQ(Lines("a\nb\r\n\nc\n"), (V{"a", "b", "", "c"}));
+  EXPECT_EQ(Lines("a\rb\r\r\n"), (V{"a\rb\r"}));
+  EXPECT_EQ(Lines("a\r"), (V{"a"}));
+  EXPECT_EQ(Lines("\r"), (V{""}));
   std::string big(3 << 20, 'x');
   std::int64_t pos = 0;
   EXPECT_EQ(Lines(big + "\r\ny\r\n", &pos), (V{big, "y"}));
@@ -54,6 +59,7 @@ TEST(FileHandle, RewindAndLimit) {
   EXPECT_EQ(f.FilePos(), 7);
   ASSERT_TRUE(f.Get(line, 4));
   EXPECT_EQ(line, "01234");  // cut to limit + 1 so the caller can reject it
+  EXPECT_EQ(f.LineLength(), 10u);
   ASSERT_TRUE(f.Get(line));
   EXPECT_EQ(line, "last");
   EXPECT_TRUE(f.FEof());
@@ -63,9 +69,44 @@ TEST(FileHandle, RewindAndLimit) {
   EXPECT_EQ(line, "first");
 }
 
-TEST(FileHandle, MissingFileThrows) {
+// The whole length of a line cut to the limit, its line end not counted,
+// however the line lies across the handle's reads (a chunk is 1 MiB).
+TEST(FileHandle, LengthOfALongLine) {
+  const std::size_t chunk = std::size_t{1} << 20;
+  for (const std::size_t length : {chunk - 1, chunk, chunk + 1, 3 * chunk})
+    for (const char* end : {"\r\n", "\n", "\r", ""}) {
+      TempDir dir;
+      WriteFile(dir / "f", std::string(length, 'x') + end + "next\r\n");
+      FileHandle f;
+      f.Open((dir / "f").string());
+      std::string line;
+      ASSERT_TRUE(f.Get(line, 10));
+      EXPECT_EQ(line.size(), 11u);
+      const bool joined = std::string(end).empty() || std::string(end) == "\r";
+      EXPECT_EQ(f.LineLength(), joined ? length + std::strlen(end) + 4 : length) << length << end;
+      if (!joined) {
+        ASSERT_TRUE(f.Get(line));
+        EXPECT_EQ(line, "next");
+      }
+      EXPECT_TRUE(f.FEof());
+    }
+}
+
+TEST(FileHandle, OpenFailureKeepsTheReason) {
+  TempDir dir;
   FileHandle f;
-  EXPECT_THROW(f.Open("/nonexistent/file"), QVTError);
+  try {
+    f.Open((dir / "missing").string());
+    ADD_FAILURE() << "opened a missing file";
+  } catch (const QVTError& e) {
+    EXPECT_EQ(e.error(), ENOENT);
+  }
+  try {
+    f.Open(dir.path().string());
+    ADD_FAILURE() << "opened a directory";
+  } catch (const QVTError& e) {
+    EXPECT_EQ(e.error(), EISDIR);
+  }
 }
 
 TEST(ResolvePath, CaseInsensitiveComponents) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/progress.h"
+#include "lib/messages.h"
 #include "output/journal.h"
 #include "record/record.h"
 #include "support/harness.h"
@@ -142,6 +143,45 @@ TEST_F(PresortFile, CopyThatCannotBeCreatedIsFatal) {
   EXPECT_EXIT(Presort(), ::testing::ExitedWithCode(1),
               "^Fehler beim öffnen Outputdatei .*INPUT\\.\\$TO\n$");
   EXPECT_EQ(ReadFile(inputPath_), input);
+}
+
+// The presort takes the records the reader takes: no byte-order mark,
+// blank line or end-of-file mark goes into the copy, line feeds alone end
+// lines, and in a check a damaged record goes in as the reader keeps it
+// (cut at the damage; left out without a group), reported once, by its
+// number in the input, and not again when the copy is read.
+TEST_F(PresortFile, SeesTheRecordsTheReaderSees) {
+  const struct {
+    const char* what;
+    bool check;
+    std::string input, copy;
+    std::vector<std::string> problems;
+  } cases[] = {
+      {"odd lines", false,
+       "\xEF\xBB\xBF" + test::Field(100, "2") + "\n\r\n  \r\n" + std::string(3, '\0') + "\n" +
+           Rec("1", "b") + "\x1A\r\n\x1A",
+       Rec("1", "b") + test::Field(100, "2") + "\r\n", {}},
+      {"damage in a check", true,
+       Rec("2", "a") + "1000010003110-01000x\r\n000001000z\r\n" + Rec("1", "b") + "100001000",
+       Rec("1", "b") + Rec("2", "a") + "1000010003\r\n",
+       {"Satz beschädigt: Satz 2, Spalte 11, Gruppe \"110-01000\"",
+        "Satz beschädigt: Satz 3, Spalte 1, Gruppe \"000001000\"",
+        "Satz beschädigt: Satz 5, Spalte 1, Gruppe \"100001000\""}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.check) BeginCheck();
+    Input(c.input);
+    ASSERT_TRUE(reader_->Next());
+    Presort();
+    EXPECT_EQ(ReadFile(Copy()), c.copy);
+    while (reader_->Next()) {
+    }
+    EXPECT_EQ(Findings(), c.problems);
+    EndCheck();
+    reader_.reset();
+    RunJournal::Get().RollBack();
+  }
 }
 
 TEST_F(PresortFile, ProgressAdvancesAtGroupEnds) {
