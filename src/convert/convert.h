@@ -67,7 +67,8 @@ double FieldNumber(int field, std::string_view value);
 // magnitude beyond the int range gives INT_MAX or INT_MIN.
 int FieldInt(int field, std::string_view value);
 
-// Number following the first tag letter in the upper-cased text, else 0.
+// Number following the first tag letter (either case) in the terms text of
+// field 139, else 0; a tag whose number is no number is a problem.
 int ReadTaggedInt(const char* text, char tag);
 double ReadTaggedReal(const char* text);  // tag "P"
 

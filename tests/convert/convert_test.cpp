@@ -320,6 +320,21 @@ TEST(ReadTagged, Numbers) {
   EXPECT_DOUBLE_EQ(ReadTaggedReal("n12s3p16.5"), 16.5);
   EXPECT_EQ(ReadTaggedInt("x", 'N'), 0);
   EXPECT_DOUBLE_EQ(ReadTaggedReal(""), 0.0);
+  EXPECT_EQ(ReadTaggedInt("N30 S10 P2.5", 'S'), 10);
+  EXPECT_DOUBLE_EQ(ReadTaggedReal("N30 S10 P2.5"), 2.5);
+}
+
+TEST(ReadTagged, ATagWithoutANumberIsAProblem) {
+  BeginCheck();
+  SetRecordNumber(7);
+  EXPECT_EQ(ReadTaggedInt("N3X S10", 'N'), 0);
+  EXPECT_EQ(ReadTaggedInt("N S10", 'N'), 0);
+  EXPECT_EQ(ReadTaggedInt("N2.5", 'N'), 0);
+  EXPECT_DOUBLE_EQ(ReadTaggedReal("P2,5"), 0.0);
+  EXPECT_EQ(ReadTaggedInt("N30 S10 P2.5", 'N'), 30);  // no problem
+  ASSERT_EQ(Findings().size(), 4u);
+  EXPECT_EQ(Findings()[0], "Keine gültige Zahl: Satz 7, Feld 139, Wert \"N3X S10\"");
+  EndCheck();
 }
 
 }  // namespace
