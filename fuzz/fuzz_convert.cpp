@@ -127,10 +127,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // for six at the most).
   CheckFormatFixed(x, data[1] % 120, data[2] % (kMaxFixedDecimals + 1));
 
-  const int tagged = ReadTaggedInt(value.c_str(), static_cast<char>(data[3]));
-  (void)tagged;
-  const double real = ReadTaggedReal(value.c_str());
-  (void)real;
+  // A tag whose number is no number ends the run.
+  fuzz::ArmFatal();
+  try {
+    const int tagged = ReadTaggedInt(value.c_str(), static_cast<char>(data[3]));
+    (void)tagged;
+    const double real = ReadTaggedReal(value.c_str());
+    (void)real;
+  } catch (const fuzz::FatalExit&) {
+  }
 
   std::string oem = value;
   AnsiToOem(oem.data(), oem.size());
