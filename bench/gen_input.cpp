@@ -63,7 +63,7 @@ struct FieldSpec {
 constexpr FieldSpec kBookingFields[] = {
     {100, Kind::kDocNo},   {105, Kind::kDate},    {107, Kind::kDate},     {110, Kind::kAccount},
     {115, Kind::kAmount},  {120, Kind::kAccount}, {125, Kind::kSmall},    {150, Kind::kText},
-    {180, Kind::kAccount}, {185, Kind::kAccount}, {190, Kind::kSmall},    {204, Kind::kName},
+    {180, Kind::kSmall},   {185, Kind::kSmall},   {190, Kind::kSmall},    {204, Kind::kName},
     {205, Kind::kName},    {210, Kind::kName},    {215, Kind::kAccount},  {220, Kind::kCity},
     {260, Kind::kPercent}, {139, Kind::kTerms},   {140, Kind::kTermsCode},
 };
@@ -91,6 +91,10 @@ constexpr FieldSpec kSpkExtra[] = {
     {265, Kind::kName},   {290, Kind::kDocNo},   {305, Kind::kAccount}, {310, Kind::kAccount},
     {312, Kind::kName},
 };
+
+// Credit notes (negative amounts) among the bookings; a payment file takes
+// none (a payment is above 0).
+bool g_creditNotes = true;
 
 struct Target {
   const char* name;
@@ -149,14 +153,15 @@ void Value(std::string& v, Kind kind, Random& r, long index) {
       break;
     case Kind::kAmount: {
       long cents = 1 + r.Below(999999);
-      if (r.Percent(5)) cents = -cents;  // credit notes
+      if (g_creditNotes && r.Percent(5)) cents = -cents;
       std::snprintf(buf, sizeof buf, "%s%ld.%02ld", cents < 0 ? "-" : "", std::labs(cents) / 100,
                     std::labs(cents) % 100);
       v = buf;
       break;
     }
     case Kind::kAccount:
-      std::snprintf(buf, sizeof buf, "%d", 1000 + r.Below(9999000));
+      // Five digits at most: the narrowest account fields take them.
+      std::snprintf(buf, sizeof buf, "%d", 1000 + r.Below(99000));
       v = buf;
       break;
     case Kind::kSmall:
@@ -167,7 +172,8 @@ void Value(std::string& v, Kind kind, Random& r, long index) {
       v.push_back(static_cast<char>('A' + r.Below(26)));
       break;
     case Kind::kDocNo:
-      std::snprintf(buf, sizeof buf, "RE%08ld", index + 1);
+      // A number: some targets print the document number in a number field.
+      std::snprintf(buf, sizeof buf, "%ld", index + 1);
       v = buf;
       break;
     case Kind::kName:
@@ -246,6 +252,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "gen_input: unknown target %s\n", args[0].c_str());
     return 2;
   }
+  g_creditNotes = strcasecmp(target->name, "SPK") != 0;
   char* end = nullptr;
   long count = std::strtol(args[1].c_str(), &end, 10);
   if (*end != '\0' || count < 0) return Usage();
