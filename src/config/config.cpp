@@ -591,13 +591,21 @@ class ConfigReader {
       good = false;
     }
     if (!good) return;
+    std::string a = hkpad(text.substr(c3 + 1));
+    // A number row's text is an addend: a number, or nothing.
+    const long base = type & 0x3F;
+    if ((base <= 4 || base == 21) && !ReadDecimal(a).valid) {
+      Problem(WithWhere(msg::kConfigValue, where) + ", Zusatz " + ShownValue(a) +
+              " (erwartet: eine Zahl, die zum Wert addiert wird)");
+      return;
+    }
     if (list.rows.size() >= kMaxRows) {
       Problem(WithWhere(msg::kConfigValue, where) + " (höchstens " + std::to_string(kMaxRows) +
               " Feldzeilen je Block)");
       return;
     }
     list.Add(static_cast<std::uint32_t>(length), static_cast<std::uint32_t>(type),
-             static_cast<std::uint32_t>(field), hkpad(text.substr(c3 + 1)), line);
+             static_cast<std::uint32_t>(field), std::move(a), line);
   }
 
   void ReadFieldList(FieldList& list, std::string_view key) {

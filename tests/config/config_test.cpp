@@ -299,13 +299,18 @@ TEST(ReadConfig, ProblemsNameLineAndKey) {
          EXPECT_EQ(s.fieldLists[1].rows[0].field, 0u);
          EXPECT_EQ(s.fieldLists[1].lines[0], 8);
        }},
-      {"FIELDSA=\n65535,8130,999, x\n65536,8,1,\nEND\n",
+      {"FIELDSA=\n65535,8130,999, 5\n65536,8,1,\nEND\n",
        {"Fehler in CONFIG - Wert ungültig: {P}, Zeile 3, Schlüssel FIELDSA, Länge \"65536\" "
         "(erlaubt: 1 bis 65535)"},
        [](const Settings& s) {
          ASSERT_EQ(s.fieldLists[1].rows.size(), 1u);
          EXPECT_EQ(s.fieldLists[1].rows[0].type, 8130u);  // 0x1FC2: a number with every number flag
        }},
+      {"FIELDSA=\n10,0,100,X\n10,21,100,1,5\nEND\n",
+       {"Fehler in CONFIG - Wert ungültig: {P}, Zeile 2, Schlüssel FIELDSA, Zusatz \"X\" "
+        "(erwartet: eine Zahl, die zum Wert addiert wird)",
+        "Fehler in CONFIG - Wert ungültig: {P}, Zeile 3, Schlüssel FIELDSA, Zusatz \"1,5\" "
+        "(erwartet: eine Zahl, die zum Wert addiert wird)"}},
       {"FIELDSA=\n10,8,100,\\\n'X'\n5,8,-3,\nEND\n",
        {"Fehler in CONFIG - Wert ungültig: {P}, Zeile 4, Schlüssel FIELDSA, Feldnummer \"-3\" "
         "(erlaubt: 0 bis 999)"}},
