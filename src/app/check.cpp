@@ -77,9 +77,9 @@ class Summary {
     for (const FieldGroup& g : record.groups()) {
       if (g.number == fld::kDataType) {
         const Decimal d = ReadDecimal(record.Text(g.slot));
-        dataType = d.valid && d.decimals == 0 && IsValidDataType(static_cast<int>(d.value))
-                       ? static_cast<int>(d.value)
-                       : 0;
+        const bool digit = d.valid && d.decimals == 0 && d.integerDigits == 1;
+        dataType = digit && IsValidDataType(static_cast<int>(d.value)) ? static_cast<int>(d.value)
+                                                                        : 0;
       } else if (g.number == fld::kAmount) {
         amount = record.Text(g.slot);
       } else if (g.number == fld::kDocumentDate) {
@@ -91,7 +91,9 @@ class Summary {
     ++records_;
     const Decimal d = ReadDecimal(amount);
     // std::llround rounds halves away from zero, as every amount is rounded.
-    if (d.valid) t.cents += std::llround(d.value * 100.0);
+    // An amount too long for any field is refused by the conversion; it
+    // does not count here.
+    if (d.valid && d.integerDigits <= kExactDigits) t.cents += std::llround(d.value * 100.0);
     if (const long key = SortableDate(date)) {
       if (first_ == 0 || key < first_) {
         first_ = key;
