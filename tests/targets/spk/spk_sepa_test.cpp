@@ -194,21 +194,13 @@ TEST(CivilDateTest, ParsesGermanDates) {
 namespace zeko::test {
 namespace {
 
-// The schemas lie beside the checkout (in a folder "shared/iso20022" of
-// the checkout's parent or one above it).
-fs::path SchemaDir() {
-  for (fs::path p = fs::path(ZEKO_SOURCE_DIR); !p.empty() && p != p.root_path();
-       p = p.parent_path())
-    if (fs::exists(p / "shared" / "iso20022" / "pain.001.001.09.xsd"))
-      return p / "shared" / "iso20022";
-  return {};
-}
+// The published schemas, kept with the tests.
+const fs::path kSchemaDir = fs::path(ZEKO_SOURCE_DIR) / "tests" / "data" / "iso20022";
 
 // Validates a document against the schema its namespace names. Empty when
 // it is valid, else xmllint's report.
 std::string SchemaErrors(const std::string& document, const fs::path& dir) {
-  const fs::path schemas = SchemaDir();
-  if (schemas.empty()) return "schemas shared/iso20022 not found above " ZEKO_SOURCE_DIR;
+  const fs::path& schemas = kSchemaDir;
   const bool debit = document.find("pain.008.001.08") != std::string::npos;
   const fs::path schema = schemas / (debit ? "pain.008.001.08.xsd" : "pain.001.001.09.xsd");
   const fs::path file = dir / "document.xml", log = dir / "xmllint.log";
