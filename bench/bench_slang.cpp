@@ -8,6 +8,8 @@
 #include <sstream>
 #include <string>
 
+#include "output/journal.h"
+#include "output/line_sink.h"
 #include "targets/registry.h"
 
 int main(int argc, char** argv) {
@@ -35,7 +37,7 @@ int main(int argc, char** argv) {
   auto record = std::make_unique<Record>();
   RunInfo run{settings, *record};
   run.outputPath = std::string(dir) + "/OUT.CSV";
-  run.dataType = 1;
+  run.dataType = zeko::DataType::kOutgoingInvoices;
   run.runDate = "31.12.2001";
   // Twenty fields of the sizes a booking record has.
   const int numbers[20] = {10, 15, 100, 101, 102, 103, 105, 106, 110, 111,
@@ -54,9 +56,13 @@ int main(int argc, char** argv) {
   // CPU time too: on a shared machine the wall clock tells little.
   std::clock_t cpuStart = std::clock();
   auto start = std::chrono::steady_clock::now();
-  writer->Open(run);
-  for (long i = 0; i < records; ++i) writer->Write(*record);
-  writer->Close();
+  zeko::RunJournal journal;
+  zeko::Sinks out(journal);
+  for (const zeko::SinkSpec& spec : writer->Outputs()) out.Open(spec);
+  writer->Open(out);
+  for (long i = 0; i < records; ++i) writer->Write(*record, out);
+  writer->Close(out);
+  out.CommitAll();
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   double cpu = double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
 

@@ -10,7 +10,8 @@
 #include <sys/stat.h>
 
 #include "lib/platform.h"
-#include "output/files.h"
+#include "output/journal.h"
+#include "output/line_sink.h"
 #include "targets/registry.h"
 
 namespace {
@@ -33,7 +34,7 @@ int main(int argc, char** argv) {
   settings.targetType = zeko::kTargetKHK8;
   auto record = std::make_unique<zeko::Record>();
   zeko::RunInfo run{settings, *record};
-  run.dataType = 1;
+  run.dataType = zeko::DataType::kOutgoingInvoices;
   run.outputPath = zeko::QVTTempPath() + "khk8_grouping_bench.txt";
   SetField(*record, 10, "1");
   SetField(*record, 25, "G1");
@@ -46,7 +47,10 @@ int main(int argc, char** argv) {
 
   auto writer = zeko::MakeWriter(run);
   const auto start = std::chrono::steady_clock::now();
-  writer->Open(run);
+  zeko::RunJournal journal;
+  zeko::Sinks out(journal);
+  for (const zeko::SinkSpec& spec : writer->Outputs()) out.Open(spec);
+  writer->Open(out);
   char text[32];
   for (long r = 0; r < records; ++r) {
     const long pair = r % pairs;
@@ -56,17 +60,18 @@ int main(int argc, char** argv) {
     SetField(*record, 110, text);
     std::snprintf(text, sizeof text, "%ld.%02ld", 1 + r % 50, r % 100);
     SetField(*record, 115, text);
-    writer->Write(*record);
+    writer->Write(*record, out);
   }
-  writer->Close();
+  writer->Close(out);
+  out.CommitAll();
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
   struct stat st {};
   const long long bytes = ::stat(run.outputPath.c_str(), &st) == 0 ? st.st_size : -1;
   std::printf("records %ld, account pairs %ld, lines written %ld, bytes %lld\n", records, pairs,
-              writer->Count(), bytes);
+              writer->Count(out), bytes);
   std::printf("time %.3f s (%.0f records/s)\n", seconds, records / seconds);
-  zeko::RemoveFile(run.outputPath);
-  return writer->Count() == pairs || records < pairs ? 0 : 1;
+  std::remove(run.outputPath.c_str());
+  return writer->Count(out) == pairs || records < pairs ? 0 : 1;
 }

@@ -14,6 +14,8 @@
 #include "lib/error.h"
 #include "record/record.h"
 #include "app/binding.h"
+#include "output/journal.h"
+#include "output/line_sink.h"
 
 using namespace zeko;
 
@@ -76,9 +78,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ctx->runDate = first.Text(105);
     reader.Rewind();
     BindOutput(*ctx, first);
-    ctx->writer->Open(*ctx->run);
-    while (reader.Next()) ctx->writer->Write(reader.record());
-    ctx->writer->Close();
+    RunJournal journal;
+    Sinks out(journal);
+    for (const SinkSpec& spec : ctx->writer->Outputs()) out.Open(spec);
+    ctx->writer->Open(out);
+    while (reader.Next()) ctx->writer->Write(reader.record(), out);
+    ctx->writer->Close(out);
+    out.CommitAll();
   } catch (const fuzz::FatalExit&) {
     // "Fehler in Typenkonvertierung", "Pufferüberlauf beim Einlesen der
     // Daten", the configuration's own messages.

@@ -2,9 +2,11 @@
 # Cross-builds zeko.exe with MinGW-w64 into build-win/ (Lua built from
 # Debian's source by scripts/win-lua.sh) and tests it under Wine, headless
 # (no X display: Wine's null graphics driver, see below):
-#  - every golden case of tests/golden, run with "/NOGUI" so that no window
-#    and no message box is opened; cases that cannot pass on Windows are
-#    listed with their reason in scripts/windows-skip.txt;
+#  - every golden case of tests/golden, run by the Linux golden test
+#    (tests/golden/golden_test.cpp, built into build-win/host) with Wine as
+#    its launcher and "/NOGUI", so that no window and no message box is
+#    opened; cases that cannot pass on Windows are listed with their reason
+#    in scripts/windows-skip.txt;
 #  - "--help", "/?" and "--version", and the progress dialog with Cancel
 #    (scripts/wine-dialog.sh);
 # then packs build-win/zeko-<version>-win64.zip (scripts/win-zip.sh).
@@ -14,10 +16,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 need=()
-for tool in cmake make python3; do
+for tool in cmake make python3 g++; do
   command -v "$tool" >/dev/null || need+=("$tool")
 done
-for pkg in g++-mingw-w64-x86-64 wine wine64 zip unzip; do
+for pkg in g++-mingw-w64-x86-64 libgtest-dev wine wine64 zip unzip; do
   dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
 done
 if ((${#need[@]})); then
@@ -34,6 +36,9 @@ command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
   "${launcher[@]}" >/dev/null
 cmake --build build-win -j"$(nproc)"
+# The golden test that runs the cases, built for this machine.
+cmake -S . -B build-win/host -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" >/dev/null
+cmake --build build-win/host -j"$(nproc)" --target zeko_golden
 
 # A Wine prefix of its own, without the Mono and Gecko installers (they would
 # wait for a display). Its Windows temporary directory is the cases' work
@@ -66,7 +71,15 @@ for var in TMP TEMP; do
 done
 
 status=0
-python3 scripts/wine_golden.py build-win/zeko.exe "$work" --skip scripts/windows-skip.txt "$@" || status=1
+# Extra arguments become a filter of the golden test's case names
+# ("target_case", every character but letters and digits turned into "_").
+filter="Golden*"
+if (($#)); then
+  filter=""
+  for arg in "$@"; do filter+="${filter:+:}Golden/Golden.Run/*${arg//[^[:alnum:]]/_}*"; done
+fi
+ZEKO_LAUNCHER=wine ZEKO_EXE=build-win/zeko.exe ZEKO_WORK="$work" ZEKO_SKIP=scripts/windows-skip.txt \
+  build-win/host/zeko_golden --gtest_filter="$filter" || status=1
 (($#)) && exit $status
 ./scripts/wine-dialog.sh build-win/zeko.exe build-win/dialog_probe.exe "$work" || status=1
 ./scripts/win-zip.sh build-win/zeko.exe build-win || status=1

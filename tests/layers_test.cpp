@@ -13,9 +13,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Higher may include lower; output and convert stand side by side.
+// Higher may include lower; output and convert stand side by side. The
+// SEPA formats rest on lib alone and serve the payment targets (and the
+// application above them) only.
 const std::map<std::string, int> kLayer = {
-    {"lib", 0},    {"record", 1},  {"convert", 2}, {"output", 2},
+    {"lib", 0},    {"record", 1},  {"sepa", 1},  {"convert", 2}, {"output", 2},
     {"config", 3}, {"targets", 4}, {"app", 5},
 };
 
@@ -38,6 +40,9 @@ TEST(Layers, IncludesPointDownOnly) {
       ASSERT_TRUE(kLayer.count(to)) << where;
       if (to != folder) {
         EXPECT_LT(kLayer.at(to), kLayer.at(folder)) << where;
+        if (to == "sepa") {
+          EXPECT_TRUE(folder == "targets" || folder == "app") << where;
+        }
       } else if (folder == "targets") {
         const fs::path inside = relative.parent_path();
         const std::string own = std::next(inside.begin()) == inside.end()

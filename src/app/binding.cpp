@@ -4,6 +4,7 @@
 #include "lib/messages.h"
 #include "lib/platform.h"
 #include "lib/text.h"
+#include "record/data_type.h"
 #include "record/field_numbers.h"
 #include "targets/registry.h"
 
@@ -31,10 +32,10 @@ void FillPlaceholder(std::string& name, const char* placeholder, std::string_vie
 }  // namespace
 
 void BuildOutputPaths(RunContext& ctx, std::string_view documentDate) {
-  const int dt = ctx.DataTypeIndex();
   // A data type outside 1 to 5 has no NAME entry: its name is empty and
   // opening the bare directory fails with the opener's message.
-  std::string name = (IsValidDataType(dt) && dt == ctx.dataType) ? ctx.settings.names[dt] : "";
+  const int dt = ctx.dataType;
+  std::string name = IsValidDataType(dt) ? ctx.settings.names[dt] : "";
   FillPlaceholder(name, "MM", documentDate, 3);
   FillPlaceholder(name, "JJ", documentDate, 8);
 
@@ -56,7 +57,7 @@ void BindOutput(RunContext& ctx, const Record& first) {
   // Paths first, so that a writer's setup can already look at them.
   BuildOutputPaths(ctx, first.Text(fld::kDocumentDate));
   RunInfo& run = ctx.run.emplace(ctx.settings, first);
-  run.dataType = ctx.dataType;
+  run.dataType = DataTypeOf(ctx.dataType);
   run.consolidation = ctx.consolidationMode;
   run.today = ctx.todayText;
   run.runDate = ctx.runDate;

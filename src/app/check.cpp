@@ -13,7 +13,8 @@
 #include "lib/messages.h"
 #include "lib/number.h"
 #include "lib/platform.h"
-#include "output/safe_output.h"
+#include "output/line_sink.h"
+#include "record/data_type.h"
 #include "record/field_numbers.h"
 
 namespace zeko {
@@ -71,22 +72,21 @@ class Summary {
  public:
   // The record's own groups: a slot keeps a value of an earlier record, and
   // that must not be counted again.
-  void Add(const Record& record, int runDataType) {
-    int dataType = runDataType;
+  void Add(const Record& record, DataType runDataType) {
+    DataType dataType = runDataType;
     std::string_view amount, date;
     for (const FieldGroup& g : record.groups()) {
       if (g.number == fld::kDataType) {
         const Decimal d = ReadDecimal(record.Text(g.slot));
         const bool digit = d.valid && d.decimals == 0 && d.integerDigits == 1;
-        dataType = digit && IsValidDataType(static_cast<int>(d.value)) ? static_cast<int>(d.value)
-                                                                        : 0;
+        dataType = digit ? DataTypeOf(static_cast<int>(d.value)) : DataType::kNone;
       } else if (g.number == fld::kAmount) {
         amount = record.Text(g.slot);
       } else if (g.number == fld::kDocumentDate) {
         date = record.Text(g.slot);
       }
     }
-    Tally& t = tallies_[static_cast<std::size_t>(IsValidDataType(dataType) ? dataType : 0)];
+    Tally& t = tallies_[static_cast<std::size_t>(DataTypeNumber(dataType))];
     ++t.records;
     ++records_;
     const Decimal d = ReadDecimal(amount);
@@ -152,7 +152,6 @@ int Finish(std::string& report) {
 
 int CheckExport(RunContext& ctx, const std::vector<std::string>& commandWords) {
   BeginCheck();
-  SafeOutput::SetDry(true);
   SetupRun(ctx, commandWords);
   std::string report = "Prüfung der Eingabedatei " + ctx.inputPath + "\n" +
                        "Konfiguration: " + ctx.settings.configPath + "\n";
@@ -172,14 +171,21 @@ int CheckExport(RunContext& ctx, const std::vector<std::string>& commandWords) {
     reader.Rewind();
     if (IsValidDataType(ctx.dataType)) BindOutput(ctx, first);
     Writer* writer = ctx.writer.get();
-    if (writer) writer->Open(*ctx.run);
+    // The writers run as in a run, but every output drops its bytes:
+    // nothing is locked, journaled or read back.
+    RunJournal dry(RunJournal::DryRun{});
+    Sinks out(dry);
+    if (writer) {
+      for (const SinkSpec& spec : writer->Outputs()) out.Open(spec);
+      writer->Open(out);
+    }
     while (reader.Next()) {
       // A damaged record is named once, by the reader: the writer would
       // only name again, under this record, values an earlier record left.
-      if (writer && !reader.damaged()) writer->Write(reader.record());
-      summary.Add(reader.record(), ctx.dataType);
+      if (writer && !reader.damaged()) writer->Write(reader.record(), out);
+      summary.Add(reader.record(), DataTypeOf(ctx.dataType));
     }
-    if (writer) writer->Close();
+    if (writer) writer->Close(out);
   }
   ctx.reader.reset();
   AddFindings(report);

@@ -12,9 +12,9 @@
 #include "lib/number.h"
 #include "lib/platform.h"
 #include "lib/text.h"
-#include "output/file_lock.h"
-#include "output/files.h"
 #include "output/journal.h"
+#include "output/line_sink.h"
+#include "record/data_type.h"
 #include "record/field_numbers.h"
 #include "targets/registry.h"
 
@@ -164,9 +164,8 @@ namespace {
 // before the run and keeps the input file, so that the export can simply
 // be run again later, and the host system sees exit code 1 instead of
 // taking a partial conversion for done (which would lose the bookings not
-// yet converted).
+// yet converted). The run's transaction is undone by then.
 void CancelRun(RunContext& ctx) {
-  RunJournal::Get().RollBack();
   if (ctx.dialog) ctx.dialog->Close();
   std::fputs(msg::kCancelled, stderr);
   std::fputc('\n', stderr);
@@ -177,17 +176,46 @@ void CancelRun(RunContext& ctx) {
 // transaction: created exclusively and never through a link, removed again
 // when the run fails. The run reads the copy; it takes the input's place
 // only when the run commits.
-PresortProgress PresortHooks(CZekoDlg* dlg) {
+PresortProgress PresortHooks(CZekoDlg* dlg, RunJournal& journal) {
   PresortProgress progress;
   if (dlg) {
     progress.start = [dlg](std::int64_t total) { dlg->SetPresortRange(total); };
     progress.step = [dlg](std::int64_t position) { dlg->PresortStep(position); };
   }
-  progress.createCopy = [](const std::string& path) {
-    return RunJournal::Get().CreateWorkFile(path);
+  progress.createCopy = [&journal](const std::string& path) {
+    return journal.CreateWorkFile(path);
   };
-  progress.adoptCopy = [](const std::string& path) { RunJournal::Get().ReplaceInputWith(path); };
+  progress.adoptCopy = [&journal](const std::string& path) { journal.ReplaceInputWith(path); };
   return progress;
+}
+
+// The record path: the writer's outputs opened, every record handed to the
+// writer, the outputs committed. False when the user cancelled.
+bool ConvertRecords(RunContext& ctx, RunJournal& journal, const bool& cancel) {
+  RecordReader& reader = *ctx.reader;
+  CZekoDlg* dlg = ctx.dialog;
+  Writer& writer = *ctx.writer;
+  Sinks out(journal);
+  for (const SinkSpec& spec : writer.Outputs()) out.Open(spec);
+  if (!journal.InputBooked() && !cancel) {
+    writer.Open(out);
+    while (!cancel && reader.Next()) {
+      writer.Write(reader.record(), out);
+      if (dlg) dlg->Step(static_cast<int>(writer.Count(out)), reader.Position());
+    }
+    if (!cancel) writer.Close(out);
+  }
+  if (cancel) return false;
+  if (journal.InputBooked()) {
+    // This input was converted and committed by a run that was stopped
+    // before it deleted the input: the export is done, nothing is booked
+    // twice.
+    ctx.reader.reset();
+    journal.FinishBooked();
+    return true;
+  }
+  out.CommitAll();
+  return true;
 }
 
 // Steps 1 to 15: setup, the first record, presort, binding, the record loop,
@@ -195,7 +223,6 @@ PresortProgress PresortHooks(CZekoDlg* dlg) {
 bool GuardedRun(RunContext& ctx, const std::vector<std::string>& commandWords, bool& cancel) {
   cancel = false;
   SetupRun(ctx, commandWords);
-  RunJournal::Get().BeginRun(ResolvePath(ctx.inputPath), ctx.deleteInput);
   CZekoDlg* dlg = ctx.dialog;
   if (dlg) {
     dlg->Show(kDataTypeNames[ctx.DataTypeIndex()], ctx.outputPath, &cancel, true);
@@ -203,15 +230,15 @@ bool GuardedRun(RunContext& ctx, const std::vector<std::string>& commandWords, b
   }
   // Another run is using an output: the dialog says so, and Cancel works
   // while the run waits.
-  SetLockWaitHook([&ctx, &cancel, dlg](const std::string& file) {
-    if (!dlg) return;
-    dlg->ShowWaiting(file);
-    dlg->PumpMessages();
-    if (cancel) {
-      CancelRun(ctx);
-      std::exit(1);
-    }
-  });
+  RunJournal journal(ResolvePath(ctx.inputPath), ctx.deleteInput,
+                     [&cancel, dlg](const std::string& file) {
+                       if (!dlg) return true;
+                       dlg->ShowWaiting(file);
+                       dlg->PumpMessages();
+                       return !cancel;
+                     });
+  // A fatal error leaves every output as it was.
+  FatalCleanup rollback([&journal] { journal.RollBack(); });
 
   RecordReader& reader = *ctx.reader;
   if (reader.Next()) {
@@ -219,42 +246,21 @@ bool GuardedRun(RunContext& ctx, const std::vector<std::string>& commandWords, b
     TakeRunFacts(ctx, first);
 
     if (ctx.presortField != 0 && !reader.FirstLineHas(ctx.presortField)) ctx.presortField = 0;
-    if (ctx.presortField != 0) reader.Presort(ctx.presortField, PresortHooks(dlg));
+    if (ctx.presortField != 0) reader.Presort(ctx.presortField, PresortHooks(dlg, journal));
     reader.Rewind();
 
     BindOutput(ctx, first);
     // The dialog names what is converted and where it goes once both are known.
     if (dlg) dlg->SetTexts(kDataTypeNames[ctx.DataTypeIndex()], ctx.outputPath);
-
-    try {
-      Writer& writer = *ctx.writer;
-      writer.Open(*ctx.run);
-      while (reader.Next()) {
-        if (cancel) break;
-        writer.Write(reader.record());
-        if (dlg) dlg->Step(static_cast<int>(writer.Count()), reader.Position());
-      }
-      if (cancel) {
-        SetLockWaitHook(nullptr);
-        return false;
-      }
-      writer.Close();
-    } catch (const InputAlreadyBooked&) {
-      // This input was converted and committed by a run that was stopped
-      // before it deleted the input: the export is done, nothing is booked
-      // twice.
-      ctx.reader.reset();
-      RunJournal::Get().FinishBooked();
-    }
+    if (!ConvertRecords(ctx, journal, cancel)) return false;
   }
-  SetLockWaitHook(nullptr);
 
   // Clean-up. The commit puts every output in place and deletes the input
-  // (unless "/ND") in one step that a crash cannot split.
-  // The reader hashed the input as it went: the commit need not read it again.
+  // (unless "/ND") in one step that a crash cannot split. The reader hashed
+  // the input as it went: the commit need not read it again.
   const std::optional<InputDigest> input = ctx.reader ? ctx.reader->Digest() : std::nullopt;
   ctx.reader.reset();
-  RunJournal::Get().CommitRun(input);
+  if (!journal.InputBooked()) journal.CommitRun(input);
   for (auto& t : ctx.settings.taxTexts) t.reset();
   return true;
 }

@@ -11,42 +11,28 @@
 namespace zeko {
 
 // A GENERIC record layout read from a FIELDSA..FIELDSE block. The rows'
-// texts point into `texts`, which owns them. `lines` holds the
-// configuration line of each row (0 for rows not read from a file), so that
-// a message about a row can name it.
+// texts point into `texts`, which owns them.
 struct FieldList {
   std::vector<MapEntry> rows;
   std::deque<std::string> texts;
-  std::vector<int> lines;
   FieldList() = default;
   FieldList(const FieldList& other) { *this = other; }
   FieldList& operator=(const FieldList& other);
   void Clear() {
     rows.clear();
     texts.clear();
-    lines.clear();
   }
-  void Add(std::uint32_t length, std::uint32_t type, std::uint32_t field, std::string text,
-           int line = 0);
+  void Add(std::uint32_t length, std::uint32_t type, std::uint32_t field, std::string text);
 };
 
 struct Settings {
   // Where the settings came from, for messages that name a configuration
   // line: the file read, named as the command line gave it ("FIBCONF" by
-  // default), and the line of a key (0 when the file has no such line; a
-  // later line for the same key replaces the number).
+  // default), and the TYP line (0 when there is none; a later TYP line
+  // replaces it).
   std::string configPath;
   std::string typeKeyword;  // the TYP value as given (upper-cased); empty without a TYP line
   int typeLine = 0;
-  int pathLine = 0;
-  std::array<int, 6> nameLines{};   // NAME1..NAME5 (index = DataType)
-  std::array<int, 6> spawnLines{};  // SPAWN1..SPAWN5
-  int releaseLine = 0;
-  int presortLine = 0;
-  int bufLenLine = 0;
-  int slMacroLine = 0;
-  std::array<int, 6> fieldListLines{};  // the FIELDSA..FIELDSE line of each layout
-  std::array<int, 10> currencyLines{};  // WAEHRUNG0..9
 
   std::string path;                  // PATH
   std::array<std::string, 6> names;  // NAME1..NAME5 (index = DataType)

@@ -1,4 +1,6 @@
-// Conversion of one input value into one fixed-width output field.
+// Conversion of one input value into one fixed-width output field, by the
+// type code of its layout row (convert.cpp chooses; numbers.cpp, dates.cpp
+// and texts.cpp convert).
 #pragma once
 #include <cstddef>
 #include <cstring>
@@ -58,6 +60,16 @@ void ConvertDate(int layout, char* out, char* date, int field = 0);
 // cut) and the sum a signed 32-bit number; else a problem of input field
 // `field`, after which 0 is written.
 void PlaceBinary32(char* out, int field, const char* value, const char* a);
+
+// Digits of a printed number from its first one other than 0: what a
+// double must carry exactly (kExactDigits) for the text to show the number
+// unchanged.
+inline int SignificantDigits(const char* text, std::size_t n) {
+  int count = 0;
+  for (std::size_t i = 0; i < n; ++i)
+    if (IsDigit(text[i]) && (count > 0 || text[i] != '0')) ++count;
+  return count;
+}
 
 // A value that a writer reads as a number of its own (sums, zero tests,
 // codes): ReadDecimal's value. A value that is no decimal number is a

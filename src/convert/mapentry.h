@@ -7,8 +7,9 @@
 
 namespace zeko {
 
-// Conversion codes of a layout row's `type` (the GENERIC writer has codes of
-// its own). Number codes print the value read like atof, plus the addend `a`.
+// Conversion codes of a layout row's `type` (GENERIC layouts have codes of
+// their own: config/generic_codes.h). Number codes print the value, a
+// decimal number, plus the addend `a`.
 enum TypeCode : std::uint32_t {
   kNumber = 0,         // whole number, right-aligned
   kNumberTimes10 = 1,  // times 10

@@ -12,21 +12,26 @@
 namespace zeko {
 
 namespace {
-void (*g_fatalHook)() = nullptr;     // the dialog's terminal restore; set once at start-up
-void (*g_rollbackHook)() = nullptr;  // the run's transaction while it has one
+void (*g_fatalHook)() = nullptr;  // the dialog's terminal restore; set once at start-up
+FatalCleanup* g_cleanup = nullptr;  // the innermost living one
 }  // namespace
 
 void SetFatalHook(void (*hook)()) { g_fatalHook = hook; }
-void SetRollbackHook(void (*hook)()) { g_rollbackHook = hook; }
+
+FatalCleanup::FatalCleanup(std::function<void()> undo) : undo_(std::move(undo)), outer_(g_cleanup) {
+  g_cleanup = this;
+}
+
+FatalCleanup::~FatalCleanup() { g_cleanup = outer_; }
 
 // The whole message is shown: a path in it is never cut, so no character
 // can be split in the middle.
 void ErrorExitText(const std::string& message) {
   // A failed run leaves every output as it was before the run: this
   // replaces the old rule that output already written stays.
-  if (void (*rollback)() = g_rollbackHook) {
-    g_rollbackHook = nullptr;
-    rollback();
+  while (FatalCleanup* cleanup = g_cleanup) {
+    g_cleanup = cleanup->outer_;
+    if (cleanup->undo_) cleanup->undo_();
   }
   if (void (*hook)() = g_fatalHook) {
     g_fatalHook = nullptr;

@@ -1,5 +1,6 @@
 // The fatal error reporter: one German message, exit code 1, nothing after it.
 #pragma once
+#include <functional>
 #include <string>
 
 namespace zeko {
@@ -12,9 +13,21 @@ namespace zeko {
 // dialog can leave the screen clean. One hook; nullptr removes it.
 void SetFatalHook(void (*hook)());
 
-// Called first when a fatal error ends the run, before the fatal hook:
-// undoes what the run did to its output files. One hook; nullptr removes it.
-void SetRollbackHook(void (*hook)());
+// Undoes a run's work when a fatal error ends the process: the run owns
+// one for as long as it has work to undo (its transaction), and the fatal
+// exit calls it first, before the fatal hook.
+class FatalCleanup {
+ public:
+  explicit FatalCleanup(std::function<void()> undo);
+  ~FatalCleanup();
+  FatalCleanup(const FatalCleanup&) = delete;
+  FatalCleanup& operator=(const FatalCleanup&) = delete;
+
+ private:
+  std::function<void()> undo_;
+  FatalCleanup* outer_;
+  friend void ErrorExitText(const std::string& message);
+};
 
 // Non-fatal message box (the follow-up command's message): stderr, run goes on.
 // On Windows the fatal message and this one are also shown in a message box

@@ -1,5 +1,6 @@
 // The hash that identifies an input file across runs: a run that finds a
-// committed journal knows by it whether its input is the one booked.
+// committed journal knows by it whether its input is the one booked. XXH3
+// (64 bits), fed in pieces of any size as the reader reads the input.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -7,33 +8,24 @@
 
 namespace zeko {
 
-inline constexpr std::uint64_t kFnvBasis = 0xcbf29ce484222325ull;
-
-std::uint64_t Fnv1a(std::string_view bytes, std::uint64_t hash = kFnvBasis);
-
-// FNV-1a's step taken on eight bytes at a time, with a shift to fold the
-// high bits back. Journals of earlier versions hold this hash of their input.
-std::uint64_t WordHash(const char* bytes, std::size_t size, std::uint64_t hash = kFnvBasis);
-
-// The same step in four lanes over 32-byte blocks, fed in pieces of any
-// size: the lanes' multiplications overlap, and the reader can hash the
-// input as it reads it. The value depends only on the bytes, not on how
-// they were fed.
 class ContentHash {
  public:
+  ContentHash();
+  ContentHash(const ContentHash& other);
+  ContentHash& operator=(const ContentHash& other);
+
   void Update(const char* bytes, std::size_t size);
   std::uint64_t Value() const;  // of the bytes fed so far
   std::int64_t size() const { return size_; }
 
  private:
-  void Blocks(const char* bytes, std::size_t count);
-
-  std::uint64_t lane_[4] = {0xcbf29ce484222325ull, 0x84222325cbf29ce4ull, 0x9ce484222325cbf2ull,
-                            0x2325cbf29ce48422ull};
-  char held_[32] = {};
-  std::size_t heldSize_ = 0;
+  // XXH3's streaming state, kept in place: no allocation per file.
+  alignas(64) unsigned char state_[576];
   std::int64_t size_ = 0;
 };
+
+// XXH3 of a whole byte string (a journal record's check).
+std::uint64_t HashBytes(std::string_view bytes);
 
 // Size and hash of a whole input file.
 struct InputDigest {

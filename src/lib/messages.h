@@ -27,6 +27,9 @@ inline constexpr char kDamagedGroup[] = "Satz beschädigt";
 inline constexpr char kEofMark[] = "Dateiendezeichen (1A) vor weiteren Daten";
 inline constexpr char kDataType[] = "Datenart ungültig";
 inline constexpr char kInputNotDeleted[] = "Eingabedatei kann nicht gelöscht werden";
+// The input is deleted, but the deletion may not survive a power loss:
+// the journal that says the export is booked stays.
+inline constexpr char kInputDeletionNotSynced[] = "Löschen der Eingabedatei nicht gesichert";
 
 // Values, by what their output field needs.
 inline constexpr char kBadNumber[] = "Keine gültige Zahl";

@@ -67,11 +67,6 @@ bool empty(const char* text) {
   return true;
 }
 
-const char* right(const char* text, std::size_t n) {
-  std::size_t len = std::strlen(text);
-  return len <= n ? text : text + (len - n);
-}
-
 std::string hkpad(std::string_view text) {
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
   if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {

@@ -70,8 +70,6 @@ void leftbound(char* target, const char* source, int width);
 void fillnull(char* text);
 // True when the text is empty or holds only white space (line ends included).
 bool empty(const char* text);
-// Pointer to the last n characters (the whole text when it is shorter).
-const char* right(const char* text, std::size_t n);
 // The text part of a GENERIC field-definition line: the line end removed and
 // one pair of enclosing double quotes taken off; blanks inside are kept.
 std::string hkpad(std::string_view text);

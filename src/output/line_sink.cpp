@@ -1,35 +1,15 @@
 #include "output/line_sink.h"
 
-#include "lib/error.h"
 #include "lib/platform.h"
 
 namespace zeko {
 
-void LineSink::OpenCollecting(const std::string& path, bool append,
-                              const std::string& failMessage) {
-  // Without APPEND the file used to be removed and created anew, which
-  // needs no right to write the file itself; the swap at the end does the same.
-  out_ = &file_.Open(
-      path, append ? SafeOutput::Mode::kAppend : SafeOutput::Mode::kReplace, failMessage,
-      [&path, append] {
-        OpenOutputStream(path, append)->Close();  // its message names the configured path
-      });
+void LineSink::Open(RunJournal& run, const SinkSpec& spec) {
+  framing_ = spec.framing;
+  counting_ = spec.counting;
+  oem_ = spec.oem;
+  out_ = &file_.Open(run, spec.file);
   count_ = 0;
-}
-
-void LineSink::Open(const std::string& path, SafeOutput::Mode mode, const std::string& updateError,
-                    const std::function<void()>& create) {
-  out_ = &file_.Open(path, mode, updateError, create);
-  count_ = 0;
-}
-
-bool LineSink::OpenInPlace(const std::string& path, const std::string& updateError,
-                           const std::string& createError,
-                           const std::function<std::int64_t(std::FILE*, std::int64_t)>& keep) {
-  const bool existed = file_.OpenExisting(ResolvePath(path), updateError, createError);
-  out_ = &file_.Begin(existed ? keep(file_.existing(), file_.existingSize()) : 0);
-  count_ = 0;
-  return existed;
 }
 
 void LineSink::Put(char* line, std::size_t length) {
@@ -59,6 +39,17 @@ void LineSink::Finish() {
 void LineSink::Commit() {
   out_ = nullptr;
   file_.Commit();
+}
+
+LineSink& Sinks::Open(const SinkSpec& spec) {
+  LineSink& sink = sinks_.emplace_back();
+  sink.Open(run_, spec);
+  return sink;
+}
+
+void Sinks::CommitAll() {
+  for (LineSink& sink : sinks_) sink.Finish();
+  for (LineSink& sink : sinks_) sink.Commit();
 }
 
 }  // namespace zeko

@@ -1,62 +1,50 @@
 // Where a writer's lines go: the OEM stage, the line ends, the count the
-// dialog shows, and the file policy (append, replace, insert before an end
-// line, header and trailer). The file itself is a SafeOutput: it changes
-// only when the sink commits, so a failed run leaves it as it was.
+// dialog shows, and the file itself, a SafeOutput that changes only when
+// the run commits. A writer declares its outputs as SinkSpecs; the run
+// opens them into Sinks, hands them to the writer's Write, and commits
+// them.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <functional>
+#include <deque>
 #include <string>
 #include <string_view>
 
-#include "output/files.h"
 #include "output/safe_output.h"
 
 namespace zeko {
 
+// How a line reaches the file.
+enum class Framing {
+  kTextLine,  // through the text stream ("\n" becomes CR LF), a line end after it
+  kText,      // through the text stream, no line end of its own
+  kRaw,       // bytes as they are: the line carries its own ends
+};
+// What counts as one record for the dialog.
+enum class Counting {
+  kLines,     // every line put
+  kByWriter,  // only what the writer tallies
+};
+
+// One output as its writer declares it.
+struct SinkSpec {
+  OutputSpec file;
+  Framing framing = Framing::kTextLine;
+  Counting counting = Counting::kByWriter;
+  bool oem = false;  // OEMCHARSET: lines converted to code page 850
+};
+
 class LineSink {
  public:
-  // How a line reaches the file.
-  enum class Framing {
-    kTextLine,  // through the text stream ("\n" becomes CR LF), a line end after it
-    kText,      // through the text stream, no line end of its own
-    kRaw,       // bytes as they are: the line carries its own ends
-  };
-  // What counts as one record for the dialog.
-  enum class Counting {
-    kLines,     // every line put
-    kByWriter,  // only what the writer tallies
-  };
-
   LineSink() = default;
   LineSink(const LineSink&) = delete;
   LineSink& operator=(const LineSink&) = delete;
 
-  void Configure(Framing framing, Counting counting, bool oem) {
-    framing_ = framing;
-    counting_ = counting;
-    oem_ = oem;
-  }
-
-  // A file that collects lines over many runs: with append its lines follow
-  // the existing content, without it the file starts over (as if removed
-  // and created anew). A missing file is created at once, with
-  // OpenOutputStream's own message on failure; an existing file that cannot
-  // be updated ends the run with failMessage.
-  void OpenCollecting(const std::string& path, bool append, const std::string& failMessage);
-  // The file with the given mode; see SafeOutput::Open.
-  void Open(const std::string& path, SafeOutput::Mode mode, const std::string& updateError,
-            const std::function<void()>& create);
-  // A file whose earlier content stays in place up to the offset that
-  // `keep` finds in it (an end line, or the end of the file); this run's
-  // bytes follow there. Returns false when there was no file yet (the new
-  // content then starts empty). `path` is resolved here.
-  bool OpenInPlace(const std::string& path, const std::string& updateError,
-                   const std::string& createError,
-                   const std::function<std::int64_t(std::FILE*, std::int64_t size)>& keep);
-
+  void Open(RunJournal& run, const SinkSpec& spec);
   bool open() const { return out_ != nullptr; }
+  // Whether the file existed before the run (OutputMode::kInPlace).
+  bool existed() const { return file_.existed(); }
 
   // One line: OEM-converted in place when OEMCHARSET is on, framed, and
   // counted when the sink counts lines.
@@ -70,9 +58,9 @@ class LineSink {
   void Tally() { ++count_; }
   long count() const { return count_; }
 
-  // The new content complete and durable, not yet in place (a writer of two
-  // files finishes both before committing either).
+  // The new content complete and durable, not yet in place.
   void Finish();
+  // Handed to the run's commit.
   void Commit();
 
  private:
@@ -82,6 +70,30 @@ class LineSink {
   Counting counting_ = Counting::kByWriter;
   bool oem_ = false;
   long count_ = 0;
+};
+
+// The outputs of one run, in the order they were opened.
+class Sinks {
+ public:
+  explicit Sinks(RunJournal& run) : run_(run) {}
+  Sinks(const Sinks&) = delete;
+  Sinks& operator=(const Sinks&) = delete;
+
+  // One more output: the run opens the declared ones before the writer's
+  // Open; a writer opens one itself only where its file depends on what it
+  // has written (SPK's disk number and cover note).
+  LineSink& Open(const SinkSpec& spec);
+  LineSink& operator[](std::size_t i) { return sinks_[i]; }
+  std::size_t size() const { return sinks_.size(); }
+  // What the dialog shows: the first output's count.
+  long Count() const { return sinks_.empty() ? 0 : sinks_.front().count(); }
+  // Every output finished (durable) before any is handed to the commit.
+  void CommitAll();
+  RunJournal& journal() { return run_; }
+
+ private:
+  RunJournal& run_;
+  std::deque<LineSink> sinks_;
 };
 
 }  // namespace zeko

@@ -180,7 +180,7 @@ bool FileExists(const std::string& path) {
 std::string FileStamp(const std::string& path) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) return std::string();
-  return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + ":" + std::to_string(st.st_mtim.tv_sec) +
+  return std::to_string(st.st_ino) + ":" + std::to_string(st.st_mtim.tv_sec) +
          "." + std::to_string(st.st_mtim.tv_nsec);
 }
 

@@ -79,10 +79,11 @@ bool RenameFile(const std::string& from, const std::string& to);
 // Removes a file; true also when there was none.
 bool UnlinkFile(const std::string& path);
 bool FileExists(const std::string& path);
-// What tells this very file from another with the same bytes: device and
-// inode with the modification time to the nanosecond (POSIX), volume, file
-// index and last-write time (Windows); a text without blanks. Empty when
-// the file cannot be looked at.
+// What tells this very file from another with the same bytes: inode and
+// modification time to the nanosecond (POSIX; not the device number, which
+// a restart may change), the volume's own serial number, file index and
+// last-write time (Windows); a text without blanks. Empty when the file
+// cannot be looked at.
 std::string FileStamp(const std::string& path);
 // Makes creations, renames and removals in the directory of `path` durable.
 // Where a file system cannot sync a directory the data itself is safe, so

@@ -1,5 +1,6 @@
 #include "output/safe_output.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 
@@ -17,8 +18,6 @@ namespace zeko {
 namespace fs = std::filesystem;
 
 namespace {
-
-bool g_dry = false;
 
 #ifdef _WIN32
 constexpr const char* kNullDevice = "NUL";
@@ -52,98 +51,80 @@ std::string RealPath(const std::string& path) {
 
 }  // namespace
 
-void SafeOutput::SetDry(bool dry) { g_dry = dry; }
-bool SafeOutput::Dry() { return g_dry; }
-
-OutputStream& SafeOutput::DryStream() {
-  direct_ = true;
-  std::FILE* file = std::fopen(kNullDevice, "wb");
-  if (file == nullptr) ErrorExitText(updateError_);
-  out_ = std::make_unique<OutputStream>(file);
-  return *out_;
-}
-
 SafeOutput::~SafeOutput() {
   // Never committed: the file is put back as it was (a failed run has
   // already done so for all its files).
   if (journal_ && !committed_) {
     const std::shared_ptr<RunJournal::Output> output = std::move(journal_);
-    RunJournal::Get().Abandon(*output);
+    run_->Abandon(*output);
   }
   if (existing_ != nullptr) std::fclose(existing_);
   out_.reset();
 }
 
-void SafeOutput::JoinRun() {
-  journal_ = RunJournal::Get().Join(path_);
-  if (journal_) return;
-  // No journal can be made beside the file: for a new file that is the
-  // writer's own failure to create it, with its own message.
-  if (!FileExists(path_) && create_) {
-    create_();
-    UnlinkFile(path_);
-  }
-  ErrorExitText(FileExists(path_) ? updateError_ : createError_);
+void SafeOutput::CreateFailed(int err) const {
+  ErrorExitText(spec_.createError + PathWhere(spec_.path, err));
 }
 
-OutputStream& SafeOutput::Open(const std::string& path, Mode mode, const std::string& updateError,
-                               const std::function<void()>& create) {
-  updateError_ = updateError;
-  createError_ = updateError;
-  create_ = create;
-  path_ = ResolvePath(path);
-  if (g_dry) return DryStream();
+OutputStream& SafeOutput::DryStream() {
+  direct_ = true;
+  std::FILE* file = std::fopen(kNullDevice, "wb");
+  if (file == nullptr) ErrorExitText(spec_.updateError);
+  out_ = std::make_unique<OutputStream>(file);
+  return *out_;
+}
+
+OutputStream& SafeOutput::Open(RunJournal& run, const OutputSpec& spec) {
+  run_ = &run;
+  spec_ = spec;
+  path_ = ResolvePath(spec.path);
+  if (run.dry()) return DryStream();
   std::error_code ec;
   const fs::file_status status = fs::status(path_, ec);
-  if (fs::is_directory(status)) ErrorExitText(updateError_);
+  if (fs::is_directory(status)) {
+    if (spec.mode == OutputMode::kInPlace) CreateFailed(EISDIR);
+    ErrorExitText(spec_.updateError);
+  }
   if (fs::exists(status) && !fs::is_regular_file(status)) {
     // A device or a pipe: there is nothing to undo, and its bytes are gone
     // once written anyway.
     direct_ = true;
-    std::FILE* file = std::fopen(path_.c_str(), mode == Mode::kAppend ? "ab" : "wb");
-    if (file == nullptr) ErrorExitText(updateError_);
+    std::FILE* file = std::fopen(path_.c_str(), spec.mode == OutputMode::kAppend ? "ab" : "wb");
+    if (file == nullptr) ErrorExitText(spec_.updateError);
     out_ = std::make_unique<OutputStream>(file);
     out_->SetName(path_);
     return *out_;
   }
-  // No file name (an empty PATH and NAME): nothing can be made there, so
-  // the writer's own opening fails with its message before a journal or a
-  // work file exists.
-  if (path_.empty() || path_.back() == '/' || path_.back() == '\\') {
-    if (create_) create_();
-    ErrorExitText(createError_);
-  }
+  // No file name (an empty PATH and NAME): nothing can be made there.
+  if (path_.empty() || path_.back() == '/' || path_.back() == '\\') CreateFailed(ENOENT);
   path_ = RealPath(path_);
-  inPlace_ = mode == Mode::kAppend;
-  JoinRun();
-  if (FileExists(path_) && mode != Mode::kReplace) OpenForUpdate();
-  return Begin(mode == Mode::kAppend ? existingSize_ : 0);
-}
-
-bool SafeOutput::OpenExisting(const std::string& path, const std::string& updateError,
-                              const std::string& createError) {
-  updateError_ = updateError;
-  createError_ = createError;
-  if (g_dry) return false;
-  std::error_code ec;
-  if (path.empty() || fs::is_directory(path, ec)) ErrorExitText(createError_);
-  path_ = RealPath(path);
-  inPlace_ = true;
-  JoinRun();
-  if (!FileExists(path_)) return false;
-  OpenForUpdate();
-  return true;
+  journal_ = run.Join(path_);
+  if (!journal_) {
+    const int err = errno;
+    if (FileExists(path_)) ErrorExitText(spec_.updateError);
+    CreateFailed(err);
+  }
+  // A check, an export found booked, a cancelled wait: the run writes
+  // nowhere and ends without a commit.
+  if (!RunJournal::Writes(*journal_)) return DryStream();
+  if (FileExists(path_) && spec.mode != OutputMode::kReplace) OpenForUpdate();
+  existed_ = existing_ != nullptr;
+  std::int64_t keep = 0;
+  if (spec.mode == OutputMode::kAppend) keep = existingSize_;
+  if (spec.mode == OutputMode::kInPlace && existed_)
+    keep = spec.keep ? spec.keep(existing_, existingSize_) : existingSize_;
+  return Begin(keep);
 }
 
 // An existing file that cannot be updated is not treated as missing:
 // replacing it would lose the earlier runs.
 void SafeOutput::OpenForUpdate() {
   RawFile file;
-  if (!file.OpenForUpdate(path_)) ErrorExitText(updateError_);
+  if (!file.OpenForUpdate(path_)) ErrorExitText(spec_.updateError);
   existingSize_ = file.Size();
-  if (existingSize_ < 0) ErrorExitText(updateError_);
+  if (existingSize_ < 0) ErrorExitText(spec_.updateError);
   existing_ = file.ReleaseToStream(0);
-  if (existing_ == nullptr) ErrorExitText(updateError_);
+  if (existing_ == nullptr) ErrorExitText(spec_.updateError);
 }
 
 OutputStream& SafeOutput::Stream(std::FILE* file) {
@@ -152,36 +133,33 @@ OutputStream& SafeOutput::Stream(std::FILE* file) {
   out_->SetName(path_);
   // The work file is synced before it takes the output's place.
   out_->SyncBehind();
-  RunJournal::Get().SetStream(*journal_, file);
+  run_->SetStream(*journal_, file);
   return *out_;
 }
 
+// The earlier content stays up to `keep` (appending and in place), or the
+// file is written anew.
 OutputStream& SafeOutput::Begin(std::int64_t keep) {
-  if (g_dry) return DryStream();
-  RunJournal& run = RunJournal::Get();
-  if (existing_ != nullptr && inPlace_) {
+  const bool inPlace = spec_.mode == OutputMode::kAppend || spec_.mode == OutputMode::kInPlace;
+  if (existing_ != nullptr && inPlace) {
     if (keep > existingSize_) keep = existingSize_;
-    if (!run.RecordInPlace(*journal_, existingSize_, keep) || !Seek(existing_, keep))
+    if (!run_->RecordInPlace(*journal_, existingSize_, keep) || !Seek(existing_, keep))
       WriteFailed(path_, errno);
     std::FILE* file = existing_;
     existing_ = nullptr;
     return Stream(file);
   }
-  // Nothing of the earlier content stays: the file is written anew.
   const bool existed = existing_ != nullptr || FileExists(path_);
   if (existing_ != nullptr) {
     std::fclose(existing_);
     existing_ = nullptr;
   }
   RawFile work;
-  if (!run.RecordFresh(*journal_, existed, work, inPlace_)) {
+  if (!run_->RecordFresh(*journal_, existed, work, inPlace)) {
     // Without a work file beside it the file cannot be replaced safely;
     // when there is no file yet, it cannot be created.
-    if (!existed && create_) {
-      create_();
-      UnlinkFile(path_);
-    }
-    ErrorExitText(existed ? updateError_ : createError_);
+    if (existed) ErrorExitText(spec_.updateError);
+    CreateFailed(errno);
   }
   if (existed) (void)work.CopyModeFrom(path_);
   std::FILE* file = work.ReleaseToStream(0);
@@ -200,7 +178,7 @@ void SafeOutput::Finish() {
   if (!SyncStream(out_->file())) WriteFailed(path_, errno);
   out_->Close();
   out_.reset();
-  RunJournal::Get().SetStream(*journal_, nullptr);
+  run_->SetStream(*journal_, nullptr);
 }
 
 void SafeOutput::Commit() {
@@ -208,7 +186,7 @@ void SafeOutput::Commit() {
   if (!journal_ || committed_) return;
   committed_ = true;
   const std::shared_ptr<RunJournal::Output> output = std::move(journal_);
-  RunJournal::Get().Done(*output);
+  run_->Done(*output);
 }
 
 }  // namespace zeko

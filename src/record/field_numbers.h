@@ -1,38 +1,14 @@
-// The input field numbers with a meaning of their own, and the kinds of data
-// the host exports: one definition each. Layout tables name their input
-// fields by plain number; code that reads or rewrites a field names it here.
+// The host's input field numbers with a meaning of their own: one definition
+// each. Layout tables name their input fields by plain number, as the
+// printed layouts do; code that reads or rewrites a field names it here.
+// Row numbers that mean something in one target's layouts only (above the
+// host's fields) belong to that target.
 #pragma once
 
 namespace zeko {
 
-// DataType: the kind of data of a whole run, field 010 of its first record.
-enum DataType : int {
-  kNoDataType = 0,
-  kOutgoingInvoices = 1,   // "Rechnungsausgang"
-  kCustomerAddresses = 2,  // "Debitoren - Adressen"
-  kIncomingInvoices = 3,   // "Rechnungseingang"
-  kSupplierAddresses = 4,  // "Kreditoren - Adressen"
-  kIncomingPayments = 5,   // "Zahlungseingang"
-};
-
-inline constexpr bool IsValidDataType(int t) {
-  return t >= kOutgoingInvoices && t <= kIncomingPayments;
-}
-// Bookings: invoices and payments.
-inline constexpr bool IsBookingData(int t) {
-  return t == kOutgoingInvoices || t == kIncomingInvoices || t == kIncomingPayments;
-}
-inline constexpr bool IsAddressData(int t) {
-  return t == kCustomerAddresses || t == kSupplierAddresses;
-}
-// Incoming invoices and supplier addresses: the supplier side.
-inline constexpr bool IsSupplierData(int t) {
-  return t == kIncomingInvoices || t == kSupplierAddresses;
-}
-
 namespace fld {
 // Run and record control.
-inline constexpr int kConstant = 0;  // a layout row without input field: its text `a`
 inline constexpr int kDataType = 10;
 inline constexpr int kLayoutNumber = 11;  // GENERIC: FIELDSA..FIELDSE for this record
 inline constexpr int kConsolidation = 15;
@@ -92,15 +68,8 @@ inline constexpr int kSpkKunde = 345;
 inline constexpr int kSpkKonto = 350;
 inline constexpr int kSpkReferenz = 355;
 
-// Row numbers above the host's fields that layouts use for derived values.
-inline constexpr int kDigitsOnly801 = 801;
-inline constexpr int kDigitsOnly802 = 802;
-inline constexpr int kKeyNumber = 803;
-inline constexpr int kSign = 900;       // sign of the running amount
-inline constexpr int kLineBreak = 910;  // KHK8: ends the physical line
-inline constexpr int kSignCode = 920;
-inline constexpr int kLineEnd = 992;  // GENERIC: CR LF
-inline constexpr int kToday = 995;
+// Row numbers that only one target's layouts use.
+inline constexpr int kToday = 995;  // moves to the SPK target
 }  // namespace fld
 
 }  // namespace zeko

@@ -19,6 +19,7 @@
 #include <sys/mman.h>
 #endif
 
+#include "record/field_numbers.h"
 #include "lib/error.h"
 #include "lib/filehandle.h"
 #include "lib/messages.h"
@@ -29,8 +30,6 @@
 namespace zeko {
 
 namespace {
-
-constexpr int kGroupEndField = 998;
 
 // The sort key of a record: the item's data read as atof reads it. Key texts
 // of any length are taken whole. Nothing when the record has no item `field`.
@@ -334,7 +333,7 @@ std::string WriteSortedCopy(FileHandle& input, const std::string& inputPath, int
     // What lies behind the chain's end is not read by anyone: the end mark,
     // or the rest of a damaged record in a check. Padding stays as it came.
     if (chain.damaged) line = line.substr(0, chain.at);
-    if (FindRecordField(line, kGroupEndField)) {
+    if (FindRecordField(line, fld::kGroupEnd)) {
       if (progress.step) progress.step(input.FilePos());
       SortGroup(group, out, field);
       group.Clear();

@@ -2,9 +2,12 @@
 // it once the first record and the binding are known.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "config/settings.h"
+#include "lib/messages.h"
 #include "output/line_sink.h"
+#include "record/data_type.h"
 #include "record/record.h"
 
 namespace zeko {
@@ -17,7 +20,7 @@ struct RunInfo {
 
   const Settings& settings;
   const Record& first;
-  int dataType = 0;
+  DataType dataType = DataType::kNone;
   int consolidation = 0;  // ConsolidationMode: non-zero merges bookings
   std::string today;      // "%d.%m.%Y"
   std::string runDate;
@@ -26,27 +29,50 @@ struct RunInfo {
   std::string outputName;   // NAMEn without the second name
   std::string configDir;    // beside the configuration file: SPK.NUM, SPK.FRM
 
-  // The data type as an index of the per-type settings (0 when out of range).
-  int DataTypeIndex() const { return dataType >= 0 && dataType <= 5 ? dataType : 0; }
+  // The data type as an index of the per-type settings (0: none).
+  int DataTypeIndex() const { return DataTypeNumber(dataType); }
 };
 
-// Open, then Write once per input record, then Close. A writer that does
-// not serve the run's data type is bound anyway and writes nothing.
+// The run asks the writer for its Outputs and opens them; then Open, Write
+// once per input record, Close; then the run commits the outputs. A writer
+// that does not serve the run's data type is bound anyway, declares no
+// output and writes nothing. The writer owns its state; the record and the
+// outputs are handed in.
 class Writer {
  public:
   explicit Writer(const RunInfo& run) : run_(run) {}
   Writer(const Writer&) = delete;
   Writer& operator=(const Writer&) = delete;
   virtual ~Writer() = default;
-  virtual void Open(const RunInfo& run) = 0;
-  virtual void Write(const Record& record) = 0;
-  virtual void Close() = 0;
+  // The files of this run, in the order the run opens them.
+  virtual std::vector<SinkSpec> Outputs() const = 0;
+  // With the declared outputs open: out[i] is Outputs()[i].
+  virtual void Open(Sinks& out) { (void)out; }
+  virtual void Write(const Record& record, Sinks& out) = 0;
+  // The closing lines; the run commits the outputs afterwards.
+  virtual void Close(Sinks& out) = 0;
   // Records written so far, as the dialog shows them.
-  long Count() const { return sink_.count(); }
+  virtual long Count(const Sinks& out) const { return out.Count(); }
 
  protected:
+  // The usual declaration: "Fehler beim öffnen Outputdatei <path>" when the
+  // file cannot be updated, the same with the reason when it cannot be made.
+  SinkSpec Output(const std::string& path, OutputMode mode, Framing framing, Counting counting,
+                  bool oem) const {
+    return {{path, mode, msg::kOutputOpen + path, msg::kOutputOpen, {}}, framing, counting, oem};
+  }
+
+  // A file that collects lines over many runs: with APPEND its lines
+  // follow the existing content, without it the file starts over (as if
+  // removed and created anew). `failMessage` when it cannot be updated.
+  SinkSpec Collecting(const std::string& path, const char* failMessage) const {
+    SinkSpec spec = Output(path, run_.settings.append != 0 ? OutputMode::kAppend : OutputMode::kReplace,
+                           Framing::kTextLine, Counting::kByWriter, run_.settings.oemCharset);
+    spec.file.updateError = failMessage;
+    return spec;
+  }
+
   const RunInfo& run_;
-  LineSink sink_;  // the output file; it keeps the count
 };
 
 }  // namespace zeko

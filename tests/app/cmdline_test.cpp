@@ -51,6 +51,7 @@ TEST(ParseCommandLine, UnknownOptionEndsTheRunNamingIt) {
 TEST(BuildOutputPaths, PlaceholdersAndSecondName) {
   struct Case {
     std::string path, name, field105, want, want2;
+    int dataType = 1;
   } cases[] = {
       {"C:\\OUT", "UMS_MM_JJ.TXT", "04.12.2026", "C:\\OUT/UMS_12_26.TXT", ""},
       {"OUT/", "A.TXT,B.TXT", "", "OUT/A.TXT", "OUT/B.TXT"},
@@ -59,25 +60,17 @@ TEST(BuildOutputPaths, PlaceholdersAndSecondName) {
       {"", "UMS_MM.TXT", "04.", "UMS_", ""},
       {"", "X_JJ.TXT", "04.12.202", "X_2", ""},
       {"", "A,AVERYLONGSECONDNAMEKEPTWHOLE.TXT", "", "A", "AVERYLONGSECONDNAMEKEPTWHOLE.TXT"},
+      {"OUTDIR", "A.TXT", "", "OUTDIR/", "", 7},  // a data type without a name
   };
   for (const Case& c : cases) {
     RunContext ctx;
-    ctx.dataType = 1;
+    ctx.dataType = c.dataType;
     ctx.settings.path = c.path;
     ctx.settings.names[1] = c.name;
     BuildOutputPaths(ctx, c.field105);
     EXPECT_EQ(ctx.outputPath, c.want) << c.name;
     EXPECT_EQ(ctx.outputPath2, c.want2) << c.name;
   }
-}
-
-TEST(BuildOutputPaths, DataTypeWithoutName) {
-  RunContext ctx;
-  ctx.dataType = 7;
-  ctx.settings.path = "OUTDIR";
-  ctx.settings.names[1] = "A.TXT";
-  BuildOutputPaths(ctx, "");
-  EXPECT_EQ(ctx.outputPath, "OUTDIR/");
 }
 
 }  // namespace

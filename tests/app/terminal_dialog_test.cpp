@@ -95,17 +95,13 @@ TEST_F(TerminalDialogTest, DrawsTheDialogAndErasesItOnClose) {
   }
   d.Close();
   EXPECT_TRUE(EndsWith(Screen(), kErased));
-}
-
-TEST_F(TerminalDialogTest, LongPathKeepsItsEnd) {
-  ClockedDialog d(fd_, -1);
-  d.Show("Rechnungsausgang", "/" + std::string(100, 'd') + "/UMS.TXT", &cancel_, true);
-  std::string frame = LastFrame(Screen());
-  // 79 columns of an 80-column screen: "..." and the last 52 characters.
-  EXPECT_NE(frame.find("|  Pfad :                ..." + std::string(44, 'd') + "/UMS.TXT|"),
-            std::string::npos)
-      << frame;
-  d.Close();
+  // 79 columns of an 80-column screen: a long path shows "..." and its end.
+  ClockedDialog d2(fd_, -1);
+  d2.Show("Rechnungsausgang", "/" + std::string(100, 'd') + "/UMS.TXT", &cancel_, true);
+  frame = LastFrame(Screen());
+  const std::string path = "|  Pfad :                ..." + std::string(44, 'd') + "/UMS.TXT|";
+  EXPECT_NE(frame.find(path), std::string::npos) << frame;
+  d2.Close();
 }
 
 TEST_F(TerminalDialogTest, RedrawsAtMostEveryFiftyMilliseconds) {
@@ -170,31 +166,27 @@ class PtyInput : public TerminalDialogTest {
   int master_ = -1, slave_ = -1;
 };
 
+// Esc cancels, a cursor key (which starts with Esc) does not, and neither
+// does Esc when cancelling is disabled; line editing is off while the
+// dialog shows.
 TEST_F(PtyInput, EscCancelsCursorKeysDoNot) {
-  ClockedDialog d(fd_, slave_);
-  d.Show("", "", &cancel_, true);
-  EXPECT_FALSE(Canonical());
-  Type("\x1b[A");
-  d.now += 50;
-  d.PumpMessages();
-  EXPECT_FALSE(cancel_);
-  Type("\x1b");
-  d.now += 50;
-  d.PumpMessages();
-  EXPECT_TRUE(cancel_);
-  d.Close();
-  EXPECT_TRUE(Canonical());
-}
-
-TEST_F(PtyInput, EscIgnoredWhenCancelIsDisabled) {
-  ClockedDialog d(fd_, slave_);
-  d.Show("", "", &cancel_, false);
-  Type("\x1b");
-  d.now += 50;
-  d.PumpMessages();
-  EXPECT_FALSE(cancel_);
-  EXPECT_EQ(LastFrame(Screen()).find("Abbrechen"), std::string::npos);
-  d.Close();
+  for (const bool enabled : {true, false}) {
+    cancel_ = false;
+    ClockedDialog d(fd_, slave_);
+    d.Show("", "", &cancel_, enabled);
+    EXPECT_FALSE(Canonical());
+    Type("\x1b[A");
+    d.now += 50;
+    d.PumpMessages();
+    EXPECT_FALSE(cancel_);
+    Type("\x1b");
+    d.now += 50;
+    d.PumpMessages();
+    EXPECT_EQ(cancel_, enabled);
+    EXPECT_EQ(LastFrame(Screen()).find("Abbrechen") != std::string::npos, enabled);
+    d.Close();
+    EXPECT_TRUE(Canonical());
+  }
 }
 
 // However the process ends while the dialog shows, the screen and the

@@ -4,7 +4,7 @@
 #include <random>
 #include <string>
 
-#include "output/files.h"
+#include "output/output_stream.h"
 #include "support/harness.h"
 
 namespace zeko {
@@ -12,6 +12,14 @@ namespace {
 
 using test::ReadFile;
 using test::TempDir;
+
+std::unique_ptr<OutputStream> Stream(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) ADD_FAILURE() << path;
+  auto out = std::make_unique<OutputStream>(file);
+  out->SetName(path);
+  return out;
+}
 
 // Text and raw writes of every size around the buffer's, in random order:
 // the file holds exactly the bytes written, each line feed of a text write
@@ -21,7 +29,7 @@ TEST(OutputStream, BytesSurviveEveryBufferBoundary) {
   const std::string path = (dir / "OUT.TXT").string();
   std::string want;
   {
-    std::unique_ptr<OutputStream> out = OpenOutputStream(path, false);
+    std::unique_ptr<OutputStream> out = Stream(path);
     std::mt19937 rng(5);
     const std::size_t kB = OutputStream::kBufferSize;
     const std::size_t sizes[] = {0, 1, 2, 37, kB - 1, kB, kB + 1, 3 * kB + 7};
@@ -56,7 +64,7 @@ TEST(OutputStream, BytesSurviveEveryBufferBoundary) {
 TEST(OutputStream, PositionIsCurrentAfterFlush) {
   TempDir dir;
   const std::string path = (dir / "OUT.TXT").string();
-  std::unique_ptr<OutputStream> out = OpenOutputStream(path, false);
+  std::unique_ptr<OutputStream> out = Stream(path);
   out->Write("ab\ncd");
   out->Flush();
   EXPECT_EQ(std::ftell(out->file()), 6);
@@ -82,7 +90,7 @@ TEST(OutputStreamDeathTest, FailedWritesAreFatal) {
   for (const auto& c : cases) {
     EXPECT_EXIT(
         {
-          std::unique_ptr<OutputStream> out = OpenOutputStream("/dev/full", false);
+          std::unique_ptr<OutputStream> out = Stream("/dev/full");
           c.act(*out, block);
           out->Close();
           std::exit(0);

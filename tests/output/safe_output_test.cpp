@@ -22,7 +22,9 @@ using test::TempDir;
 using test::WriteFile;
 namespace fs = std::filesystem;
 
-void NoCreate() { FAIL() << "nothing is to be created"; }
+OutputSpec Spec(const std::string& path, OutputMode mode, const char* updateError = "update") {
+  return {path, mode, updateError, "create ", {}};
+}
 
 // Names in the directory besides the ones given.
 std::vector<std::string> Others(const TempDir& dir, std::initializer_list<const char*> known) {
@@ -35,7 +37,7 @@ std::vector<std::string> Others(const TempDir& dir, std::initializer_list<const 
 }
 
 struct ModeCase {
-  SafeOutput::Mode mode;
+  OutputMode mode;
   const char* after;  // the file after a commit of "new" onto kOld
 };
 
@@ -50,8 +52,9 @@ TEST_P(SafeOutputModes, CommitGivesTheNewContentAndAnUncommittedRunNone) {
     WriteFile(path, kOld);
     ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
     {
+      RunJournal journal;
       SafeOutput file;
-      OutputStream& out = file.Open(path, GetParam().mode, "update", NoCreate);
+      OutputStream& out = file.Open(journal, Spec(path, GetParam().mode, "update"));
       out.Write("new\n");
       out.Flush();
       if (commit) file.Commit();
@@ -65,18 +68,19 @@ TEST_P(SafeOutputModes, CommitGivesTheNewContentAndAnUncommittedRunNone) {
 }
 
 INSTANTIATE_TEST_SUITE_P(All, SafeOutputModes,
-                         ::testing::Values(ModeCase{SafeOutput::Mode::kAppend,
+                         ::testing::Values(ModeCase{OutputMode::kAppend,
                                                     "older and longernew\r\n"},
-                                           ModeCase{SafeOutput::Mode::kTruncate, "new\r\n"},
-                                           ModeCase{SafeOutput::Mode::kReplace, "new\r\n"}));
+                                           ModeCase{OutputMode::kTruncate, "new\r\n"},
+                                           ModeCase{OutputMode::kReplace, "new\r\n"}));
 
 TEST(SafeOutput, ANewFileAppearsAtCommitWithTheUsualMode) {
   TempDir dir;
   const std::string path = (dir / "NEW.TXT").string();
   const mode_t saved = ::umask(022);
   {
+    RunJournal journal;
     SafeOutput file;
-    file.Open(path, SafeOutput::Mode::kAppend, "update", NoCreate).Write("x");
+    file.Open(journal, Spec(path, OutputMode::kAppend, "update")).Write("x");
     file.Finish();
     EXPECT_FALSE(fs::exists(path));
     file.Commit();
@@ -93,15 +97,16 @@ TEST(SafeOutput, ALinkStaysALink) {
   TempDir dir;
   const std::string target = (dir / "REAL.TXT").string();
   const std::string link = (dir / "LINK.TXT").string();
-  for (SafeOutput::Mode mode : {SafeOutput::Mode::kAppend, SafeOutput::Mode::kReplace}) {
+  for (OutputMode mode : {OutputMode::kAppend, OutputMode::kReplace}) {
     WriteFile(target, "old");
     fs::remove(link);
     fs::create_symlink(target, link);
+    RunJournal journal;
     SafeOutput file;
-    file.Open(link, mode, "update", NoCreate).Write("+new");
+    file.Open(journal, Spec(link, mode, "update")).Write("+new");
     file.Commit();
     EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(ReadFile(target), mode == SafeOutput::Mode::kAppend ? "old+new" : "+new");
+    EXPECT_EQ(ReadFile(target), mode == OutputMode::kAppend ? "old+new" : "+new");
   }
 }
 
@@ -114,8 +119,9 @@ TEST(SafeOutput, ALinkAtTheJournalsNameIsNeverFollowed) {
   fs::create_symlink(victim, path + ".$JN");
   EXPECT_EXIT(
       {
+        RunJournal journal;
         SafeOutput file;
-        file.Open(path, SafeOutput::Mode::kAppend, "Fehler beim öffnen", NoCreate).Write("x");
+        file.Open(journal, Spec(path, OutputMode::kAppend, "Fehler beim öffnen")).Write("x");
         file.Commit();
         std::exit(0);
       },
@@ -145,12 +151,13 @@ TEST_P(SafeOutputCrossed, RunsWithCrossedOutputsBothFinish) {
   const auto run = [&](const std::string& first, const std::string& second, const char* me, const char* other) {
     pid_t child = ::fork();
     if (child != 0) return child;
+    RunJournal journal;
     SafeOutput one;
     SafeOutput two;
-    one.Open(first, SafeOutput::Mode::kAppend, "update", NoCreate).Write(std::string(me) + "|");
+    one.Open(journal, Spec(first, OutputMode::kAppend, "update")).Write(std::string(me) + "|");
     WriteFile((dir / me).string(), "");
     while (!fs::exists(dir / other)) ::usleep(1000);
-    two.Open(second, SafeOutput::Mode::kAppend, "update", NoCreate).Write(std::string(me) + "|");
+    two.Open(journal, Spec(second, OutputMode::kAppend, "update")).Write(std::string(me) + "|");
     one.Commit();
     two.Commit();
     ::_exit(0);

@@ -25,43 +25,33 @@ TEST(ParseFixedInt, Rules) {
   EXPECT_EQ(ParseFixedInt("", 3), 0);
 }
 
-TEST(RecordSplit, Groups) {
+// Split after Split: the groups are those of the last line, values stay in
+// their slots until a line gives the field again (or Set sets it), a later
+// occurrence within a line wins, a value ends at a zero byte.
+TEST(RecordSplit, GroupsAndStickyValues) {
   Record rec;
-  const struct {
-    const char* line;
-    int count;
-  } cases[] = {
-      {"", 0},
-      {"010003001ABC015001001X", 2},
-      {"010003001ABC015001001X000", 2},
-      {"010003001ABC015001001X   999001000Z", 2},  // no non-zero digit ends it
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(rec.Split(c.line), c.count) << c.line;
-  }
+  EXPECT_EQ(rec.Split(""), 0);
+  EXPECT_EQ(rec.Split("010003001ABC015001001X000"), 2);
+  EXPECT_EQ(rec.Split("010003001ABC015001001X   999001000Z"), 2);  // no non-zero digit ends it
   EXPECT_EQ(rec.Text(10), "ABC");
-  EXPECT_EQ(rec.Length(10), 3u);
   EXPECT_EQ(rec.Format(10), 1u);
-  EXPECT_EQ(rec.Text(15), "X");
   EXPECT_FALSE(rec.Present(999));
-}
-
-TEST(RecordSplit, FieldsAreStickyAndLaterOccurrencesWin) {
-  Record rec;
-  EXPECT_EQ(rec.Split(Field(120, "4711") + Field(110, "1") + Field(110, "2")), 3);
+  EXPECT_EQ(rec.Split(Field(120, "4711") + Field(110, "1") + Field(110, "2") + Field(295, "x")), 4);
   EXPECT_EQ(rec.Text(110), "2");
-  EXPECT_EQ(rec.Split(Field(115, "9")), 1);
+  EXPECT_EQ(rec.Split(Field(115, "9") + Field(20, std::string("ab\0cd", 5))), 2);
+  ASSERT_EQ(rec.groups().size(), 2u);
+  EXPECT_EQ(rec.groups()[0].number, 115);
   EXPECT_EQ(rec.Text(120), "4711");
   EXPECT_EQ(rec.Length(120), 4u);
-  EXPECT_EQ(rec.Split(" 10002000xy"), 1);  // blank-led numbers
-  EXPECT_EQ(rec.Text(10), "xy");
-}
-
-TEST(RecordSplit, ValueCutAtZeroByte) {
-  Record rec;
-  EXPECT_EQ(rec.Split(Field(20, std::string("ab\0cd", 5))), 1);
+  EXPECT_EQ(rec.Text(295), "x");
   EXPECT_EQ(rec.Text(20), "ab");
   EXPECT_EQ(rec.Length(20), 5u);
+  rec.Set(30, "set", 3, 0);
+  EXPECT_EQ(rec.Split(" 10002000xy"), 1);  // blank-led numbers
+  EXPECT_EQ(rec.Text(10), "xy");
+  EXPECT_EQ(rec.Text(30), "set");
+  rec.Split(Field(30, "given"));
+  EXPECT_EQ(std::string(rec.Value(30)), "given");
 }
 
 TEST(RecordSplit, DamagedGroupsEndTheRecord) {
@@ -178,27 +168,6 @@ TEST(RecordReader, OddAndBadLines) {
   }
 }
 
-// Outside a check every problem ends the run at once, naming where.
-TEST(RecordReader, ProblemsEndARun) {
-  test::TempDir dir;
-  const std::string path = (dir / "INPUT.$TM").string();
-  test::WriteFile(path, "\r\n010003001ABC\r\n\r\n015-01001X\r\n");
-  EXPECT_EXIT(
-      {
-        RecordReader reader(path, 100, SlotOrder::kByNumber);
-        while (reader.Next()) {
-        }
-      },
-      ::testing::ExitedWithCode(1), "^Satz beschädigt: Satz 2, Spalte 1, Gruppe \"015-01001\"\n$");
-  EXPECT_EXIT(RecordReader((dir / "NOPE.$TM").string(), 100, SlotOrder::kByNumber),
-              ::testing::ExitedWithCode(1),
-              "^Fehler beim öffnen der Eingabedatei: .*NOPE\\.\\$TM \\(Datei nicht gefunden\\)\n$");
-  std::filesystem::create_directory(dir / "DIR.$TM");
-  EXPECT_EXIT(RecordReader((dir / "DIR.$TM").string(), 100, SlotOrder::kByNumber),
-              ::testing::ExitedWithCode(1),
-              "^Fehler beim öffnen der Eingabedatei: .*DIR\\.\\$TM \\(ist ein Verzeichnis\\)\n$");
-}
-
 TEST(RecordReader, FirstLineIsTheFirstRecord) {
   test::TempDir dir;
   const std::string path = (dir / "INPUT.$TM").string();
@@ -219,15 +188,6 @@ TEST(RecordSplit, SlotsByPlaceKeepTheNumbersInTheGroups) {
   ASSERT_EQ(rec.groups().size(), 4u);
   EXPECT_EQ(rec.groups()[3].number, 15);
   EXPECT_EQ(rec.groups()[3].slot, 3);
-}
-
-TEST(RecordSplit, GroupsAreThoseOfTheLastRecordOnly) {
-  Record rec;
-  rec.Split(Field(295, "x") + Field(10, "1"));
-  rec.Split(Field(10, "2"));
-  ASSERT_EQ(rec.groups().size(), 1u);
-  EXPECT_EQ(rec.groups()[0].number, 10);
-  EXPECT_EQ(rec.Text(295), "x");  // the slot stays
 }
 
 // Records that give changing subsets of a few fields, some repeated within
@@ -275,18 +235,6 @@ TEST(RecordSplit, SlotsKeepTheirValuesOverManyRecords) {
     check(reader.record(), r);
   }
   EXPECT_FALSE(reader.Next());
-}
-
-TEST(RecordSplit, SetValuesStayUntilARecordGivesTheField) {
-  Record rec;
-  rec.Split(Field(10, "read"));
-  rec.Set(20, "set", 3, 0);
-  rec.Split(Field(30, "x"));
-  rec.Split(Field(30, "y"));
-  EXPECT_EQ(rec.Text(10), "read");
-  EXPECT_EQ(rec.Text(20), "set");
-  rec.Split(Field(20, "given"));
-  EXPECT_EQ(std::string(rec.Value(20)), "given");
 }
 
 }  // namespace

@@ -96,7 +96,9 @@ Started StartZeko(const fs::path& dir, const std::vector<std::string>& args,
   started.pid = fork();
   if (started.pid == 0) {
     if (chdir(dir.c_str()) != 0) _exit(127);
-    setenv("TMPDIR", dir.c_str(), 1);
+    // A launcher's program has a temporary directory of its own (Wine keeps
+    // its server in TMPDIR, which must stay the same for every start).
+    if (options.program.empty()) setenv("TMPDIR", dir.c_str(), 1);
     for (const auto& [name, value] : options.env) setenv(name.c_str(), value.c_str(), 1);
     if (options.fileLimit > 0) {
       std::signal(SIGXFSZ, options.limitKills ? SIG_DFL : SIG_IGN);
@@ -109,12 +111,13 @@ Started StartZeko(const fs::path& dir, const std::vector<std::string>& args,
     dup2(n, 0);
     dup2(o, 1);
     dup2(e, 2);
-    std::vector<std::string> words = {ZEKO_EXE};
+    std::vector<std::string> words = options.program;
+    if (words.empty()) words = {ZEKO_EXE};
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& w : words) argv.push_back(w.data());
     argv.push_back(nullptr);
-    execv(argv[0], argv.data());
+    execvp(argv[0], argv.data());
     _exit(127);
   }
   return started;

@@ -43,13 +43,15 @@ struct RunResult {
   std::string err;
 };
 
-// How a run is started beyond the usual: "$TMPDIR" and the current directory
-// are the run's directory, stdin is empty, stdout and stderr are captured.
+// How a run is started beyond the usual: "$TMPDIR" (not for a launcher's
+// program) and the current directory are the run's directory, stdin is
+// empty, stdout and stderr are captured.
 struct RunOptions {
   std::map<std::string, std::string> env;  // set for the run
   long fileLimit = 0;                      // a file may grow to this many bytes (0: no limit) ...
   bool limitKills = true;                  // ... beyond, SIGXFSZ kills the run, or the write fails
   std::string tag;                         // tells apart the captures of runs at the same time
+  std::vector<std::string> program;        // launcher words and executable; none: the built zeko
 };
 
 struct Started {

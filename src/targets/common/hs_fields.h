@@ -19,15 +19,18 @@
 
 namespace zeko::hs {
 
-// Tax code: blanks for 0, else "M" (outgoing: DataType 1, 2, 5) or "V"
-// (incoming: DataType 3, 4) and two digits.
-inline void FormatTaxCode(char* value, int dataType) {
+// Row 900 of both formats' booking lines: the sign of the running amount.
+inline constexpr std::uint32_t kSign = 900;
+
+// Tax code: blanks for 0, else "M" (the customer's side) or "V" (the
+// supplier's) and two digits.
+inline void FormatTaxCode(char* value, DataType dataType) {
   int n = FieldInt(fld::kTaxCode, value);
   if (n == 0) {
     std::memcpy(value, "   ", 4);
     return;
   }
-  value[0] = (dataType == 3 || dataType == 4) ? 'V' : 'M';
+  value[0] = IsSupplierData(dataType) ? 'V' : 'M';
   FormatInt(value + 1, n, 2);
   fillnull(value);
 }
@@ -54,30 +57,32 @@ class HsWriterBase : public Writer {
   explicit HsWriterBase(const RunInfo& run)
       : Writer(run),
         groups_(run.consolidation != 0),
-        recordKind_{IsBookingData(run.dataType)          ? 'A'
-                    : run.dataType == kCustomerAddresses ? 'K'
-                                                         : 'L',
+        recordKind_{IsBookingData(run.dataType)                    ? 'A'
+                    : run.dataType == DataType::kCustomerAddresses ? 'K'
+                                                                   : 'L',
                     '\0'} {}
 
-  // Opens the output; this run's bytes go where `keep` says. True when the
-  // file existed: only a new file's first line carries the new-file mark.
-  bool OpenOutput(const char* openError,
-                  const std::function<std::int64_t(std::FILE*, std::int64_t)>& keep) {
-    sink_.Configure(LineSink::Framing::kTextLine, LineSink::Counting::kByWriter,
-                    run_.settings.oemCharset);
-    if (!sink_.OpenInPlace(run_.outputPath, openError,
-                           "Fehler beim öffnen Outputdatei " + run_.outputPath, keep))
-      return false;
-    newFileMark_[0] = ' ';
-    return true;
+  // The file the target system collects; this run's bytes go where `keep`
+  // says in its earlier content.
+  SinkSpec InPlaceOutput(const char* openError,
+                         std::function<std::int64_t(std::FILE*, std::int64_t)> keep) const {
+    SinkSpec spec = Output(run_.outputPath, OutputMode::kInPlace, Framing::kTextLine,
+                           Counting::kByWriter, run_.settings.oemCharset);
+    spec.file.updateError = openError;
+    spec.file.keep = std::move(keep);
+    return spec;
+  }
+
+  // Only a new file's first line carries the new-file mark.
+  void NoteExisting(const LineSink& out) {
+    if (out.existed()) newFileMark_[0] = ' ';
   }
 
   // The group still held, then this run's closing line and a 0x1A byte.
-  void CloseOutput(const std::string& closingLine) {
-    if (groups_.TakeHeldAtClose()) sink_.Put(groups_.Held(0));
-    sink_.PutRaw(closingLine);
-    sink_.PutRaw("\x1A");
-    sink_.Commit();
+  void CloseOutput(LineSink& out, const std::string& closingLine) {
+    if (groups_.TakeHeldAtClose()) out.Put(groups_.Held(0));
+    out.PutRaw(closingLine);
+    out.PutRaw("\x1A");
   }
 
   // Builds the line of `layout` into line_; false when adjust stopped it.
@@ -102,7 +107,7 @@ class HsWriterBase : public Writer {
       case fld::kContraAccount:
       case fld::kAccount:
         // Incoming invoices swap the two accounts.
-        if (run_.dataType == kIncomingInvoices)
+        if (run_.dataType == DataType::kIncomingInvoices)
           ReplaceValue(value, kValueRoom,
                        record.Value(field == fld::kAccount ? fld::kContraAccount : fld::kAccount));
         return true;
@@ -130,7 +135,7 @@ class HsWriterBase : public Writer {
         newFileMark_[0] = ' ';
         return true;
       case fld::kRecordKind: ReplaceValue(value, kValueRoom, recordKind_); return true;
-      case fld::kSign: ReplaceValue(value, kValueRoom, negative_ ? "-" : "+"); return true;
+      case kSign: ReplaceValue(value, kValueRoom, negative_ ? "-" : "+"); return true;
       default: return false;
     }
   }

@@ -12,8 +12,6 @@
 #include "convert/line_builder.h"
 #include "lib/platform.h"
 #include "lib/text.h"
-#include "output/files.h"
-#include "output/safe_output.h"
 #include "record/field_numbers.h"
 #include "record/record.h"
 #include "targets/datax/datax_layouts.h"
@@ -49,12 +47,11 @@ int CodeDigits(const char* code, std::size_t index) {
 
 class DataxWriter final : public Writer {
  public:
-  DataxWriter(const RunInfo& run, int dataType)
-      : Writer(run), dataType_(dataType), release_(run.settings.release) {
+  explicit DataxWriter(const RunInfo& run) : Writer(run), release_(run.settings.release) {
     if (!Serves()) return;
-    table_ = DataxLayout(release_);
+    table_ = datax::Layout(release_);
     plan_ = LinePlan(table_, Adjusts);
-    recordLength_ = DataxRecordLength(table_);
+    recordLength_ = datax::RecordBytes(table_);
     // ConvertField may write up to FieldRoom bytes at a field's start, which
     // for the narrow rows at the end reaches past the record.
     std::size_t room = recordLength_;
@@ -66,9 +63,9 @@ class DataxWriter final : public Writer {
     record_.assign(room, ' ');
   }
 
-  void Open(const RunInfo& run) override;
-  void Write(const Record& record) override;
-  void Close() override;
+  std::vector<SinkSpec> Outputs() const override;
+  void Write(const Record& record, Sinks& out) override;
+  void Close(Sinks&) override {}
 
  private:
   // True when the record is to be skipped.
@@ -79,9 +76,11 @@ class DataxWriter final : public Writer {
 
   // Only outgoing and incoming invoices have a DATAX record; the other
   // kinds of data bind the writer and produce no file.
-  bool Serves() const { return dataType_ == 1 || dataType_ == 3; }
+  bool Serves() const {
+    return run_.dataType == DataType::kOutgoingInvoices || Incoming();
+  }
+  bool Incoming() const { return run_.dataType == DataType::kIncomingInvoices; }
 
-  const int dataType_;
   const int release_;
   MapTable table_;
   LinePlan plan_;
@@ -100,29 +99,21 @@ class DataxWriter final : public Writer {
   // the earlier runs' records exactly as they were.
 };
 
-void DataxWriter::Open(const RunInfo&) {
-  if (!Serves()) return;
-  // The target system collects records over many runs: the file is always
-  // appended to, whatever APPEND says. A missing file is created at once,
-  // with the message of the appending opener when it cannot be.
-  const std::string& path = run_.outputPath;
-  sink_.Configure(LineSink::Framing::kRaw, LineSink::Counting::kLines, run_.settings.oemCharset);
-  sink_.Open(path, SafeOutput::Mode::kAppend, "Fehler beim öffnen Outputdatei " + path,
-             [&path] { CloseOutputFile(OpenAppendFile(path)); });
+// The target system collects records over many runs: the file is always
+// appended to, whatever APPEND says.
+std::vector<SinkSpec> DataxWriter::Outputs() const {
+  if (!Serves()) return {};
+  return {Output(run_.outputPath, OutputMode::kAppend, Framing::kRaw, Counting::kLines,
+                 run_.settings.oemCharset)};
 }
 
-void DataxWriter::Write(const Record& record) {
+void DataxWriter::Write(const Record& record, Sinks& out) {
   if (!Serves()) return;
   if (BuildRecord(record)) return;
   char* line = record_.data();
   line[recordLength_ - 2] = '\r';
   line[recordLength_ - 1] = '\n';
-  sink_.Put(line, recordLength_);
-}
-
-void DataxWriter::Close() {
-  if (!Serves() || !sink_.open()) return;
-  sink_.Commit();
+  out[0].Put(line, recordLength_);
 }
 
 // Builds the record row by row; true when it is to be skipped. The rows
@@ -161,7 +152,8 @@ bool DataxWriter::AdjustField(std::uint32_t field, char* text, std::size_t room,
     case fld::kDocumentNumber2: {
       // Release 5 has both document-number fields; each fills in the other.
       if (release_ != 5 || !empty(text)) break;
-      const std::string_view other = record.Text(field == 100 ? 153 : 100);
+      const std::string_view other =
+          record.Text(field == fld::kDocumentNumber ? fld::kDocumentNumber2 : fld::kDocumentNumber);
       if (!other.empty()) ReplaceValue(text, room, other);
       break;
     }
@@ -170,12 +162,12 @@ bool DataxWriter::AdjustField(std::uint32_t field, char* text, std::size_t room,
     case fld::kAmount: {
       if (release_ == 5) break;  // release 5 takes every amount as it is
       const double amount = FieldNumber(fld::kAmount, text);
-      if (dataType_ == 3) PrintLf(text, -amount);
+      if (Incoming()) PrintLf(text, -amount);
       if (amount == 0) return true;
       break;
     }
     case fld::kTaxCode:
-      if (dataType_ == 3) PrintLf(text, FieldNumber(fld::kTaxCode, text) + 10);
+      if (Incoming()) PrintLf(text, FieldNumber(fld::kTaxCode, text) + 10);
       break;
     case fld::kTermsText:
     case fld::kTermsCode:
@@ -197,7 +189,7 @@ void DataxWriter::AdjustTerms(std::uint32_t field, char* text, const Record& rec
       if (termsFromText_) {
         CopyValue(termsText_, text);
       } else {
-        const std::string_view code = record.Text(140);
+        const std::string_view code = record.Text(fld::kTermsCode);
         CopyValue(termsCode_, code.empty() ? std::string_view("000000") : code);
       }
       break;
@@ -223,7 +215,7 @@ void DataxWriter::AdjustTerms(std::uint32_t field, char* text, const Record& rec
 }  // namespace
 
 std::unique_ptr<Writer> MakeDataxWriter(const RunInfo& run) {
-  return std::make_unique<DataxWriter>(run, run.dataType);
+  return std::make_unique<DataxWriter>(run);
 }
 
 }  // namespace zeko

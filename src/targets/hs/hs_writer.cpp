@@ -69,9 +69,12 @@ class HsWriter final : public hs::HsWriterBase {
     }
   }
 
-  void Open(const RunInfo& run) override;
-  void Write(const Record& record) override;
-  void Close() override;
+  std::vector<SinkSpec> Outputs() const override;
+  void Open(Sinks& out) override {
+    if (!table_.empty()) NoteExisting(out[0]);
+  }
+  void Write(const Record& record, Sinks& out) override;
+  void Close(Sinks& out) override;
 
  private:
   void AdjustField(std::uint32_t field, char* value, const Record& record);
@@ -83,37 +86,40 @@ class HsWriter final : public hs::HsWriterBase {
   std::array<char, kValueRoom> splitOff_{};
 };
 
-void HsWriter::Open(const RunInfo&) {
-  if (table_.empty()) return;
+std::vector<SinkSpec> HsWriter::Outputs() const {
+  if (table_.empty()) return {};
   // Everything from the old end line on is written over. A new file starts
   // with its end line; this run's lines take its place at once, so the new
   // content simply starts empty.
-  OpenOutput("Fehler beim öffnen Ausgabedatei HS-FIBU", [this](std::FILE* file, std::int64_t) {
-    const std::int64_t endLine = FindEndLine(file);
-    if (endLine < 0)
-      ErrorExitText(WithWhere("Keine Endekennung in HS-FIBU Ausgabedatei", run_.outputPath));
-    return endLine;
-  });
+  const std::string path = run_.outputPath;
+  return {InPlaceOutput("Fehler beim öffnen Ausgabedatei HS-FIBU",
+                        [path](std::FILE* file, std::int64_t) {
+                          const std::int64_t endLine = FindEndLine(file);
+                          if (endLine < 0)
+                            ErrorExitText(
+                                WithWhere("Keine Endekennung in HS-FIBU Ausgabedatei", path));
+                          return endLine;
+                        })};
 }
 
-void HsWriter::Write(const Record& record) {
+void HsWriter::Write(const Record& record, Sinks& out) {
   if (table_.empty()) return;
   // Every line is built: a group is written at its end whatever its total.
-  if (groups_.BeginRecord(record)) sink_.Put(groups_.Held(0));
+  if (groups_.BeginRecord(record)) out[0].Put(groups_.Held(0));
   BuildRecord(table_, record, [&](std::uint32_t field, char* value, std::size_t) {
     AdjustField(field, value, record);
     return false;
   });
-  groups_.Offer(sink_, line_.data());
-  sink_.Tally();
+  groups_.Offer(out[0], line_.data());
+  out[0].Tally();
 }
 
-void HsWriter::Close() {
+void HsWriter::Close(Sinks& out) {
   if (table_.empty()) return;
   std::string endLine(std::size_t(endWidth_) + 2, ' ');
   endLine.front() = 'E';
   endLine.back() = '\n';
-  CloseOutput(endLine);
+  CloseOutput(out[0], endLine);
 }
 
 void HsWriter::AdjustField(std::uint32_t field, char* value, const Record& record) {

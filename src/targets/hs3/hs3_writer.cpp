@@ -35,19 +35,20 @@ class Hs3Writer final : public hs::HsWriterBase {
                            : MapTable(hs3::kBookingLayout);
   }
 
-  void Open(const RunInfo& run) override;
-  void Write(const Record& record) override;
-  void Close() override;
+  std::vector<SinkSpec> Outputs() const override;
+  void Open(Sinks& out) override;
+  void Write(const Record& record, Sinks& out) override;
+  void Close(Sinks& out) override;
 
  private:
-  void ProcessBooking(const Record& record);
-  void ProcessAddress(const Record& record);
+  void ProcessBooking(const Record& record, LineSink& out);
+  void ProcessAddress(const Record& record, LineSink& out);
   // Builds the line of `layout` into line_; false when a field skips it.
   bool Build(MapTable layout, const Record& record);
   // True when the line is to be skipped.
   bool AdjustField(std::uint32_t field, char* value, const Record& record);
   // Builds and writes one address line; true when it was written.
-  bool WriteAddressLine(MapTable layout, const Record& record);
+  bool WriteAddressLine(MapTable layout, const Record& record, LineSink& out);
   std::string HeaderLine(char digit) const;
   void NoteOptionalLines(const Record& record);
 
@@ -82,51 +83,57 @@ void Hs3Writer::NoteOptionalLines(const Record& record) {
   }
 }
 
-void Hs3Writer::Open(const RunInfo& run) {
-  NoteOptionalLines(run.first);
+// Appended to; a new file starts with its header line.
+std::vector<SinkSpec> Hs3Writer::Outputs() const {
+  if (!bookings_ && !addresses_) return {};
+  return {InPlaceOutput("Fehler öffnen Ausgabedatei HS-FIBU",
+                        [](std::FILE*, std::int64_t size) { return size; })};
+}
+
+void Hs3Writer::Open(Sinks& out) {
+  NoteOptionalLines(run_.first);
   if (!bookings_ && !addresses_) return;
-  if (!OpenOutput("Fehler öffnen Ausgabedatei HS-FIBU",
-                  [](std::FILE*, std::int64_t size) { return size; }))
-    sink_.PutRaw(HeaderLine(bookings_ ? '3' : '2'));
+  NoteExisting(out[0]);
+  if (!out[0].existed()) out[0].PutRaw(HeaderLine(bookings_ ? '3' : '2'));
 }
 
-void Hs3Writer::Write(const Record& record) {
+void Hs3Writer::Write(const Record& record, Sinks& out) {
   NoteOptionalLines(record);
-  if (bookings_) ProcessBooking(record);
-  if (addresses_) ProcessAddress(record);
+  if (bookings_) ProcessBooking(record, out[0]);
+  if (addresses_) ProcessAddress(record, out[0]);
 }
 
-void Hs3Writer::ProcessBooking(const Record& record) {
+void Hs3Writer::ProcessBooking(const Record& record, LineSink& out) {
   if (groups_.NewGroup(record)) {
-    if (groups_.TakeHeld() && groupStarted_) sink_.Put(groups_.Held(0));
+    if (groups_.TakeHeld() && groupStarted_) out.Put(groups_.Held(0));
     groupStarted_ = true;
     groups_.ResetAmounts();
   }
   if (!Build(bookingLayout_, record)) return;
-  groups_.Offer(sink_, line_.data());
+  groups_.Offer(out, line_.data());
   // A group whose amounts cancel out is not written at all.
   if (groups_.running(0) == 0 && groups_.running(1) == 0) groups_.DropRecord();
-  sink_.Tally();
+  out.Tally();
 }
 
-void Hs3Writer::ProcessAddress(const Record& record) {
-  if (WriteAddressLine(hs3::kAddressLine1, record)) sink_.Tally();
-  WriteAddressLine(hs3::kAddressLine2, record);
-  WriteAddressLine(hs3::kAddressLine7, record);
-  WriteAddressLine(hs3::kAddressLine8, record);
-  if (with295_) WriteAddressLine(hs3::kAddressLine3, record);
-  if (with296_) WriteAddressLine(hs3::kAddressLine4, record);
+void Hs3Writer::ProcessAddress(const Record& record, LineSink& out) {
+  if (WriteAddressLine(hs3::kAddressLine1, record, out)) out.Tally();
+  WriteAddressLine(hs3::kAddressLine2, record, out);
+  WriteAddressLine(hs3::kAddressLine7, record, out);
+  WriteAddressLine(hs3::kAddressLine8, record, out);
+  if (with295_) WriteAddressLine(hs3::kAddressLine3, record, out);
+  if (with296_) WriteAddressLine(hs3::kAddressLine4, record, out);
 }
 
-bool Hs3Writer::WriteAddressLine(MapTable layout, const Record& record) {
+bool Hs3Writer::WriteAddressLine(MapTable layout, const Record& record, LineSink& out) {
   if (!Build(layout, record)) return false;
-  sink_.PutText(line_.data());
+  out.PutText(line_.data());
   return true;
 }
 
-void Hs3Writer::Close() {
+void Hs3Writer::Close(Sinks& out) {
   if (!bookings_ && !addresses_) return;
-  CloseOutput(HeaderLine(' '));
+  CloseOutput(out[0], HeaderLine(' '));
 }
 
 bool Hs3Writer::Build(MapTable layout, const Record& record) {
@@ -159,7 +166,7 @@ bool Hs3Writer::AdjustField(std::uint32_t field, char* value, const Record& reco
       }
       break;
     case fld::kAddressLine290:
-      if ((run_.dataType == 2 || run_.dataType == 4) && empty(value)) return true;
+      if (IsAddressData(run_.dataType) && empty(value)) return true;
       break;
     case fld::kKind294:
       if (value[0] != '\0') {

@@ -4,17 +4,24 @@
 #include <cstdint>
 
 #include "convert/mapentry.h"
-#include "record/field_numbers.h"
+#include "record/data_type.h"
 
-namespace zeko {
-// Tables are aligned by column by hand.
-// clang-format off
+namespace zeko::khk8 {
 
-// Row field numbers with a meaning of their own in the KHK8 layouts.
-inline constexpr std::uint32_t kKhk8LineBreak = fld::kLineBreak;  // ends the physical line
+// The layout for a data type; an empty table for payments and no data type.
+MapTable Layout(DataType dataType, bool release2);
 
-// The layout for a data type (1 to 4); an empty table for every other one.
-MapTable Khk8Layout(int dataType, bool release2);
+// Row field numbers above the host's fields that mean something only in
+// these layouts. The tables print them as numbers, as the import's own
+// description does.
+inline constexpr std::uint32_t kLineBreak = 910;  // ends the physical line
+inline constexpr std::uint32_t kSignCode = 920;   // "2" for a negative amount, else "0"
+// A tax block has a column per tax index 0 to 8: field base + index.
+inline constexpr int kTaxIndexes = 9;
+inline constexpr std::uint32_t kTax117Columns = 901;
+inline constexpr std::uint32_t kTax118Columns = 911;
+inline constexpr std::uint32_t kTax130Columns = 921;
+inline constexpr std::uint32_t kTax131Columns = 931;
+inline constexpr std::uint32_t kTaxRateTexts = 940;  // STEUER_FASSTS texts
 
-// clang-format on
-}  // namespace zeko
+}  // namespace zeko::khk8

@@ -15,7 +15,6 @@
 #include "convert/line_builder.h"
 #include "lib/platform.h"
 #include "lib/text.h"
-#include "output/files.h"
 #include "output/safe_output.h"
 #include "record/field_numbers.h"
 #include "targets/common/field_rules.h"
@@ -24,9 +23,6 @@
 
 namespace zeko {
 namespace {
-
-constexpr std::uint32_t kTypeText = 9;
-constexpr std::uint32_t kTypeDate = 11;
 
 // Room kept in the value buffer whatever the value: the amount printed with
 // six decimals can run to 300-odd digits for an absurd sum.
@@ -60,7 +56,7 @@ class Khk8Writer final : public Writer {
  public:
   explicit Khk8Writer(const RunInfo& run)
       : Writer(run),
-        table_(Khk8Layout(run.dataType, run.settings.release == 2)),
+        table_(khk8::Layout(run.dataType, run.settings.release == 2)),
         release2_(run.settings.release == 2),
         grouping_(run.first.Value(fld::kGroupKey)[0] != '\0'),
         work_(kWorkMinimum) {
@@ -71,9 +67,9 @@ class Khk8Writer final : public Writer {
     line_.resize(size);
   }
 
-  void Open(const RunInfo& run) override;
-  void Write(const Record& record) override;
-  void Close() override;
+  std::vector<SinkSpec> Outputs() const override;
+  void Write(const Record& record, Sinks& out) override;
+  void Close(Sinks& out) override;
 
  private:
   // One line of the grouping collection.
@@ -91,7 +87,7 @@ class Khk8Writer final : public Writer {
 
     std::size_t room() const { return writer.work_.size(); }
     char* Load(const MapEntry& row, const Record& record) {
-      if (row.field == kKhk8LineBreak) return nullptr;
+      if (row.field == khk8::kLineBreak) return nullptr;
       writer.LoadRowValue(row, record);
       return writer.work_.data();
     }
@@ -101,8 +97,7 @@ class Khk8Writer final : public Writer {
   bool Khk8BuildLine(const Record& record);
   bool Khk8AdjustField(std::uint32_t field, const Record& record);
   void Khk8Collect(const Record& record);
-  void Khk8Flush();
-  void Khk8WriteLine(char* text, std::size_t length);
+  void Khk8Flush(LineSink& out);
 
   void LoadRowValue(const MapEntry& row, const Record& record);
   void SetValue(const char* text) { SetValue(text, std::strlen(text)); }
@@ -114,8 +109,6 @@ class Khk8Writer final : public Writer {
   MapTable table_;
   bool release2_;
   bool grouping_;
-  // The file is replaced only once the run has written all of it: a run
-  // that fails part-way leaves the earlier file as it was.
 
   std::vector<char> line_;  // built text, sized from the layout
   std::size_t lineLength_ = 0;
@@ -131,35 +124,35 @@ class Khk8Writer final : public Writer {
   std::unordered_map<AccountPair, std::size_t, AccountPairHash> pairIndex_;
 };
 
-void Khk8Writer::Open(const RunInfo&) {
+// The file is replaced only once the run has written all of it: a run that
+// fails part-way leaves the earlier file as it was.
+std::vector<SinkSpec> Khk8Writer::Outputs() const {
   // Payments (and data of no known kind) have no layout: no file at all.
-  if (table_.empty()) return;
-  const std::string& path = run_.outputPath;
-  sink_.Configure(LineSink::Framing::kRaw, LineSink::Counting::kLines, run_.settings.oemCharset);
-  sink_.Open(path, SafeOutput::Mode::kTruncate, "ZEKO : Fehler Anlegen Outputdatei " + path,
-             [&path] { CloseOutputFile(CreateOutputFile(path)); });
+  if (table_.empty()) return {};
+  SinkSpec spec = Output(run_.outputPath, OutputMode::kTruncate, Framing::kRaw, Counting::kLines,
+                         run_.settings.oemCharset);
+  spec.file.updateError = msg::kOutputCreate + run_.outputPath;
+  spec.file.createError = msg::kOutputCreate;
+  return {spec};
 }
 
-void Khk8Writer::Write(const Record& record) {
+void Khk8Writer::Write(const Record& record, Sinks& out) {
   if (table_.empty()) return;
   if (!grouping_) {
     if (!Khk8BuildLine(record)) {
       amount_ = 0.0;
-      Khk8WriteLine(line_.data(), lineLength_);
+      out[0].Put(line_.data(), lineLength_);
     }
     return;
   }
   const char* key = record.Value(fld::kGroupKey);
-  if (groupKey_.empty() || groupKey_ != key) Khk8Flush();
+  if (groupKey_.empty() || groupKey_ != key) Khk8Flush(out[0]);
   Khk8Collect(record);
-  return;
 }
 
-void Khk8Writer::Close() {
+void Khk8Writer::Close(Sinks& out) {
   if (table_.empty()) return;
-  if (grouping_ && collectedCount_ > 0) Khk8Flush();
-  sink_.Commit();
-  return;
+  if (grouping_ && collectedCount_ > 0) Khk8Flush(out[0]);
 }
 
 void Khk8Writer::Frame::Place(const MapEntry& row, char* value, const Record& record, bool) {
@@ -172,7 +165,7 @@ void Khk8Writer::Frame::Place(const MapEntry& row, char* value, const Record& re
   }
   if (!firstField) *out++ = ',';
   firstField = false;
-  const bool text = row.type == kTypeText || row.type == kTypeDate;
+  const bool text = row.type == kText || row.type == kDateDDMMYY;
   const bool quoted = text || writer.release2_;
   if (quoted) *out++ = '"';
   ConvertField(out, row, value, record);
@@ -227,21 +220,29 @@ bool Khk8Writer::Khk8AdjustField(std::uint32_t field, const Record& record) {
     case fld::kCurrencyCode:
       if (const std::string* code = CurrencyCode(record, run_.settings)) SetValue(code->c_str());
       return false;
-    case fld::kSignCode:  // sign code
+    case khk8::kSignCode:
       SetValue(std::strchr(record.Value(fld::kAmount), '-') ? "2" : "0");
       return false;
     default: break;
   }
-  if (field >= 901 && field <= 909) {
-    SetTaxColumn(static_cast<int>(field) - 901, fld::kTaxAmount117, record);
-  } else if (field >= 911 && field <= 919) {
-    SetTaxColumn(static_cast<int>(field) - 911, fld::kTaxAmount118, record);
-  } else if (field >= 921 && field <= 929) {
-    SetTaxColumn(static_cast<int>(field) - 921, fld::kTaxAmount130, record);
-  } else if (field >= 931 && field <= 939) {
-    SetTaxColumn(static_cast<int>(field) - 931, fld::kTaxAmount131, record);
-  } else if (field >= 940 && field <= 948 && taxIndex_ >= 0) {
-    const int n = static_cast<int>(field) - 940;
+  // The column of a tax block that `field` is, or -1.
+  const auto column = [field](std::uint32_t base) {
+    return field >= base && field < base + khk8::kTaxIndexes ? static_cast<int>(field - base) : -1;
+  };
+  static constexpr struct {
+    std::uint32_t columns;
+    int source;
+  } kAmountBlocks[] = {{khk8::kTax117Columns, fld::kTaxAmount117},
+                       {khk8::kTax118Columns, fld::kTaxAmount118},
+                       {khk8::kTax130Columns, fld::kTaxAmount130},
+                       {khk8::kTax131Columns, fld::kTaxAmount131}};
+  for (const auto& block : kAmountBlocks) {
+    if (const int k = column(block.columns); k >= 0) {
+      SetTaxColumn(k, block.source, record);
+      return false;
+    }
+  }
+  if (const int n = column(khk8::kTaxRateTexts); n >= 0 && taxIndex_ >= 0) {
     const auto& rateText = run_.settings.taxTexts[static_cast<std::size_t>(n)];
     if (rateText) {
       SetValue(rateText->c_str(), rateText->size());
@@ -276,16 +277,15 @@ void Khk8Writer::Khk8Collect(const Record& record) {
   line.amount = amount_;
 }
 
-void Khk8Writer::Khk8Flush() {
+void Khk8Writer::Khk8Flush(LineSink& out) {
   for (std::size_t i = 0; i < collectedCount_; ++i) {
     std::string& text = collected_[i].text;
-    Khk8WriteLine(text.data(), text.size());
+    out.Put(text.data(), text.size());
   }
   collectedCount_ = 0;
   pairIndex_.clear();
 }
 
-void Khk8Writer::Khk8WriteLine(char* text, std::size_t length) { sink_.Put(text, length); }
 
 // The input value without its trailing blanks, or the row's default for a
 // constant row and for an input field that has no text.

@@ -17,10 +17,10 @@ namespace zeko {
 
 namespace {
 
-static_assert(FitsLineRoom(kLedaxBooking));
-static_assert(FitsLineRoom(kLedaxSupplement));
-static_assert(FitsLineRoom(kLedaxDebtor));
-static_assert(FitsLineRoom(kLedaxCreditor));
+static_assert(FitsLineRoom(ledax::kBooking));
+static_assert(FitsLineRoom(ledax::kSupplement));
+static_assert(FitsLineRoom(ledax::kDebtor));
+static_assert(FitsLineRoom(ledax::kCreditor));
 
 constexpr const char* kOpenFailed = "Fehler öffnen Ausgabedatei LEDA-X";
 
@@ -29,45 +29,37 @@ class LedaxWriter final : public Writer {
   LedaxWriter(const RunInfo& run, MapTable address)
       : Writer(run), address_(address), groups_(run.consolidation != 0) {}
 
-  void Open(const RunInfo&) override {
-    const bool append = run_.settings.append != 0;
-    sink_.Configure(LineSink::Framing::kTextLine, LineSink::Counting::kByWriter,
-                    run_.settings.oemCharset);
-    sink_.OpenCollecting(run_.outputPath, append, kOpenFailed);
-    if (!run_.outputPath2.empty()) {
-      sink2_.Configure(LineSink::Framing::kTextLine, LineSink::Counting::kByWriter,
-                       run_.settings.oemCharset);
-      sink2_.OpenCollecting(run_.outputPath2, append, kOpenFailed);
-    }
+  // The second file (the part of NAMEn after a comma) takes the supplement
+  // lines of bookings.
+  std::vector<SinkSpec> Outputs() const override {
+    std::vector<SinkSpec> outputs{Collecting(run_.outputPath, kOpenFailed)};
+    if (!run_.outputPath2.empty()) outputs.push_back(Collecting(run_.outputPath2, kOpenFailed));
+    return outputs;
   }
 
-  void Write(const Record& record) override {
+  void Write(const Record& record, Sinks& out) override {
     if (IsBooking()) {
-      ProcessBooking(record);
+      ProcessBooking(record, out[0], Second(out));
     } else if (IsAddressData(run_.dataType)) {
-      ProcessAddress(record);
+      ProcessAddress(record, out[0]);
     }
   }
 
-  void Close() override {
+  void Close(Sinks& out) override {
     // Both held lines belong to the same bookings, so they are current
     // together; for address data the second slot never holds a line.
     const bool flush = groups_.TakeHeldAtClose();
-    if (flush) sink_.Put(groups_.Held(0));
-    if (sink2_.open() && flush && IsBooking()) sink2_.Put(groups_.Held(1));
-    // The two files belong together: both are complete on the disk before
-    // either takes its place.
-    sink_.Finish();
-    sink2_.Finish();
-    sink_.Commit();
-    sink2_.Commit();
+    if (flush) out[0].Put(groups_.Held(0));
+    if (Second(out) && flush && IsBooking()) Second(out)->Put(groups_.Held(1));
   }
 
  private:
-  void ProcessBooking(const Record& record) {
+  static LineSink* Second(Sinks& out) { return out.size() > 1 ? &out[1] : nullptr; }
+
+  void ProcessBooking(const Record& record, LineSink& sink, LineSink* sink2) {
     if (groups_.BeginRecord(record)) {
-      sink_.Put(groups_.Held(0));
-      if (sink2_.open()) sink2_.Put(groups_.Held(1));
+      sink.Put(groups_.Held(0));
+      if (sink2) sink2->Put(groups_.Held(1));
     }
     if (BuildBooking(record)) {
       groups_.DropRecord();
@@ -75,36 +67,36 @@ class LedaxWriter final : public Writer {
     }
     if (groups_.on()) {
       groups_.Keep(0, line_.data());
-      if (sink2_.open()) groups_.Keep(1, line2_.data());
+      if (sink2) groups_.Keep(1, line2_.data());
       groups_.HoldRecord();
     } else {
-      sink_.PutText(line_.data());
-      if (sink2_.open()) sink2_.PutText(line2_.data());
+      sink.PutText(line_.data());
+      if (sink2) sink2->PutText(line2_.data());
       groups_.RecordWritten();
     }
-    sink_.Tally();
+    sink.Tally();
   }
 
   // Address data has no groups: in consolidation mode every line replaces
   // the held one and only the last reaches the file, at Close. Nothing is
   // built for the second file, so it receives no lines.
-  void ProcessAddress(const Record& record) {
+  void ProcessAddress(const Record& record, LineSink& sink) {
     Build(address_, record, line_);
     if (groups_.on()) {
       groups_.Keep(0, line_.data());
       groups_.HoldRecord();
     } else {
-      sink_.PutText(line_.data());
+      sink.PutText(line_.data());
     }
-    sink_.Tally();
+    sink.Tally();
   }
 
   bool IsBooking() const { return IsBookingData(run_.dataType); }
 
   // True when the running amount is zero (no lines).
   bool BuildBooking(const Record& record) {
-    if (Build(kLedaxBooking, record, line_)) return true;
-    return Build(kLedaxSupplement, record, line2_);
+    if (Build(ledax::kBooking, record, line_)) return true;
+    return Build(ledax::kSupplement, record, line2_);
   }
 
   // True when the line was stopped by a zero running amount.
@@ -138,7 +130,6 @@ class LedaxWriter final : public Writer {
 
   MapTable address_;
   Consolidation groups_;
-  LineSink sink2_;  // the supplement lines, when NAMEn names a second file
   std::array<char, kLineRoom> line_{};
   std::array<char, kLineRoom> line2_{};
   std::array<char, kValueRoom> value_{};
@@ -151,8 +142,8 @@ class LedaxWriter final : public Writer {
 
 std::unique_ptr<Writer> MakeLedaxWriter(const RunInfo& run) {
   MapTable address;
-  if (run.dataType == 2) address = kLedaxDebtor;
-  if (run.dataType == 4) address = kLedaxCreditor;
+  if (run.dataType == DataType::kCustomerAddresses) address = ledax::kDebtor;
+  if (run.dataType == DataType::kSupplierAddresses) address = ledax::kCreditor;
   return std::make_unique<LedaxWriter>(run, address);
 }
 

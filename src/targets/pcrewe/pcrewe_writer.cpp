@@ -15,38 +15,32 @@ namespace zeko {
 
 namespace {
 
-static_assert(FitsLineRoom(kPcreweBooking));
-static_assert(FitsLineRoom(kPcreweBookingRelease2));
-static_assert(FitsLineRoom(kPcreweAddress));
+static_assert(FitsLineRoom(pcrewe::kBooking));
+static_assert(FitsLineRoom(pcrewe::kBookingRelease2));
+static_assert(FitsLineRoom(pcrewe::kAddress));
 
 class PcreweWriter final : public Writer {
  public:
   PcreweWriter(const RunInfo& run, MapTable layout)
       : Writer(run), layout_(layout), groups_(run.consolidation != 0) {}
 
-  void Open(const RunInfo&) override {
-    sink_.Configure(LineSink::Framing::kTextLine, LineSink::Counting::kByWriter,
-                    run_.settings.oemCharset);
-    sink_.OpenCollecting(run_.outputPath, run_.settings.append != 0,
-                         "Fehler öffnen Ausgabedatei REWE-FIBU");
+  std::vector<SinkSpec> Outputs() const override {
+    return {Collecting(run_.outputPath, "Fehler öffnen Ausgabedatei REWE-FIBU")};
   }
 
-  void Write(const Record& record) override {
-    if (!IsValidDataType(run_.dataType)) return;
-    if (groups_.BeginRecord(record)) sink_.Put(groups_.Held(0));
+  void Write(const Record& record, Sinks& out) override {
+    if (run_.dataType == DataType::kNone) return;
+    if (groups_.BeginRecord(record)) out[0].Put(groups_.Held(0));
     if (BuildRecord(record)) {
       groups_.DropRecord();
       return;
     }
-    groups_.Offer(sink_, line_.data());
-    sink_.Tally();
-    return;
+    groups_.Offer(out[0], line_.data());
+    out[0].Tally();
   }
 
-  void Close() override {
-    if (groups_.TakeHeldAtClose()) sink_.Put(groups_.Held(0));
-    sink_.Commit();
-    return;
+  void Close(Sinks& out) override {
+    if (groups_.TakeHeldAtClose()) out[0].Put(groups_.Held(0));
   }
 
  private:
@@ -94,8 +88,8 @@ std::unique_ptr<Writer> MakePcreweWriter(const RunInfo& run) {
   MapTable layout;  // empty: nothing to write for other data types
   if (IsBookingData(run.dataType))
     layout =
-        run.settings.release == 2 ? MapTable(kPcreweBookingRelease2) : MapTable(kPcreweBooking);
-  if (IsAddressData(run.dataType)) layout = kPcreweAddress;
+        run.settings.release == 2 ? MapTable(pcrewe::kBookingRelease2) : MapTable(pcrewe::kBooking);
+  if (IsAddressData(run.dataType)) layout = pcrewe::kAddress;
   return std::make_unique<PcreweWriter>(run, layout);
 }
 

@@ -27,9 +27,11 @@ class SlangWriter final : public Writer {
 
   void Load();
 
-  void Open(const RunInfo& run) override;
-  void Write(const Record& record) override;
-  void Close() override;
+  // The macro writes the files itself.
+  std::vector<SinkSpec> Outputs() const override { return {}; }
+  void Open(Sinks& out) override;
+  void Write(const Record& record, Sinks& out) override;
+  void Close(Sinks& out) override;
 
  private:
   MessageReporter reporter_;
@@ -71,20 +73,20 @@ void SlangWriter::Load() {
       ErrorExitText(WithWhere("Macrofunktion nicht gefunden", std::string(n.name) + " in " + name));
 }
 
-void SlangWriter::Open(const RunInfo&) {
+void SlangWriter::Open(Sinks&) {
   if (!macro_) return;
   // The macro opens the file itself; it gets the path as this system
   // resolves it, so a "\" in PATH separates directories for the macro too.
   macro_->SetCmdArg(1, ResolvePath(run_.outputPath));
   macro_->SetCmdArg(2, MacArg::Number(run_.settings.append));
-  macro_->SetCmdArg(3, MacArg::Number(run_.dataType));
+  macro_->SetCmdArg(3, MacArg::Number(DataTypeNumber(run_.dataType)));
   macro_->SetCmdArg(4, MacArg::Number(run_.consolidation));
   macro_->SetCmdArg(5, run_.settings.mandant);
   macro_->SetCmdArg(6, run_.runDate);
   macro_->ExecAt(openOutput_);
 }
 
-void SlangWriter::Write(const Record& record) {
+void SlangWriter::Write(const Record& record, Sinks&) {
   if (!macro_) return;
   // StartRecord and EndRecord see whatever arguments the calls before them
   // left in place; the macro knows not to rely on them.
@@ -106,7 +108,7 @@ void SlangWriter::Write(const Record& record) {
   macro_->ExecAt(endRecord_);
 }
 
-void SlangWriter::Close() {
+void SlangWriter::Close(Sinks&) {
   if (macro_) macro_->ExecAt(closeOutput_);
 }
 

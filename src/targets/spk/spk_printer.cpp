@@ -46,23 +46,14 @@ CoverNotePrinter::~CoverNotePrinter() {
   if (!spoolFile_.empty()) ::unlink(spoolFile_.c_str());
 }
 
-bool CoverNotePrinter::Open(const std::string& name, const char* searchPath) {
-  if (IsPrinterDevice(name)) {
-    spooler_ = FindProgram("lp", searchPath);
-    if (spooler_.empty()) failure_ = "kein Druckdienst (lp) gefunden";
-    return !spooler_.empty();
-  }
-  std::FILE* file = std::fopen(ResolvePath(name).c_str(), "wb");
-  if (file == nullptr) {
-    failure_ = SystemReason(errno);
-    return false;
-  }
-  stream_ = std::make_unique<OutputStream>(file);
-  return true;
+bool CoverNotePrinter::Open(const std::string&, const char* searchPath) {
+  spooler_ = FindProgram("lp", searchPath);
+  if (spooler_.empty()) failure_ = "kein Druckdienst (lp) gefunden";
+  return !spooler_.empty();
 }
 
 OutputStream* CoverNotePrinter::Stream() {
-  if (!stream_ && !spooler_.empty() && spoolFile_.empty()) {
+  if (!stream_ && spoolFile_.empty()) {
     std::string pattern = QVTTempPath() + "zekospkXXXXXX";
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0) {

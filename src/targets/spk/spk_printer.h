@@ -4,7 +4,7 @@
 #include <string>
 
 #include "lib/text.h"
-#include "output/files.h"
+#include "output/output_stream.h"
 
 namespace zeko {
 
@@ -21,11 +21,11 @@ inline bool IsPrinterDevice(const std::string& name) {
 // searchPath (PATH syntax); empty when there is none.
 std::string FindProgram(const std::string& program, const char* searchPath);
 
-// A printer named by a device or file name. A file name is opened for
-// writing, as the note has always been written to its printer. A DOS
-// printer device has no file here: the note is handed to the system's print
-// spooler ("lp") instead, collected in a temporary file first so that the
-// spooler gets the whole note or nothing.
+// A DOS printer device ("LPT1", "PRN"; a printer that is a file is an
+// output of the run). It has no file here: the note is handed to the
+// system's print spooler ("lp") instead, collected in a temporary file
+// first so that the spooler gets the whole note or nothing. On Windows the
+// device is written like a file.
 class CoverNotePrinter {
  public:
   CoverNotePrinter() = default;
@@ -33,8 +33,8 @@ class CoverNotePrinter {
   CoverNotePrinter(const CoverNotePrinter&) = delete;
   CoverNotePrinter& operator=(const CoverNotePrinter&) = delete;
 
-  // False when the printer cannot be reached: a file that cannot be opened
-  // for writing, or a device without a spooler on searchPath.
+  // False when the printer cannot be reached: no spooler on searchPath, or
+  // a device that cannot be opened.
   bool Open(const std::string& name, const char* searchPath);
   // The stream the note is written to (text mode: "\n" gives CR LF). For
   // the spooler the temporary file is made here; nullptr when it cannot be.

@@ -1,6 +1,6 @@
 // The cover-note printer on Windows, where "LPT1" and "PRN" are devices that
-// are written like files: the note goes straight to the name, device or file,
-// as it always has there. No spooler is involved.
+// are written like files: the note goes straight to the device, as it
+// always has there. No spooler is involved.
 #include <cerrno>
 #include <cstdio>
 
@@ -19,7 +19,7 @@ CoverNotePrinter::~CoverNotePrinter() = default;
 bool CoverNotePrinter::Open(const std::string& name, const char*) {
   std::string path = name;
   // "LPT1:" is the device LPT1; the file system knows it without the colon.
-  if (IsPrinterDevice(path) && path.back() == ':') path.pop_back();
+  if (path.back() == ':') path.pop_back();
   std::FILE* file = std::fopen(ResolvePath(path).c_str(), "wb");
   if (file == nullptr) {
     failure_ = SystemReason(errno);

@@ -1,15 +1,20 @@
 #include "targets/spk/spk_sepa.h"
 
+#include "output/line_sink.h"
+
+#include <chrono>
 #include <cstdlib>
+#include <optional>
 #include <string_view>
 
 #include "lib/error.h"
 #include "lib/messages.h"
 #include "lib/platform.h"
 #include "lib/text.h"
-#include "output/files.h"
-#include "targets/spk/iban.h"
-#include "targets/spk/sepa_text.h"
+#include "output/output_stream.h"
+#include "sepa/iban.h"
+#include "sepa/sepa_text.h"
+#include "sepa/target_calendar.h"
 
 namespace zeko {
 namespace {
@@ -17,12 +22,6 @@ namespace {
 // Lengths that the banks take for names and the remittance text.
 constexpr std::size_t kNameLength = 70;
 constexpr std::size_t kRemittanceLength = 140;
-
-// Positions (1-based) and lengths in the C record: the amount in cents
-// (DM field, or Euro field for RELEASE 1 and 2) and the purpose texts.
-constexpr std::size_t kAmountDm = 51, kAmountEuro = 80, kAmountLength = 11;
-constexpr std::size_t kPurposeAt[] = {156, 190, 219};
-constexpr std::size_t kPurposeLength = 27;
 
 // The values of the new keys are compared without the blanks that may
 // trail them in the file.
@@ -88,8 +87,7 @@ bool SpkSepaChosen(const Settings& settings) {
   return false;  // a check goes on with the DTAUS file
 }
 
-SpkSepa::SpkSepa(const Settings& settings, bool euro, std::int64_t now)
-    : settings_(settings), euro_(euro), now_(now) {
+SpkSepa::SpkSepa(const Settings& settings, std::int64_t now) : settings_(settings), now_(now) {
   const std::string_view kind = Trimmed(settings.spkKennzeichen);
   if (kind == "GK") {
     header_.message = SepaMessage::kCreditTransfer;
@@ -112,8 +110,8 @@ SpkSepa::SpkSepa(const Settings& settings, bool euro, std::int64_t now)
   // business day), a direct debit by default on the next business day,
   // the shortest lead the core scheme allows. SPK_VORLAUF gives another
   // number of business days after the run date.
-  CivilDate today;
-  CivilDate::ParseGerman(StringTime(now, "%d.%m.%Y"), today);
+  const std::chrono::year_month_day today =
+      ParseGermanDate(StringTime(now, "%d.%m.%Y")).value_or(std::chrono::year_month_day{});
   int lead = debit ? 1 : 0;
   if (const std::string_view v = Trimmed(settings.spkVorlauf); !v.empty()) {
     if (AllDigits(v, 3))
@@ -121,8 +119,8 @@ SpkSepa::SpkSepa(const Settings& settings, bool euro, std::int64_t now)
     else
       Refuse("SPK_VORLAUF " + Quoted(v) + " ist keine Anzahl von Tagen");
   }
-  const CivilDate due = today.AddBusinessDays(lead);
-  header_.date = due.Iso();
+  const std::chrono::year_month_day due = AddBusinessDays(today, lead);
+  header_.date = IsoDate(due);
   header_.created = StringTime(now, "%Y-%m-%dT%H:%M:%S");
 
   if (!debit) return;
@@ -133,15 +131,15 @@ SpkSepa::SpkSepa(const Settings& settings, bool euro, std::int64_t now)
     Refuse("Gläubiger-Identifikationsnummer " + Quoted(header_.creditorId) + " ist ungültig");
 
   const std::string_view signed_ = Trimmed(settings.spkMandatDatum);
-  CivilDate mandateDate;
+  const std::optional<std::chrono::year_month_day> mandateDate = ParseGermanDate(signed_);
   if (signed_.empty()) {
     Refuse("Mandatsdatum (SPK_MANDATDATUM) fehlt");
-  } else if (!CivilDate::ParseGerman(signed_, mandateDate)) {
+  } else if (!mandateDate) {
     Refuse("Mandatsdatum " + Quoted(signed_) + " ist kein Datum TT.MM.JJJJ");
-  } else if (due < mandateDate) {
-    Refuse("Mandatsdatum " + Quoted(signed_) + " liegt nach dem Fälligkeitstag " + due.Iso());
+  } else if (due < *mandateDate) {
+    Refuse("Mandatsdatum " + Quoted(signed_) + " liegt nach dem Fälligkeitstag " + IsoDate(due));
   } else {
-    header_.mandateDate = mandateDate.Iso();
+    header_.mandateDate = IsoDate(*mandateDate);
   }
 
   header_.sequence = Trimmed(settings.spkSequenz);
@@ -158,14 +156,13 @@ SpkSepa::SpkSepa(const Settings& settings, bool euro, std::int64_t now)
   }
 }
 
-void SpkSepa::Add(const char* record, const Record& fields, const std::string& ownBankCode,
-                  const std::string& ownAccount, long recordNumber, bool numbersTold) {
+void SpkSepa::Add(long long cents, std::string_view purpose, const Record& fields,
+                  const std::string& ownBankCode, const std::string& ownAccount, long recordNumber,
+                  bool numbersTold) {
   ++offered_;
   SepaPayment p;
   // Exactly the cents of the DTAUS record, which has dropped the sign.
-  const char* amount = record + (euro_ ? kAmountEuro : kAmountDm) - 1;
-  for (std::size_t i = 0; i < kAmountLength; ++i)
-    if (amount[i] >= '0' && amount[i] <= '9') p.cents = p.cents * 10 + (amount[i] - '0');
+  p.cents = cents;
   // The writer has refused an amount below one cent, a negative one
   // included (in a check it left 0 here): such a payment is left out.
   bool ok = p.cents > 0;
@@ -192,11 +189,6 @@ void SpkSepa::Add(const char* record, const Record& fields, const std::string& o
   }
   if (header_.initiator.empty()) header_.initiator = ownName;
 
-  std::string purpose;
-  for (std::size_t at : kPurposeAt) {
-    purpose.append(record + at - 1, kPurposeLength);
-    purpose += ' ';
-  }
   p.remittance = SepaText(purpose, kRemittanceLength);
 
   p.endToEndId = SepaIdentifier(fields.Text(100));
@@ -225,13 +217,13 @@ void SpkSepa::CheckNotEmpty() const {
   if (offered_ == 0) Refuse("keine Zahlung, keine Datei geschrieben");
 }
 
-void SpkSepa::Write(OutputStream& out, long long diskNumber) const {
+void SpkSepa::Write(LineSink& out, long long diskNumber) const {
   SepaHeader header = header_;
   // Unique over the runs and traceable: the run's date and time, and the
   // diskette number that the cover note carries.
   header.messageId =
       (StringTime(now_, "%Y%m%d%H%M%S") + "-" + std::to_string(diskNumber)).substr(0, 35);
-  document_.Write(header, [&out](const std::string& piece) { out.Write(piece); });
+  document_.Write(header, [&out](const std::string& piece) { out.PutRaw(piece); });
 }
 
 }  // namespace zeko

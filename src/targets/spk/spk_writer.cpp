@@ -1,18 +1,14 @@
 // SPK writer: outgoing invoices as a DTAUS payment file for the savings
 // bank (A record, one C record per invoice, E record with control sums,
 // no line ends), and the printed cover note that goes with the diskette.
-#include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
 #include "convert/convert.h"
@@ -22,12 +18,12 @@
 #include "lib/number.h"
 #include "lib/platform.h"
 #include "lib/text.h"
-#include "output/files.h"
 #include "output/safe_output.h"
 #include "record/field_numbers.h"
 #include "targets/spk/spk_control_sum.h"
+#include "targets/spk/spk_cover_note.h"
+#include "targets/spk/spk_disk_number.h"
 #include "targets/spk/spk_layouts.h"
-#include "targets/spk/spk_printer.h"
 #include "targets/spk/spk_sepa.h"
 #include "targets/writer.h"
 
@@ -36,10 +32,7 @@ namespace {
 
 static_assert(FitsLineRoom(kSpkCRecord) && FitsLineRoom(kSpkCRecordRelease1) &&
               FitsLineRoom(kSpkCRecordRelease2) && FitsLineRoom(kSpkARecord) &&
-              FitsLineRoom(kSpkARecordEuro));
-
-// A cover-note form line is read in pieces of at most this many characters.
-constexpr std::size_t kFormPiece = 159;
+              FitsLineRoom(kSpkARecordEuro) && FitsLineRoom(kSpkERecord));
 
 // printf("%lf", x) of a value that is not negative, into value.
 void PrintLf(char* value, std::size_t room, double x) {
@@ -65,65 +58,6 @@ void SpkUppercase(char* text) {
       default: *text = UpperAsciiChar(*text); break;
     }
   }
-}
-
-// The next piece of a form file as a Windows text-mode fgets with a buffer
-// of kFormPiece + 1 reads it: CR LF reads as LF, a lone CR stays, the DOS
-// end-of-file mark Ctrl-Z ends the file, and a piece ends after its LF or
-// at kFormPiece characters. False when nothing was left.
-bool ReadFormPiece(std::FILE* file, std::string& piece) {
-  piece.clear();
-  while (piece.size() < kFormPiece) {
-    int c = std::fgetc(file);
-    if (c == EOF) break;
-    if (c == 0x1A) {
-      std::fseek(file, 0, SEEK_END);  // nothing after the mark is read
-      break;
-    }
-    if (c == '\r') {
-      const int next = std::fgetc(file);
-      if (next == '\n') {
-        c = '\n';
-      } else if (next != EOF) {
-        std::ungetc(next, file);
-      }
-    }
-    piece += static_cast<char>(c);
-    if (c == '\n') break;
-  }
-  return !piece.empty();
-}
-
-// SPK.NUM holds one decimal number: blanks and line ends around it, and
-// the DOS end-of-file mark behind it, are allowed, nothing else. The number
-// is raised and printed as the host printed an int, so it stays below the
-// int range. Returns why the file holds no diskette number, or nullptr.
-constexpr long long kMaxDiskNumber = 2147483646;
-const char* ReadDiskNumber(std::FILE* file, long long& number) {
-  number = 0;
-  auto blank = [](int c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  int c = std::fgetc(file);
-  while (blank(c)) c = std::fgetc(file);
-  bool any = false;
-  bool tooBig = false;
-  for (; c >= '0' && c <= '9'; c = std::fgetc(file)) {
-    any = true;
-    number = number * 10 + (c - '0');
-    if (number > kMaxDiskNumber) {
-      tooBig = true;
-      number = kMaxDiskNumber;
-    }
-  }
-  while (blank(c)) c = std::fgetc(file);
-  if (std::ferror(file)) return nullptr;  // the caller names the system's reason
-  if (!any || (c != EOF && c != 0x1A)) return "enthält keine Zahl";
-  if (tooBig) return "Zahl zu groß";
-  return nullptr;
-}
-
-// "<path> (<reason>)" for a side file.
-std::string FileWhere(const std::string& path, const std::string& reason) {
-  return path + " (" + reason + ")";
 }
 
 // Bank codes and accounts are digits, blanks around them allowed (an empty
@@ -174,21 +108,13 @@ constexpr int kAmountDigits = 11;
 // True when x, printed whole (rounded), has at most `digits` digits.
 bool FitsDigits(double x, int digits) { return std::floor(x + 0.5) < std::pow(10.0, digits); }
 
-// The E record's control sums must keep their widths, or the file would no
-// longer be made of 128-byte blocks.
-void CheckSumWidth(const std::string& number, std::size_t width, const char* what) {
-  if (number.size() > width)
-    Problem(std::string(what) + " für den E-Satz (höchstens " + std::to_string(width) +
-            " Stellen)");
-}
-
 class SpkWriter final : public Writer {
  public:
-  SpkWriter(const RunInfo& run, int dataType)
+  SpkWriter(const RunInfo& run, DataType dataType)
       : Writer(run), keptBlz_(run.settings.spkBlz), keptKonto_(run.settings.spkKonto) {
     keptBlz_.reserve(kValueRoom);
     keptKonto_.reserve(kValueRoom);
-    if (dataType != 1) return;
+    if (dataType != DataType::kOutgoingInvoices) return;
     const int release = run.settings.release;
     euro_ = release == 1 || release == 2;
     aLayout_ = euro_ ? MapTable(kSpkARecordEuro) : MapTable(kSpkARecord);
@@ -197,29 +123,31 @@ class SpkWriter final : public Writer {
                               : MapTable(kSpkCRecord);
   }
 
-  void Open(const RunInfo& run) override;
-  void Write(const Record& record) override;
-  void Close() override;
+  std::vector<SinkSpec> Outputs() const override;
+  void Open(Sinks& out) override;
+  void Write(const Record& record, Sinks& out) override;
+  void Close(Sinks& out) override;
+  long Count(const Sinks&) const override { return payments_; }
 
  private:
   std::size_t BuildRecord(MapTable layout, const Record& record);
   void AdjustField(std::uint32_t field, char* value, std::size_t room);
   void AdjustAmount(char* value, std::size_t room);
+  void TakePurpose(const MapEntry& row, const char* value);
   bool PaymentNumberOk(const PaymentNumber& rule, const char* value);
   void CheckConfiguredNumber(const PaymentNumber& rule, const char* key, std::string& kept);
-  void WriteTrailer();
-  void PrintCoverNote();
-  void WriteRecord(std::size_t length);
-  void PlaceholderValue(char letter, long long diskNumber, std::string& value) const;
-  long long NextDiskNumber();
-  std::vector<std::string> ReadForm(long long diskNumber) const;
-  void WriteSepa();
+  void WriteTrailer(LineSink& out);
+  bool TrailerNumber(std::uint32_t field, std::string& number, const char*& what) const;
+  void PrintCoverNote(Sinks& out);
+  void PlaceholderValue(char letter, std::string& value, Sinks& out);
+  void WriteSepa(Sinks& out);
 
   // Only outgoing invoices have DTAUS layouts; for other kinds of data the
   // writer is bound and produces no file and no cover note.
   MapTable aLayout_;
   MapTable cLayout_;
   long recordNumber_ = 0;  // the input record whose values it takes
+  long payments_ = 0;      // C records built
   bool euro_ = false;      // RELEASE 1 or 2: amounts in the Euro fields
   // The A record takes the first record's values, whose C record follows
   // at once and tells their problems: the A record only keeps away from them.
@@ -229,16 +157,7 @@ class SpkWriter final : public Writer {
   bool numbersTold_ = false;
   bool configuredTold_ = false;
 
-  // The payment file changes only with the run's commit: a run that fails
-  // leaves an existing file exactly as it was.
-  SafeOutput file_;  // the SEPA document
-  // SPK.NUM, held from the moment its number is read until the run commits:
-  // a run that reads the number while another holds it waits for the other
-  // to commit, so no two payment files carry the same diskette number.
-  SafeOutput number_;
-  OutputStream* numberOut_ = nullptr;
-  bool numberLooked_ = false;
-  long long diskNumber_ = 0;
+  DiskNumber disk_;
   std::array<char, kLineRoom> record_{};
   std::array<char, kValueRoom> value_{};
 
@@ -251,72 +170,81 @@ class SpkWriter final : public Writer {
   std::string keptBlz_;
   std::string keptKonto_;
 
-  // SPK_FORMAT=SEPA: the payments go into a SEPA document instead.
+  // SPK_FORMAT=SEPA: the payments go into a SEPA document instead, with
+  // the amount and purpose text of the C record as built.
   std::unique_ptr<SpkSepa> sepa_;
+  long long cents_ = 0;
+  std::string purpose_;
 };
 
-void SpkWriter::Open(const RunInfo& run) {
+// The payment file (DTAUS) changes only with the run's commit: a run that
+// fails leaves an existing file exactly as it was. A SEPA document, SPK.NUM
+// and the cover note are opened at the end, when what they carry is known.
+std::vector<SinkSpec> SpkWriter::Outputs() const {
+  if (cLayout_.empty() || SpkSepaChosen(run_.settings)) return {};
+  // Records are written as "%s" writes them, up to the first zero byte,
+  // with no line end.
+  return {Output(run_.outputPath,
+                 run_.settings.append != 0 ? OutputMode::kAppend : OutputMode::kTruncate,
+                 Framing::kText, Counting::kByWriter, run_.settings.oemCharset)};
+}
+
+void SpkWriter::Open(Sinks& out) {
   if (cLayout_.empty()) return;
-  if (SpkSepaChosen(run_.settings))
-    sepa_ = std::make_unique<SpkSepa>(run_.settings, euro_, GetSysTime());
+  if (SpkSepaChosen(run_.settings)) {
+    sepa_ = std::make_unique<SpkSepa>(run_.settings, GetSysTime());
+    purpose_.reserve(4 * kSpkCRecordLength);
+  }
   // The configured originator stands in every record that brings none.
   CheckConfiguredNumber(kOwnBankCode, "SPK_BLZ", keptBlz_);
   // A SEPA document may take an IBAN there, and checks it itself.
   if (!sepa_) CheckConfiguredNumber(kOwnAccount, "SPK_KONTO", keptKonto_);
   if (sepa_) return;
-  const std::string& path = run_.outputPath;
-  const bool append = run_.settings.append != 0;
-  // Records are written as "%s" writes them, up to the first zero byte,
-  // with no line end.
-  sink_.Configure(LineSink::Framing::kText, LineSink::Counting::kByWriter,
-                  run_.settings.oemCharset);
-  sink_.Open(path, append ? SafeOutput::Mode::kAppend : SafeOutput::Mode::kTruncate,
-             "Fehler beim öffnen Outputdatei " + path,
-             [&path, append] { OpenOutputStream(path, append)->Close(); });
   // The A record takes its fields from the record read for the binding.
   recordNumber_ = 1;
   quiet_ = true;
-  WriteRecord(BuildRecord(aLayout_, run.first));
+  const std::size_t length = BuildRecord(aLayout_, run_.first);
+  out[0].Put(record_.data(), strnlen(record_.data(), length));
   quiet_ = false;
   amountSum_ = 0.0;
   accountSum_.Reset();
   bankCodeSum_.Reset();
 }
 
-void SpkWriter::Write(const Record& record) {
+void SpkWriter::Write(const Record& record, Sinks& out) {
   if (cLayout_.empty()) return;
-  recordNumber_ = sink_.count() + 1;
+  recordNumber_ = payments_ + 1;
   const std::size_t length = BuildRecord(cLayout_, record);
   if (sepa_) {
-    sepa_->Add(record_.data(), record, keptBlz_, keptKonto_, recordNumber_,
+    sepa_->Add(cents_, purpose_, record, keptBlz_, keptKonto_, recordNumber_,
                numbersTold_ || configuredTold_);
   } else {
-    WriteRecord(length);
+    out[0].Put(record_.data(), strnlen(record_.data(), length));
   }
-  sink_.Tally();
+  ++payments_;
 }
 
-void SpkWriter::Close() {
-  if (sepa_) {
-    WriteSepa();
-    PrintCoverNote();
-    return;
-  }
-  if (cLayout_.empty() || !sink_.open()) return;
-  WriteTrailer();
-  // The file is complete; it goes in place with the run's commit, after the
-  // cover note, so a failing cover note leaves it (and SPK.NUM) as before.
-  sink_.Commit();
-  PrintCoverNote();
+// Everything goes in place with the run's commit, so a failing cover note
+// leaves the payment file and SPK.NUM as before.
+void SpkWriter::Close(Sinks& out) {
+  if (cLayout_.empty()) return;
+  if (sepa_)
+    WriteSepa(out);
+  else
+    WriteTrailer(out[0]);
+  PrintCoverNote(out);
 }
 
 std::size_t SpkWriter::BuildRecord(MapTable layout, const Record& record) {
   numbersTold_ = false;
-  BuildLine(layout, record, record_, value_,
-            [this](std::uint32_t field, char* value, std::size_t room) {
-              AdjustField(field, value, room);
-              return false;  // every record is written
-            });
+  purpose_.clear();
+  FixedFrame frame(record_, value_);
+  for (const MapEntry& row : layout) {
+    char* value = frame.Load(row, record);
+    AdjustField(row.field, value, frame.room());  // every record is written
+    if (sepa_) TakePurpose(row, value);
+    frame.Place(row, value, record, false);
+  }
   const std::size_t length = RecordLength(layout);
   record_[length] = '\0';
   if (!sepa_) SpkUppercase(record_.data());  // SEPA texts keep their case
@@ -379,6 +307,22 @@ void SpkWriter::AdjustAmount(char* value, std::size_t room) {
   }
   amountSum_ += cents;
   PrintLf(value, room, cents);
+  if (!sepa_) return;
+  // The whole cents that the amount row prints of this text: the SEPA
+  // payment carries exactly what the DTAUS record would.
+  char whole[kFixedRoom];
+  FormatFixed(whole, ReadDecimal(value).value, 0, 0);
+  cents_ = std::atoll(whole);
+}
+
+// The purpose rows' texts as they are placed, cut and filled to their
+// widths, each line followed by a blank.
+void SpkWriter::TakePurpose(const MapEntry& row, const char* value) {
+  const spk::PurposeRow kind = spk::PurposeRowOf(row.field);
+  if (kind == spk::PurposeRow::kNone) return;
+  const std::size_t n = strnlen(value, row.length);
+  purpose_.append(value, n).append(row.length - n, ' ');
+  if (kind == spk::PurposeRow::kLineEnd) purpose_ += ' ';
 }
 
 bool SpkWriter::PaymentNumberOk(const PaymentNumber& rule, const char* value) {
@@ -399,39 +343,64 @@ void SpkWriter::CheckConfiguredNumber(const PaymentNumber& rule, const char* key
   configuredTold_ = true;
 }
 
-void SpkWriter::WriteRecord(std::size_t length) {
-  sink_.Put(record_.data(), strnlen(record_.data(), length));
-}
-
-void SpkWriter::WriteTrailer() {
-  std::string trailer = "0128E     ";
-  std::array<char, 32> count;
-  FormatInt(count.data(), sink_.count(), 0, 7);  // "%07ld" of a count
-  trailer += count.data();
+// The E record's count and sums must keep their widths, or the file would
+// no longer be made of 128-byte blocks.
+void SpkWriter::WriteTrailer(LineSink& out) {
+  FixedFrame frame(record_, value_);
   std::string number;
-  auto add = [&](std::size_t width, const char* what) {
-    CheckSumWidth(number, width, what);
-    trailer += number;
-  };
-  FormatDouble(number, euro_ ? 0.0 : amountSum_, 13, 0, true);  // DM amount sum
-  add(13, "Summe der Beträge zu groß");
-  accountSum_.Format(number, 17, true);
-  add(17, "Summe der Kontonummern zu groß");
-  bankCodeSum_.Format(number, 17, true);
-  add(17, "Summe der Bankleitzahlen zu groß");
-  FormatDouble(number, euro_ ? amountSum_ : 0.0, 13, 0, true);  // Euro amount sum
-  add(13, "Summe der Beträge zu groß");
-  trailer.append(51, ' ');
-  sink_.PutRaw(trailer);
+  const char* what = nullptr;
+  for (const MapEntry& row : kSpkERecord) {
+    char* value = frame.Load(row, run_.first);
+    if (TrailerNumber(row.field, number, what)) {
+      if (number.size() > row.length)
+        Problem(std::string(what) + " für den E-Satz (höchstens " + std::to_string(row.length) +
+                " Stellen)");
+      ReplaceValue(value, frame.room(), number);
+    }
+    frame.Place(row, value, run_.first, false);
+  }
+  out.PutRaw(std::string_view(record_.data(), RecordLength(kSpkERecord)));
 }
 
-void SpkWriter::PlaceholderValue(char letter, long long diskNumber, std::string& value) const {
+// The E record's value of `field` printed to its width, and what is said
+// when it does not fit; false for the other rows.
+bool SpkWriter::TrailerNumber(std::uint32_t field, std::string& number, const char*& what) const {
+  constexpr const char* kAmounts = "Summe der Beträge zu groß";
+  switch (field) {
+    case spk::kPaymentCount: {
+      std::array<char, 32> count;
+      FormatInt(count.data(), payments_, 0, 7);  // "%07ld" of a count
+      number = count.data();
+      what = "Anzahl der Zahlungen zu groß";
+      return true;
+    }
+    case spk::kDmSum:
+      FormatDouble(number, euro_ ? 0.0 : amountSum_, 13, 0, true);
+      what = kAmounts;
+      return true;
+    case spk::kAccountSum:
+      accountSum_.Format(number, 17, true);
+      what = "Summe der Kontonummern zu groß";
+      return true;
+    case spk::kBankCodeSum:
+      bankCodeSum_.Format(number, 17, true);
+      what = "Summe der Bankleitzahlen zu groß";
+      return true;
+    case spk::kEuroSum:
+      FormatDouble(number, euro_ ? amountSum_ : 0.0, 13, 0, true);
+      what = kAmounts;
+      return true;
+    default: return false;
+  }
+}
+
+void SpkWriter::PlaceholderValue(char letter, std::string& value, Sinks& out) {
   const Settings& s = run_.settings;
   switch (letter) {
     case 'A': value = run_.outputName; break;
     case 'B': value = run_.today; break;
-    case 'C': value = std::to_string(diskNumber); break;
-    case 'D': value = std::to_string(sink_.count()); break;
+    case 'C': value = std::to_string(disk_.Next(run_.configDir, out)); break;
+    case 'D': value = std::to_string(payments_); break;
     case 'E': FormatDouble(value, amountSum_ / 100.0, 16, 2, false); break;
     case 'F': accountSum_.Format(value, 16, false); break;
     case 'G': bankCodeSum_.Format(value, 16, false); break;
@@ -444,157 +413,31 @@ void SpkWriter::PlaceholderValue(char letter, long long diskNumber, std::string&
   }
 }
 
-// The number of this run's diskette: the one in SPK.NUM plus one, read once
-// under SPK.NUM's lock. After a problem (in a check) it is 1.
-long long SpkWriter::NextDiskNumber() {
-  if (numberLooked_) return diskNumber_;
-  numberLooked_ = true;
-  diskNumber_ = 1;
-  const std::string shown = run_.configDir + "SPK.NUM";
-  const std::string path = ResolvePath(shown);
-  auto noNumber = [&shown](const std::string& reason) {
-    Problem(WithWhere(msg::kNoDiskNumber, FileWhere(shown, reason)));
-  };
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {
-    noNumber(SystemReason(EISDIR));
-    return diskNumber_;
-  }
-  std::FILE* probe = std::fopen(path.c_str(), "rb");
-  if (probe == nullptr) {
-    noNumber(SystemReason(errno));
-    return diskNumber_;
-  }
-  std::fclose(probe);
-  // A missing number is told before a file that cannot take the new one,
-  // and that before anything is printed. A check writes nothing.
-  if (!Checking()) {
-    std::FILE* update = std::fopen(path.c_str(), "r+b");
-    if (update == nullptr)
-      ErrorExitText(WithWhere(msg::kDiskNumberNotWritten, PathWhere(shown, errno)));
-    std::fclose(update);
-  }
-  // Replaced whole: a failed write keeps the old number rather than
-  // leaving an empty file that no later run could count on. The work file
-  // beside it is what can still fail.
-  const std::string notWritten = WithWhere(
-      msg::kDiskNumberNotWritten, FileWhere(shown, "keine Arbeitsdatei im Verzeichnis möglich"));
-  numberOut_ = &number_.Open(path, SafeOutput::Mode::kTruncate, notWritten,
-                             [&notWritten] { ErrorExitText(notWritten); });
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    noNumber(SystemReason(errno));
-    return diskNumber_;
-  }
-  long long number = 0;
-  const char* problem = ReadDiskNumber(file, number);
-  const int err = errno;
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) {
-    noNumber(SystemReason(err));
-  } else if (problem != nullptr) {
-    noNumber(problem);
-  } else {
-    diskNumber_ = number + 1;
-  }
-  return diskNumber_;
-}
-
-// The cover note's lines, read whole from SPK.FRM and filled in, before
-// the printer is opened: a form that cannot be read leaves the printer
-// alone.
-std::vector<std::string> SpkWriter::ReadForm(long long diskNumber) const {
-  std::vector<std::string> note;
-  const std::string shown = run_.configDir + "SPK.FRM";
-  const std::string path = ResolvePath(shown);
-  auto noForm = [&shown](const std::string& reason) {
-    Problem(WithWhere(msg::kNoForm, FileWhere(shown, reason)));
-  };
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {
-    noForm(SystemReason(EISDIR));
-    return note;
-  }
-  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> formFile(std::fopen(path.c_str(), "rb"),
-                                                                 &std::fclose);
-  std::FILE* const form = formFile.get();
-  if (form == nullptr) {
-    noForm(SystemReason(errno));
-    return note;
-  }
-  std::string line;
-  std::string value;
-  while (ReadFormPiece(form, line)) {
-    line.resize(std::strlen(line.c_str()));  // as a C string: up to a zero byte
-    if (!line.empty() && line.back() == '\n') line.pop_back();
-    // One placeholder a line, at its first "$"; it takes the rest of the line.
-    const std::size_t dollar = line.find('$');
-    if (dollar != std::string::npos && dollar + 1 < line.size() && line[dollar + 1] >= 'A' &&
-        line[dollar + 1] <= 'L') {
-      PlaceholderValue(line[dollar + 1], diskNumber, value);
-      line.resize(dollar);
-      line += value;
-    }
-    if (run_.settings.oemCharset) AnsiToOem(line.data(), line.size());
-    note.push_back(line);
-  }
-  if (std::ferror(form)) {
-    noForm(SystemReason(errno));
-    note.clear();
-  }
-  return note;
-}
-
 // The document names the diskette number that the cover note will carry,
 // so the number is looked up first; the document is then written whole
 // in place of the file (APPEND does not apply: a second document in the
 // same file is no payment file).
-void SpkWriter::WriteSepa() {
+void SpkWriter::WriteSepa(Sinks& out) {
   sepa_->CheckNotEmpty();
-  const long long diskNumber = NextDiskNumber();
-  const std::string& path = run_.outputPath;
-  OutputStream& out =
-      file_.Open(path, SafeOutput::Mode::kTruncate, "Fehler beim öffnen Outputdatei " + path,
-                 [&path] { OpenOutputStream(path, false)->Close(); });
-  sepa_->Write(out, diskNumber);
-  file_.Commit();
+  const long long diskNumber = disk_.Next(run_.configDir, out);
+  LineSink& document = out.Open(Output(run_.outputPath, OutputMode::kTruncate, Framing::kText,
+                                       Counting::kByWriter, false));
+  sepa_->Write(document, diskNumber);
 }
 
 // The printer is opened only when everything it is to print is at hand:
 // the diskette number read and ready to be written back, the form read.
 // A run that fails before leaves the last cover note where it was.
-void SpkWriter::PrintCoverNote() {
+void SpkWriter::PrintCoverNote(Sinks& out) {
   // The diskette number rises with every run that gets this far.
-  const long long diskNumber = NextDiskNumber();
-  const std::vector<std::string> note = ReadForm(diskNumber);
+  disk_.Next(run_.configDir, out);
+  const std::vector<std::string> note = ReadCoverNote(
+      run_.configDir, run_.settings.oemCharset,
+      [this, &out](char letter, std::string& value) { PlaceholderValue(letter, value, out); });
   // A check reads and fills in everything, and prints and writes nothing.
-  if (Checking() || numberOut_ == nullptr) return;
-
-  CoverNotePrinter printer;
-  // On the host's systems an empty PROTPRINTER meant the first parallel
-  // port; here that is the print spooler's default printer.
-  const std::string printerName =
-      run_.settings.protPrinter.empty() ? std::string("LPT1") : run_.settings.protPrinter;
-  auto unreachable = [&printer, &printerName] {
-    ErrorExitText(WithWhere(msg::kPrinter, FileWhere(printerName, printer.failure())));
-  };
-  if (!printer.Open(printerName, std::getenv("PATH"))) unreachable();
-
-  numberOut_->Write(std::to_string(diskNumber));
-  numberOut_->Putc('\n');
-  number_.Commit();
-
-  OutputStream* out = printer.Stream();
-  if (out == nullptr) {
-    unreachable();
-    return;
-  }
-  for (const std::string& line : note) {
-    out->Write(line);
-    out->Putc('\n');
-  }
-  if (!printer.Close()) unreachable();
+  if (Checking() || !disk_.ready()) return;
+  disk_.WriteBack();
+  zeko::PrintCoverNote(run_.settings.protPrinter, note, out);
 }
 
 }  // namespace

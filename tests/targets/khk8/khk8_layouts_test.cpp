@@ -31,7 +31,7 @@ TEST(Khk8Layout, TaxBlocksSitWhereTheLinesExpectThem) {
       {13, 141, 0, ""},
   };
   for (const RowCheck& c : checks) {
-    const MapTable table = Khk8Layout(c.dataType % 10, c.dataType > 10);
+    const MapTable table = khk8::Layout(DataTypeOf(c.dataType % 10), c.dataType > 10);
     ASSERT_LE(c.row, table.size());
     const MapEntry& row = table[c.row - 1];
     EXPECT_EQ(row.field, c.field) << "layout " << c.dataType << " row " << c.row;

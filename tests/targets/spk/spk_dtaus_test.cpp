@@ -23,7 +23,6 @@ struct CRecord {
   std::uint64_t dm = 0;        // 51-61
   std::uint64_t euro = 0;      // 80-90
   std::string originatorBank;  // 62-69
-  std::string name;            // 94-120
   char currency = 0;           // 183
 };
 
@@ -75,7 +74,6 @@ Dtaus Read(const std::string& file) {
     Digits(r, 70, 10);
     c.euro = Digits(r, 80, 11);
     EXPECT_EQ(At(r, 91, 3), "   ");
-    c.name = At(r, 94, 27);
     EXPECT_EQ(At(r, 121, 8), std::string(8, ' '));
     c.currency = r[183 - 1];
     EXPECT_EQ(At(r, 184, 2), "  ");
