@@ -39,4 +39,11 @@ std::uint64_t ContentHash::Value() const { return XXH3_64bits_digest(State(state
 
 std::uint64_t HashBytes(std::string_view bytes) { return XXH3_64bits(bytes.data(), bytes.size()); }
 
+std::string Hex16(std::uint64_t value) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string text(16, '0');
+  for (int i = 15; i >= 0; --i, value >>= 4) text[std::size_t(i)] = kDigits[value & 15];
+  return text;
+}
+
 }  // namespace zeko

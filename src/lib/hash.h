@@ -4,6 +4,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace zeko {
@@ -26,6 +27,9 @@ class ContentHash {
 
 // XXH3 of a whole byte string (a journal record's check).
 std::uint64_t HashBytes(std::string_view bytes);
+
+// A hash or random word as 16 lowercase hex digits.
+std::string Hex16(std::uint64_t value);
 
 // Size and hash of a whole input file.
 struct InputDigest {

@@ -10,13 +10,6 @@ namespace zeko {
 
 namespace {
 
-std::string Hex(std::uint64_t value) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string text(16, '0');
-  for (int i = 15; i >= 0; --i, value >>= 4) text[std::size_t(i)] = kDigits[value & 15];
-  return text;
-}
-
 // Version 1's input hashes: FNV-1a's step on eight bytes at a time, in one
 // lane ("word", no mark) or in four over 32-byte blocks (marked "L").
 class Version1Hash {
@@ -40,7 +33,7 @@ class Version1Hash {
     if (lanes_)
       for (; i + 8 <= heldSize_; i += 8) h = Step(h, held_ + i);
     for (; i < heldSize_; ++i) h = (h ^ (unsigned char)held_[i]) * kPrime;
-    return (lanes_ ? "L" : "") + Hex(h);
+    return (lanes_ ? "L" : "") + Hex16(h);
   }
 
  private:
@@ -77,7 +70,7 @@ bool ReadIdentity(const std::string& path, int version, bool lanes, std::int64_t
   }
   const bool ok = std::ferror(file) == 0;
   std::fclose(file);
-  hash = version == 1 ? old.Text() : Hex(current.Value());
+  hash = version == 1 ? old.Text() : Hex16(current.Value());
   return ok;
 }
 
@@ -99,15 +92,15 @@ InputIdentity IdentifyInput(const std::string& path, const std::optional<InputDi
   InputIdentity id;
   id.path = path;
   if (path.empty()) {
-    id.hash = Hex(0);
+    id.hash = Hex16(0);
     return id;
   }
   id.stamp = FileStamp(path);
   if (digest) {
     id.size = digest->size;
-    id.hash = Hex(digest->hash);
+    id.hash = Hex16(digest->hash);
   } else if (!ReadIdentity(path, 2, false, id.size, id.hash)) {
-    id.hash = Hex(0);
+    id.hash = Hex16(0);
   }
   return id;
 }

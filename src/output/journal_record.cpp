@@ -10,13 +10,6 @@ namespace zeko {
 
 namespace {
 
-std::string Hex(std::uint64_t value) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string text(16, '0');
-  for (int i = 15; i >= 0; --i, value >>= 4) text[std::size_t(i)] = kDigits[value & 15];
-  return text;
-}
-
 // Version 1's line check.
 std::uint64_t Fnv1a(std::string_view bytes) {
   std::uint64_t hash = 0xcbf29ce484222325ull;
@@ -25,7 +18,7 @@ std::uint64_t Fnv1a(std::string_view bytes) {
 }
 
 std::string Check(int version, std::string_view text) {
-  return Hex(version == 1 ? Fnv1a(text) : HashBytes(text));
+  return Hex16(version == 1 ? Fnv1a(text) : HashBytes(text));
 }
 
 // Every record is written twice: one flipped or lost byte spoils one copy,

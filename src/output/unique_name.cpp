@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <random>
 
+#include "lib/hash.h"
+
 namespace zeko {
 
 std::string RandomHex() {
@@ -22,11 +24,7 @@ std::string RandomHex() {
   x += 0x9E3779B97F4A7C15ull;
   x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
   x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
-  x ^= x >> 31;
-  static const char kDigits[] = "0123456789abcdef";
-  std::string text(16, '0');
-  for (int i = 15; i >= 0; --i, x >>= 4) text[std::size_t(i)] = kDigits[x & 15];
-  return text;
+  return Hex16(x ^ (x >> 31));
 }
 
 }  // namespace zeko

@@ -67,9 +67,6 @@ inline constexpr int kSpkBlz = 340;
 inline constexpr int kSpkKunde = 345;
 inline constexpr int kSpkKonto = 350;
 inline constexpr int kSpkReferenz = 355;
-
-// Row numbers that only one target's layouts use.
-inline constexpr int kToday = 995;  // moves to the SPK target
 }  // namespace fld
 
 }  // namespace zeko

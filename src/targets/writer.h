@@ -28,9 +28,6 @@ struct RunInfo {
   std::string outputPath2;  // the part of NAMEn after a comma, with the directory
   std::string outputName;   // NAMEn without the second name
   std::string configDir;    // beside the configuration file: SPK.NUM, SPK.FRM
-
-  // The data type as an index of the per-type settings (0: none).
-  int DataTypeIndex() const { return DataTypeNumber(dataType); }
 };
 
 // The run asks the writer for its Outputs and opens them; then Open, Write

@@ -31,7 +31,7 @@ class GenericWriter final : public Writer {
         rules_(run.settings, groups_),
         value_(run.settings),
         line_(frame_.LineRoom()) {
-    SelectLayout(run.DataTypeIndex());
+    SelectLayout(DataTypeNumber(run.dataType));
   }
 
   std::vector<SinkSpec> Outputs() const override;

@@ -17,6 +17,7 @@ inline constexpr std::uint32_t kExtension1Text = 911;
 inline constexpr std::uint32_t kExtension2Text = 912;
 inline constexpr std::uint32_t kPurposePart1 = 920;  // before the document number
 inline constexpr std::uint32_t kPurposePart3 = 921;  // before the document date
+inline constexpr std::uint32_t kToday = 995;         // the file date
 
 // Host fields of the purpose text.
 inline constexpr std::uint32_t kDocumentNumber = 100;  // purpose part 2

@@ -284,7 +284,7 @@ void SpkWriter::AdjustField(std::uint32_t field, char* value, std::size_t room) 
       }
       break;
     case fld::kSpkReferenz: ReplaceValue(value, room, run_.settings.spkReferenz); break;
-    case fld::kToday: ReplaceValue(value, room, run_.today); break;
+    case spk::kToday: ReplaceValue(value, room, run_.today); break;
     default: break;
   }
 }
