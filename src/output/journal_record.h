@@ -17,7 +17,9 @@
 //                               (master) the commit point, with the
 //                               input's identity (input_identity.h)
 //
-// Version 2 checks each line with XXH3 and hashes the input with XXH3.
+// Version 2 checks each line with XXH3, hashes the input with XXH3 and
+// writes every record twice, so that one damaged byte (a torn sector, a
+// flipped bit) spoils one copy only and recovery still knows what to undo.
 // Version 1 (FNV-1a line checks, an older input hash, a COMMIT that may
 // lack the stamp) is still read, so that a journal left by an earlier
 // zeko is recovered.
