@@ -33,7 +33,9 @@ class Version1Hash {
     if (lanes_)
       for (; i + 8 <= heldSize_; i += 8) h = Step(h, held_ + i);
     for (; i < heldSize_; ++i) h = (h ^ (unsigned char)held_[i]) * kPrime;
-    return (lanes_ ? "L" : "") + Hex16(h);
+    std::string text(lanes_ ? "L" : "");
+    text += Hex16(h);
+    return text;
   }
 
  private:

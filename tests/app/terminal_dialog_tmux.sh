@@ -17,9 +17,12 @@ work="$(mktemp -d)"
 tmx() { env -u TMUX tmux -S "$work/tmux" "$@"; }
 pid=""
 holder=""
-trap '[ -z "$pid" ] || kill -CONT "$pid" 2>/dev/null; [ -z "$holder" ] || kill "$holder" 2>/dev/null
-      tmx kill-server 2>/dev/null; rm -rf "$work"' EXIT
-records=100000
+# On the way out the server hangs up on the pane; a run that stands stopped
+# gets the hang-up once it is continued.
+trap 'set +e; [ -z "$holder" ] || kill "$holder" 2>/dev/null; tmx kill-server 2>/dev/null
+      for p in "$pid" "$(cat "$work/pid" 2>/dev/null)"; do [ -z "$p" ] || kill -CONT "$p" 2>/dev/null; done
+      rm -rf "$work"' EXIT
+records=300000
 printf 'TYP=DATAX\nPATH=\nNAME1=DATAX.DAT\n' > "$work/fibconf"
 printf 'EARLIER RUN\r\n' > "$work/DATAX.DAT"
 python3 "$(dirname "$0")/../support/make_bookings.py" "$work/INPUT.\$TM" "$records"
@@ -48,10 +51,12 @@ dialog_shown() {
   for line in "${expected[@]}"; do grep -Eq "$line" <<<"$screen" || return 1; done
 }
 waiting_shown() { grep -Eq "warte auf Freigabe: .*DATAX\.DAT" <<<"$screen"; }
-# step_until CHECK: lets the run go on 10 ms at a time until CHECK holds.
+# step_until CHECK [PAUSE]: lets the run go on 10 ms at a time, after PAUSE
+# seconds, until CHECK holds.
 step_until() {
   for ((i = 0; i < 3000; i++)); do
     kill -0 "$pid" 2>/dev/null || fail "the run ended before $1"
+    sleep "${2:-0}"
     kill -CONT "$pid"
     sleep 0.01
     kill -STOP "$pid" 2>/dev/null || true
@@ -107,8 +112,17 @@ kill "$holder"
 step_until dialog_shown
 bottom="$(grep -n 'Esc oder Strg' <<<"$screen" | cut -d: -f1)"
 [ "$bottom" -ge 20 ] || fail "dialog not at the bottom (line $bottom)"
+# The dialog reads its keys when it draws, at most every 50 ms: a pause of
+# 60 ms before each step makes it read them as soon as the run goes on.
 tmx send-keys -t zeko Escape
-kill -CONT "$pid"
+for ((i = 0; i < 100; i++)); do
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.06
+  kill -CONT "$pid"
+  sleep 0.01
+  kill -STOP "$pid" 2>/dev/null || true
+done
+kill -CONT "$pid" 2>/dev/null || true
 wait_exit 1 1
 grep -q "^Übernahme abgebrochen$" <<<"$screen" || fail "no message of the cancel"
 [ "$(cat "$work/DATAX.DAT")" = $'EARLIER RUN\r' ] || fail "DATAX.DAT changed by the cancelled run"

@@ -256,14 +256,5 @@ TEST(ReadConfig, ProblemsNameLineAndKey) {
   EndCheck();
 }
 
-TEST(ParseCodeList, Pieces) {
-  int n = 0;
-  EXPECT_EQ(ParseCodeList("65, 66\t67", 80, &n), "ABC");
-  EXPECT_EQ(n, 3);
-  EXPECT_EQ(ParseCodeList("321", 80, &n), "A");  // low 8 bits
-  EXPECT_EQ(ParseCodeList("65,66,67", 2, &n), "AB");
-  EXPECT_EQ(n, 2);
-}
-
 }  // namespace
 }  // namespace zeko

@@ -201,15 +201,6 @@ TEST(ConvertField, SixDecimalsInHundredths) {
   for (const auto& c : cases) EXPECT_EQ(Convert(30, 11, "", c.value, fields), c.want) << c.value;
 }
 
-TEST(ConvertField, DateTurnsBlanksOfTheValueIntoZeros) {
-  Record fields;
-  char value[] = " 1. 2.99";
-  char out[16];
-  MapEntry row{105, 6, kDateDDMMYY};
-  ConvertField(out, row, value, fields);
-  EXPECT_STREQ(value, "01.02.99");
-}
-
 TEST(ConvertField, InvalidCodesEndTheRun) {
   Record fields;
   for (unsigned code : {3u, 8u, 31u}) {

@@ -6,8 +6,6 @@
  *   ZEKO_FAULT_AT      n, counted from 1; 0 or unset: nothing fails
  *   ZEKO_FAULT_ERRNO   ENOSPC (default) | EACCES | EIO
  *   ZEKO_FAULT_ACTION  fail (default) | kill (SIGKILL instead of the call)
- *   ZEKO_FAULT_COUNT   file that receives the number of calls of each kind
- *                      at exit ("open N\nwrite N\nrename N\nfsync N\nunlink N\n")
  *   ZEKO_FAULT_TRACE   file that receives one line per call as it happens:
  *                      kind, its number, and for a rename or an unlink
  *                      the name it changes
@@ -15,8 +13,9 @@
  * The kinds: open = open, openat, creat, fopen (and their 64-bit names);
  * write = write, fwrite, fputs, fputc, putc, fflush and the flush in
  * fclose of a writable stream; rename = rename, renameat, renameat2;
- * fsync = fsync, fdatasync; unlink = unlink, unlinkat, remove. The standard streams and descriptors 0 to 2
- * are never touched, so the converter's message always gets out.
+ * fsync = fsync, fdatasync; unlink = unlink, unlinkat, remove. The standard
+ * streams and descriptors 0 to 2 are never touched, so the converter's
+ * message always gets out.
  *
  * Written in C and built apart from the test program: it replaces libc's
  * own entry points, which must never happen inside the tests themselves. */
@@ -41,17 +40,7 @@ static long g_at = 0;
 static int g_errno = ENOSPC;
 static int g_kill = 0;
 static long g_count[kKinds];
-static const char* g_countFile = NULL;
 static int g_trace = -1;
-
-static void WriteCounts(void) {
-  if (!g_countFile) return;
-  FILE* (*real_fopen)(const char*, const char*) = dlsym(RTLD_NEXT, "fopen");
-  FILE* f = real_fopen(g_countFile, "w");
-  if (!f) return;
-  for (int k = 0; k < kKinds; ++k) fprintf(f, "%s %ld\n", kKindNames[k], g_count[k]);
-  fclose(f);
-}
 
 __attribute__((constructor)) static void Setup(void) {
   const char* op = getenv("ZEKO_FAULT_OP");
@@ -64,8 +53,6 @@ __attribute__((constructor)) static void Setup(void) {
   if (err && strcmp(err, "EACCES") == 0) g_errno = EACCES;
   if (err && strcmp(err, "EIO") == 0) g_errno = EIO;
   g_kill = action && strcmp(action, "kill") == 0;
-  g_countFile = getenv("ZEKO_FAULT_COUNT");
-  if (g_countFile) atexit(WriteCounts);
   const char* trace = getenv("ZEKO_FAULT_TRACE");
   if (trace) {
     int (*real_open)(const char*, int, ...) = dlsym(RTLD_NEXT, "open");
@@ -112,39 +99,33 @@ static int OpenWith(const char* symbol, int dirfd, const char* path, int flags, 
   return real(dirfd, path, flags, mode);
 }
 
-static mode_t ModeArgument(int flags, va_list args) {
-  return (flags & (O_CREAT | O_TMPFILE)) ? (mode_t)va_arg(args, int) : 0;
-}
+/* The mode argument comes only with O_CREAT or O_TMPFILE. */
+#define OPEN_MODE(flags)                          \
+  mode_t mode = 0;                                \
+  if ((flags) & (O_CREAT | O_TMPFILE)) {          \
+    va_list args;                                 \
+    va_start(args, flags);                        \
+    mode = (mode_t)va_arg(args, int);             \
+    va_end(args);                                 \
+  }
 
 int open(const char* path, int flags, ...) {
-  va_list args;
-  va_start(args, flags);
-  mode_t mode = ModeArgument(flags, args);
-  va_end(args);
+  OPEN_MODE(flags);
   return OpenWith("open", -1, path, flags, mode);
 }
 
 int open64(const char* path, int flags, ...) {
-  va_list args;
-  va_start(args, flags);
-  mode_t mode = ModeArgument(flags, args);
-  va_end(args);
+  OPEN_MODE(flags);
   return OpenWith("open64", -1, path, flags, mode);
 }
 
 int openat(int dirfd, const char* path, int flags, ...) {
-  va_list args;
-  va_start(args, flags);
-  mode_t mode = ModeArgument(flags, args);
-  va_end(args);
+  OPEN_MODE(flags);
   return OpenWith("openat", dirfd, path, flags, mode);
 }
 
 int openat64(int dirfd, const char* path, int flags, ...) {
-  va_list args;
-  va_start(args, flags);
-  mode_t mode = ModeArgument(flags, args);
-  va_end(args);
+  OPEN_MODE(flags);
   return OpenWith("openat64", dirfd, path, flags, mode);
 }
 

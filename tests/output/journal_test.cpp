@@ -22,17 +22,15 @@ using test::TempDir;
 using test::WriteFile;
 namespace fs = std::filesystem;
 
-// The line checksum and the input hash of version-1 journals, stated here:
-// a change in the code must not silently stop zeko from reading the
-// journals already on disk.
+// Version-1 line checksum and input hash, stated here so that a code change
+// cannot silently stop zeko from reading the journals already on disk.
 std::uint64_t Fnv1a(const std::string& bytes) {
   std::uint64_t hash = 0xcbf29ce484222325ull;
   for (unsigned char c : bytes) hash = (hash ^ c) * 0x100000001b3ull;
   return hash;
 }
 
-// The input's hash: FNV-1a's step on eight bytes at a time, the rest byte
-// by byte (the bytes here fit one read).
+// FNV-1a's step on eight bytes at a time, the rest byte by byte.
 std::uint64_t InputHash(const std::string& bytes) {
   std::uint64_t hash = 0xcbf29ce484222325ull;
   std::size_t at = 0;

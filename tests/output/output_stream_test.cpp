@@ -61,44 +61,5 @@ TEST(OutputStream, BytesSurviveEveryBufferBoundary) {
   EXPECT_EQ(ReadFile(path), want);
 }
 
-TEST(OutputStream, PositionIsCurrentAfterFlush) {
-  TempDir dir;
-  const std::string path = (dir / "OUT.TXT").string();
-  std::unique_ptr<OutputStream> out = Stream(path);
-  out->Write("ab\ncd");
-  out->Flush();
-  EXPECT_EQ(std::ftell(out->file()), 6);
-  out->Close();
-}
-
-// A full disk ends the run through the one message for failed writes,
-// whether the buffer fills up or the stream is flushed or closed.
-TEST(OutputStreamDeathTest, FailedWritesAreFatal) {
-  const std::string block(OutputStream::kBufferSize + 1, 'x');
-  const struct {
-    const char* name;
-    void (*act)(OutputStream&, const std::string&);
-  } cases[] = {
-      {"large", [](OutputStream& out, const std::string& b) { out.WriteRaw(b.data(), b.size()); }},
-      {"buffer full",
-       [](OutputStream& out, const std::string& b) {
-         for (int i = 0; i < 3; ++i) out.Write(b.substr(0, b.size() / 2));
-       }},
-      {"flush", [](OutputStream& out, const std::string&) { out.Write("a\n"), out.Flush(); }},
-      {"close", [](OutputStream& out, const std::string&) { out.Putc('a'), out.Close(); }},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EXIT(
-        {
-          std::unique_ptr<OutputStream> out = Stream("/dev/full");
-          c.act(*out, block);
-          out->Close();
-          std::exit(0);
-        },
-        testing::ExitedWithCode(1), "Fehler in e_write")
-        << c.name;
-  }
-}
-
 }  // namespace
 }  // namespace zeko

@@ -38,60 +38,49 @@ std::vector<std::string> Others(const TempDir& dir, std::initializer_list<const 
 
 struct ModeCase {
   OutputMode mode;
-  const char* after;  // the file after a commit of "new" onto kOld
+  const char* before;  // nullptr: no file yet
+  const char* after;   // the file after a commit of "new"
+  unsigned perms;      // its mode then: an existing file keeps its own (0640)
 };
-
-constexpr char kOld[] = "older and longer";
 
 class SafeOutputModes : public ::testing::TestWithParam<ModeCase> {};
 
 TEST_P(SafeOutputModes, CommitGivesTheNewContentAndAnUncommittedRunNone) {
+  const ModeCase& c = GetParam();
   TempDir dir;
   const std::string path = (dir / "OUT.TXT").string();
+  const mode_t saved = ::umask(022);
   for (const bool commit : {false, true}) {
-    WriteFile(path, kOld);
-    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    if (c.before) {
+      WriteFile(path, c.before);
+      ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    }
     {
       RunJournal journal;
       SafeOutput file;
-      OutputStream& out = file.Open(journal, Spec(path, GetParam().mode, "update"));
+      OutputStream& out = file.Open(journal, Spec(path, c.mode));
       out.Write("new\n");
       out.Flush();
       if (commit) file.Commit();
     }
-    EXPECT_EQ(ReadFile(path), commit ? GetParam().after : kOld);
+    if (commit || c.before)
+      EXPECT_EQ(ReadFile(path), commit ? c.after : c.before);
+    else
+      EXPECT_FALSE(fs::exists(path));
     EXPECT_EQ(Others(dir, {"OUT.TXT"}), std::vector<std::string>()) << "a journal or work file was left";
-    struct stat st {};
-    ASSERT_EQ(::stat(path.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640u) << "a replaced file keeps its mode";
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(All, SafeOutputModes,
-                         ::testing::Values(ModeCase{OutputMode::kAppend,
-                                                    "older and longernew\r\n"},
-                                           ModeCase{OutputMode::kTruncate, "new\r\n"},
-                                           ModeCase{OutputMode::kReplace, "new\r\n"}));
-
-TEST(SafeOutput, ANewFileAppearsAtCommitWithTheUsualMode) {
-  TempDir dir;
-  const std::string path = (dir / "NEW.TXT").string();
-  const mode_t saved = ::umask(022);
-  {
-    RunJournal journal;
-    SafeOutput file;
-    file.Open(journal, Spec(path, OutputMode::kAppend, "update")).Write("x");
-    file.Finish();
-    EXPECT_FALSE(fs::exists(path));
-    file.Commit();
   }
   ::umask(saved);
-  EXPECT_EQ(ReadFile(path), "x");
   struct stat st {};
   ASSERT_EQ(::stat(path.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 07777, 0644u);
-  EXPECT_EQ(Others(dir, {"NEW.TXT"}), std::vector<std::string>());
+  EXPECT_EQ(st.st_mode & 07777, c.perms);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    All, SafeOutputModes,
+    ::testing::Values(ModeCase{OutputMode::kAppend, "older and longer", "older and longernew\r\n", 0640},
+                      ModeCase{OutputMode::kTruncate, "older and longer", "new\r\n", 0640},
+                      ModeCase{OutputMode::kReplace, "older and longer", "new\r\n", 0640},
+                      ModeCase{OutputMode::kAppend, nullptr, "new\r\n", 0644}));
 
 TEST(SafeOutput, ALinkStaysALink) {
   TempDir dir;

@@ -3,28 +3,22 @@
 
     powerloss.py replay|torn ZEKO [SETUP...]
 
-One clean run of export A per writer setup is traced with strace (its
-opens, reads, writes, seeks, truncations, syncs, renames and unlinks; strace
-rather than a preloaded logger because it also sees the calls glibc makes on
-its own and needs no build). The trace is played on a model of the disk:
-a file's bytes survive as of its last fsync or fdatasync, a folder's names
-as of that folder's last fsync, each folder as if on a disk of its own.
+A clean run of export A per writer setup is traced with strace (it also
+sees the calls glibc makes on its own) and played on a model of the disk:
+a file's bytes survive as of its last fsync/fdatasync, a folder's names as
+of that folder's last fsync, each folder as if on a disk of its own.
 
-replay: at every sync, rename and unlink, and after the last call, the
-  tree a power loss leaves is put in place (the same paths: journals hold
-  them); then the host's next steps: export A again if its input survived,
-  then export B. A's run must end exactly as an undisturbed run of A (where
-  the input is gone, the cover note must be A's), B's exactly as undisturbed
-  runs of A then B: every booking once, SPK.NUM raised once a run.
-torn: every write to a journal is torn at every length (sampled; both ends
-  and every line end kept), the rest of the tree as a kill at that write
-  leaves it; the same checks. Then each line of such a write, and each line
-  of each journal of a run stopped just before its commit (its last journal
-  write before it puts files in place or removes them) and just after, gets
-  one byte flipped. The journal's format is not looked at. A damaged journal
-  may make the next runs refuse (exit 1): every output must then be as
-  before A or as after it; a run that succeeds must leave the tree of
-  undisturbed runs (A then B, or B alone when A refused), never A twice.
+replay: at every sync, rename and unlink, and at the end, the tree a power
+  loss leaves is put in place; then export A again if its input survived
+  (else the cover note must be A's), then export B: the tree must be that
+  of undisturbed runs of A then B (every booking once, SPK.NUM raised once
+  a run).
+torn: each journal write torn at sampled lengths (both ends and every line
+  end), the rest as a kill there leaves it: the same checks. Then one byte
+  flipped in each line of such a write and of each journal just before and
+  just after the commit. A damaged journal may make the next runs refuse
+  (exit 1), leaving every output as before A or after it; a run that
+  succeeds leaves the tree of undisturbed runs, never A twice.
 """
 import os
 import re
@@ -52,9 +46,8 @@ SETUPS = {
 
 
 def encode(readable, change=None):
-    """The readable record form of the golden cases ("NNN value" a field,
-    "--" ends a record, "#" a comment) as record lines; the values of field
-    `change` end in "B" instead."""
+    """The golden cases' readable records as record lines; the values of
+    field `change` end in "B" instead."""
     records = [b'']
     for line in readable.splitlines():
         if line == b'--':
@@ -137,13 +130,9 @@ class Setup:
         self.ref = {'before A': self.clean([]) | {INPUT: self.files[INPUT]},
                     'after A': self.clean(['INPUT']), 'after A, B': self.clean(['INPUT', 'INPUTB']),
                     'after B': self.clean(['INPUTB'])}
-        # Only to name what went wrong: A booked twice.
-        self.twice = {'after A twice': self.clean(['INPUT'] * 2),
-                      'after A twice, B': self.clean(['INPUT', 'INPUT', 'INPUTB'])}
 
     def label(self, rel, data):
-        names = [name for name, ref in self.ref.items() if ref.get(rel) == data] or \
-            [name for name, ref in self.twice.items() if ref.get(rel) == data]
+        names = [name for name, ref in self.ref.items() if ref.get(rel) == data]
         if names:
             return 'absent' if data is None else 'as ' + ' = '.join(names)
         return f'{len(data)} bytes of no clean run'
@@ -154,8 +143,7 @@ class Setup:
 
     def next_runs(self, state, strict=True):
         """The host's next steps on a restored state; what went wrong, or None.
-        Not strict: the runs may refuse (exit 1), then every output is as
-        before A or as after it; a run that succeeds leaves whole runs."""
+        Not strict: the runs may refuse (exit 1), see torn above."""
         self.prepare(state)
         problems, booked = [], True
         if os.path.exists(os.path.join(self.root, INPUT)):
@@ -324,8 +312,7 @@ def traced(setup):
     setup.prepare(setup.files)
     if os.path.exists(setup.keep):
         os.unlink(setup.keep)
-    # A second name keeps A's input, its inode and time stamp, for the
-    # restored trees: a power loss keeps the very file, not a copy.
+    # A second name keeps A's very input file (inode, time) for the restored trees.
     os.link(os.path.join(setup.root, INPUT), setup.keep)
     trace = setup.root + '.trace'
     rc, err = setup.run('INPUT', trace)

@@ -64,45 +64,6 @@ TEST(MacMacro, PassesArgumentsUpToTheHighestSetAsStrings) {
             "4: string[999] string[t] string[1000] string[-5]\n");
 }
 
-TEST(MacMacro, FunctionsFoundLateKeepTheArgumentsSet) {
-  MacMacro m("late.lua", Src(R"(
-    function F(...) return select('#', ...) end
-    function G(...) local t = {...}; return tonumber(t[1]) * 1000 + tonumber(t[#t]) end
-  )"));
-  MacFunction f = m.FindFunction("F");
-  for (int n = 1; n <= MacMacro::kMaxArgs; ++n) m.SetCmdArg(n, MacArg::Number(n));
-  EXPECT_EQ(m.ExecAt(f), MacMacro::kMaxArgs);
-  MacFunction g = m.FindFunction("G");
-  EXPECT_EQ(m.ExecAt(g), 1000 + MacMacro::kMaxArgs);
-  EXPECT_EQ(m.ExecAt(m.FindFunction("F")), MacMacro::kMaxArgs);
-  const MacArg first[] = {"7"};
-  EXPECT_EQ(m.ExecWith(g, first), 7000 + MacMacro::kMaxArgs);
-}
-
-TEST(MacMacro, ResultIsTheIntegerReturned) {
-  MacMacro m("r.lua", Src(R"(
-    function None() end
-    function Int() return 42 end
-    function Neg() return -7 end
-    function Text() return "x" end
-    function Real() return 2.5 end
-  )"));
-  EXPECT_EQ(m.ExecAt(m.FindFunction("None")), 0);
-  EXPECT_EQ(m.ExecAt(m.FindFunction("Int")), 42);
-  EXPECT_EQ(m.ExecAt(m.FindFunction("Neg")), -7);
-  EXPECT_EQ(m.ExecAt(m.FindFunction("Text")), 0);
-  EXPECT_EQ(m.ExecAt(m.FindFunction("Real")), 0);
-}
-
-TEST(MacMacro, FindsGlobalFunctionsOnly) {
-  MacMacro m("f.lua", Src("function A() end\nB = 5\nlocal function C() end"));
-  EXPECT_TRUE(m.FindFunction("A"));
-  EXPECT_FALSE(m.FindFunction("B"));
-  EXPECT_FALSE(m.FindFunction("C"));
-  EXPECT_FALSE(m.FindFunction("D"));
-  EXPECT_EQ(m.ExecAt(MacFunction()), 0);
-}
-
 TEST(MacMacro, ErrorInAFunctionIsReportedWithFileAndLineAndTheMacroGoesOn) {
   Collect errors;
   MacMacro m("e.lua", Src("function F(x)\n"
@@ -158,22 +119,6 @@ TEST(MacMacro, FindsTheScriptWithoutExtension) {
   WriteFile(dir / "csvout.lua", "function F() return 9 end");
   MacMacro bare((dir / "CSVOUT").string());
   EXPECT_EQ(bare.path(), (dir / "csvout.lua").string());
-}
-
-TEST(MacMacro, MacroHasTheStandardLibraries) {
-  TempDir dir;
-  std::string out = (dir / "out.txt").string();
-  MacMacro m("io.lua", Src(R"(
-    function W(path, text)
-      local f = assert(io.open(path, "wb"))
-      f:write(string.upper(text), os.date("!%Y", 0), "\r\n")
-      f:close()
-    end
-  )"));
-  m.SetCmdArg(1, out);
-  m.SetCmdArg(2, "abc");
-  EXPECT_EQ(m.ExecAt(m.FindFunction("W")), 0);
-  EXPECT_EQ(ReadFile(out), "ABC1970\r\n");
 }
 
 // The example macro writes a record's values as one CSV line; it looks

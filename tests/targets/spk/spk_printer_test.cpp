@@ -40,18 +40,15 @@ TEST(SpkPrinter, SpoolerGetsTheWholeNoteAndTheSpoolFileGoes) {
   EXPECT_FALSE(fs::exists(spooled)) << spooled;
 }
 
-TEST(SpkPrinter, SpoolerThatRefusesIsReported) {
+// A spooler that refuses the note fails at Close; one that cannot be run
+// (or no search path at all) means no printer.
+TEST(SpkPrinter, SpoolerThatRefusesOrCannotRunIsReported) {
   TempDir bin;
   WriteScript(bin / "lp", "exit 1\n");
-  CoverNotePrinter printer;
-  ASSERT_TRUE(printer.Open("LPT1", bin.path().c_str()));
-  ASSERT_NE(printer.Stream(), nullptr);
-  EXPECT_FALSE(printer.Close());
-}
-
-TEST(SpkPrinter, NoSpoolerMeansNoPrinter) {
-  TempDir bin;
-  WriteFile(bin / "lp", "not executable\n");  // a file that cannot be run is no spooler
+  CoverNotePrinter refusing;
+  ASSERT_TRUE(refusing.Open("LPT1", bin.path().c_str()));
+  ASSERT_NE(refusing.Stream(), nullptr);
+  EXPECT_FALSE(refusing.Close());
   fs::permissions(bin / "lp", fs::perms::owner_read | fs::perms::owner_write);
   CoverNotePrinter printer;
   EXPECT_FALSE(printer.Open("LPT1", bin.path().c_str()));
