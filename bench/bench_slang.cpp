@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
   auto start = std::chrono::steady_clock::now();
   zeko::RunJournal journal;
   zeko::Sinks out(journal);
-  for (const zeko::SinkSpec& spec : writer->Outputs()) out.Open(spec);
+  for (const zeko::DeclaredOutput& declared : writer->Outputs()) out.Open(declared);
   writer->Open(out);
   for (long i = 0; i < records; ++i) writer->Write(*record, out);
   writer->Close(out);

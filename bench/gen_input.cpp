@@ -19,7 +19,7 @@
 
 namespace {
 
-// splitmix64: tiny, fast and fully specified, so the output does not depend
+// splitmix64: tiny, fast and fully defined, so the output does not depend
 // on the standard library's distributions.
 class Random {
  public:
@@ -53,14 +53,14 @@ enum class Kind {
   kPayment,  // "C": the record is a payment of the savings-bank disk
 };
 
-struct FieldSpec {
+struct FieldShape {
   int field;
   Kind kind;
 };
 
 // Fields of a booking record that the writers read; every target gets the
 // common part, and its own additions.
-constexpr FieldSpec kBookingFields[] = {
+constexpr FieldShape kBookingFields[] = {
     {100, Kind::kDocNo},   {105, Kind::kDate},    {107, Kind::kDate},     {110, Kind::kAccount},
     {115, Kind::kAmount},  {120, Kind::kAccount}, {125, Kind::kSmall},    {150, Kind::kText},
     {180, Kind::kSmall},   {185, Kind::kSmall},   {190, Kind::kSmall},    {204, Kind::kName},
@@ -68,7 +68,7 @@ constexpr FieldSpec kBookingFields[] = {
     {260, Kind::kPercent}, {139, Kind::kTerms},   {140, Kind::kTermsCode},
 };
 
-constexpr FieldSpec kDataxExtra[] = {
+constexpr FieldShape kDataxExtra[] = {
     {135, Kind::kCode},    {149, Kind::kAmount},  {153, Kind::kDocNo},   {155, Kind::kSmall},
     {181, Kind::kAccount}, {183, Kind::kName},    {184, Kind::kCode},    {186, Kind::kName},
     {188, Kind::kAccount}, {189, Kind::kCode},    {245, Kind::kDocNo},   {265, Kind::kName},
@@ -77,7 +77,7 @@ constexpr FieldSpec kDataxExtra[] = {
     {504, Kind::kDocNo},   {505, Kind::kDocNo},   {506, Kind::kAmount},  {507, Kind::kDocNo},
 };
 
-constexpr FieldSpec kBankExtra[] = {
+constexpr FieldShape kBankExtra[] = {
     {116, Kind::kAmount}, {121, Kind::kAccount}, {153, Kind::kDocNo}, {155, Kind::kSmall},
     {200, Kind::kName},   {217, Kind::kCity},    {230, Kind::kName},  {245, Kind::kDocNo},
     {265, Kind::kName},   {290, Kind::kDocNo},   {305, Kind::kAccount}, {310, Kind::kAccount},
@@ -85,7 +85,7 @@ constexpr FieldSpec kBankExtra[] = {
 };
 
 // The savings-bank disk takes only records marked as payments.
-constexpr FieldSpec kSpkExtra[] = {
+constexpr FieldShape kSpkExtra[] = {
     {116, Kind::kAmount}, {121, Kind::kAccount}, {153, Kind::kDocNo}, {155, Kind::kPayment},
     {200, Kind::kName},   {217, Kind::kCity},    {230, Kind::kName},  {245, Kind::kDocNo},
     {265, Kind::kName},   {290, Kind::kDocNo},   {305, Kind::kAccount}, {310, Kind::kAccount},
@@ -98,12 +98,12 @@ bool g_creditNotes = true;
 
 struct Target {
   const char* name;
-  const FieldSpec* extra;
+  const FieldShape* extra;
   std::size_t extraCount;
 };
 
 template <std::size_t N>
-constexpr Target MakeTarget(const char* name, const FieldSpec (&extra)[N]) {
+constexpr Target MakeTarget(const char* name, const FieldShape (&extra)[N]) {
   return {name, extra, N};
 }
 
@@ -278,7 +278,7 @@ int main(int argc, char** argv) {
     line.clear();
     AppendGroup(line, 10, std::to_string(dataType));
     AppendGroup(line, 15, "0");
-    for (const FieldSpec& f : kBookingFields) {
+    for (const FieldShape& f : kBookingFields) {
       Value(value, f.kind, r, i);
       AppendGroup(line, f.field, value);
     }

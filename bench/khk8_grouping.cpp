@@ -3,8 +3,8 @@
 // directory. Usage: khk8_grouping [records [pairs]]
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
   const auto start = std::chrono::steady_clock::now();
   zeko::RunJournal journal;
   zeko::Sinks out(journal);
-  for (const zeko::SinkSpec& spec : writer->Outputs()) out.Open(spec);
+  for (const zeko::DeclaredOutput& declared : writer->Outputs()) out.Open(declared);
   writer->Open(out);
   char text[32];
   for (long r = 0; r < records; ++r) {

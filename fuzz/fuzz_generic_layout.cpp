@@ -80,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     BindOutput(*ctx, first);
     RunJournal journal;
     Sinks out(journal);
-    for (const SinkSpec& spec : ctx->writer->Outputs()) out.Open(spec);
+    for (const DeclaredOutput& declared : ctx->writer->Outputs()) out.Open(declared);
     ctx->writer->Open(out);
     while (reader.Next()) ctx->writer->Write(reader.record(), out);
     ctx->writer->Close(out);

@@ -111,8 +111,8 @@ class Summary {
     for (std::size_t i = 0; i < tallies_.size(); ++i) {
       const Tally& t = tallies_[i];
       if (t.records == 0) continue;
-      report += std::string("  ") + (i == 0 ? "ohne gültige Datenart" : kDataTypeNames[i]) +
-                ": " + std::to_string(t.records) + (t.records == 1 ? " Satz" : " Sätze") +
+      report += std::string("  ") + (i == 0 ? "ohne gültige Datenart" : kDataTypeNames[i]) + ": " +
+                std::to_string(t.records) + (t.records == 1 ? " Satz" : " Sätze") +
                 ", Summe der Beträge " + Money(t.cents) + "\n";
     }
     if (first_ != 0) {
@@ -176,7 +176,7 @@ int CheckExport(RunContext& ctx, const std::vector<std::string>& commandWords) {
     RunJournal dry(RunJournal::DryRun{});
     Sinks out(dry);
     if (writer) {
-      for (const SinkSpec& spec : writer->Outputs()) out.Open(spec);
+      for (const DeclaredOutput& declared : writer->Outputs()) out.Open(declared);
       writer->Open(out);
     }
     while (reader.Next()) {

@@ -196,7 +196,7 @@ bool ConvertRecords(RunContext& ctx, RunJournal& journal, const bool& cancel) {
   CZekoDlg* dlg = ctx.dialog;
   Writer& writer = *ctx.writer;
   Sinks out(journal);
-  for (const SinkSpec& spec : writer.Outputs()) out.Open(spec);
+  for (const DeclaredOutput& declared : writer.Outputs()) out.Open(declared);
   if (!journal.InputBooked() && !cancel) {
     writer.Open(out);
     while (!cancel && reader.Next()) {

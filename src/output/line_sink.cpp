@@ -4,11 +4,11 @@
 
 namespace zeko {
 
-void LineSink::Open(RunJournal& run, const SinkSpec& spec) {
-  framing_ = spec.framing;
-  counting_ = spec.counting;
-  oem_ = spec.oem;
-  out_ = &file_.Open(run, spec.file);
+void LineSink::Open(RunJournal& run, const DeclaredOutput& declared) {
+  framing_ = declared.framing;
+  counting_ = declared.counting;
+  oem_ = declared.oem;
+  out_ = &file_.Open(run, declared.file);
   count_ = 0;
 }
 
@@ -41,9 +41,9 @@ void LineSink::Commit() {
   file_.Commit();
 }
 
-LineSink& Sinks::Open(const SinkSpec& spec) {
+LineSink& Sinks::Open(const DeclaredOutput& declared) {
   LineSink& sink = sinks_.emplace_back();
-  sink.Open(run_, spec);
+  sink.Open(run_, declared);
   return sink;
 }
 

@@ -1,6 +1,6 @@
 // Where a writer's lines go: the OEM stage, the line ends, the count the
 // dialog shows, and the file itself, a SafeOutput that changes only when
-// the run commits. A writer declares its outputs as SinkSpecs; the run
+// the run commits. A writer declares its outputs (DeclaredOutput); the run
 // opens them into Sinks, hands them to the writer's Write, and commits
 // them.
 #pragma once
@@ -28,8 +28,8 @@ enum class Counting {
 };
 
 // One output as its writer declares it.
-struct SinkSpec {
-  OutputSpec file;
+struct DeclaredOutput {
+  OutputFile file;
   Framing framing = Framing::kTextLine;
   Counting counting = Counting::kByWriter;
   bool oem = false;  // OEMCHARSET: lines converted to code page 850
@@ -41,7 +41,7 @@ class LineSink {
   LineSink(const LineSink&) = delete;
   LineSink& operator=(const LineSink&) = delete;
 
-  void Open(RunJournal& run, const SinkSpec& spec);
+  void Open(RunJournal& run, const DeclaredOutput& declared);
   bool open() const { return out_ != nullptr; }
   // Whether the file existed before the run (OutputMode::kInPlace).
   bool existed() const { return file_.existed(); }
@@ -82,7 +82,7 @@ class Sinks {
   // One more output: the run opens the declared ones before the writer's
   // Open; a writer opens one itself only where its file depends on what it
   // has written (SPK's disk number and cover note).
-  LineSink& Open(const SinkSpec& spec);
+  LineSink& Open(const DeclaredOutput& declared);
   LineSink& operator[](std::size_t i) { return sinks_[i]; }
   std::size_t size() const { return sinks_.size(); }
   // What the dialog shows: the first output's count.

@@ -63,34 +63,34 @@ SafeOutput::~SafeOutput() {
 }
 
 void SafeOutput::CreateFailed(int err) const {
-  ErrorExitText(spec_.createError + PathWhere(spec_.path, err));
+  ErrorExitText(declared_.createError + PathWhere(declared_.path, err));
 }
 
 OutputStream& SafeOutput::DryStream() {
   direct_ = true;
   std::FILE* file = std::fopen(kNullDevice, "wb");
-  if (file == nullptr) ErrorExitText(spec_.updateError);
+  if (file == nullptr) ErrorExitText(declared_.updateError);
   out_ = std::make_unique<OutputStream>(file);
   return *out_;
 }
 
-OutputStream& SafeOutput::Open(RunJournal& run, const OutputSpec& spec) {
+OutputStream& SafeOutput::Open(RunJournal& run, const OutputFile& declared) {
   run_ = &run;
-  spec_ = spec;
-  path_ = ResolvePath(spec.path);
+  declared_ = declared;
+  path_ = ResolvePath(declared.path);
   if (run.dry()) return DryStream();
   std::error_code ec;
   const fs::file_status status = fs::status(path_, ec);
   if (fs::is_directory(status)) {
-    if (spec.mode == OutputMode::kInPlace) CreateFailed(EISDIR);
-    ErrorExitText(spec_.updateError);
+    if (declared.mode == OutputMode::kInPlace) CreateFailed(EISDIR);
+    ErrorExitText(declared_.updateError);
   }
   if (fs::exists(status) && !fs::is_regular_file(status)) {
     // A device or a pipe: there is nothing to undo, and its bytes are gone
     // once written anyway.
     direct_ = true;
-    std::FILE* file = std::fopen(path_.c_str(), spec.mode == OutputMode::kAppend ? "ab" : "wb");
-    if (file == nullptr) ErrorExitText(spec_.updateError);
+    std::FILE* file = std::fopen(path_.c_str(), declared.mode == OutputMode::kAppend ? "ab" : "wb");
+    if (file == nullptr) ErrorExitText(declared_.updateError);
     out_ = std::make_unique<OutputStream>(file);
     out_->SetName(path_);
     return *out_;
@@ -101,18 +101,18 @@ OutputStream& SafeOutput::Open(RunJournal& run, const OutputSpec& spec) {
   journal_ = run.Join(path_);
   if (!journal_) {
     const int err = errno;
-    if (FileExists(path_)) ErrorExitText(spec_.updateError);
+    if (FileExists(path_)) ErrorExitText(declared_.updateError);
     CreateFailed(err);
   }
   // A check, an export found booked, a cancelled wait: the run writes
   // nowhere and ends without a commit.
   if (!RunJournal::Writes(*journal_)) return DryStream();
-  if (FileExists(path_) && spec.mode != OutputMode::kReplace) OpenForUpdate();
+  if (FileExists(path_) && declared.mode != OutputMode::kReplace) OpenForUpdate();
   existed_ = existing_ != nullptr;
   std::int64_t keep = 0;
-  if (spec.mode == OutputMode::kAppend) keep = existingSize_;
-  if (spec.mode == OutputMode::kInPlace && existed_)
-    keep = spec.keep ? spec.keep(existing_, existingSize_) : existingSize_;
+  if (declared.mode == OutputMode::kAppend) keep = existingSize_;
+  if (declared.mode == OutputMode::kInPlace && existed_)
+    keep = declared.keep ? declared.keep(existing_, existingSize_) : existingSize_;
   return Begin(keep);
 }
 
@@ -120,11 +120,11 @@ OutputStream& SafeOutput::Open(RunJournal& run, const OutputSpec& spec) {
 // replacing it would lose the earlier runs.
 void SafeOutput::OpenForUpdate() {
   RawFile file;
-  if (!file.OpenForUpdate(path_)) ErrorExitText(spec_.updateError);
+  if (!file.OpenForUpdate(path_)) ErrorExitText(declared_.updateError);
   existingSize_ = file.Size();
-  if (existingSize_ < 0) ErrorExitText(spec_.updateError);
+  if (existingSize_ < 0) ErrorExitText(declared_.updateError);
   existing_ = file.ReleaseToStream(0);
-  if (existing_ == nullptr) ErrorExitText(spec_.updateError);
+  if (existing_ == nullptr) ErrorExitText(declared_.updateError);
 }
 
 OutputStream& SafeOutput::Stream(std::FILE* file) {
@@ -140,7 +140,8 @@ OutputStream& SafeOutput::Stream(std::FILE* file) {
 // The earlier content stays up to `keep` (appending and in place), or the
 // file is written anew.
 OutputStream& SafeOutput::Begin(std::int64_t keep) {
-  const bool inPlace = spec_.mode == OutputMode::kAppend || spec_.mode == OutputMode::kInPlace;
+  const bool inPlace =
+      declared_.mode == OutputMode::kAppend || declared_.mode == OutputMode::kInPlace;
   if (existing_ != nullptr && inPlace) {
     if (keep > existingSize_) keep = existingSize_;
     if (!run_->RecordInPlace(*journal_, existingSize_, keep) || !Seek(existing_, keep))
@@ -158,7 +159,7 @@ OutputStream& SafeOutput::Begin(std::int64_t keep) {
   if (!run_->RecordFresh(*journal_, existed, work, inPlace)) {
     // Without a work file beside it the file cannot be replaced safely;
     // when there is no file yet, it cannot be created.
-    if (existed) ErrorExitText(spec_.updateError);
+    if (existed) ErrorExitText(declared_.updateError);
     CreateFailed(errno);
   }
   if (existed) (void)work.CopyModeFrom(path_);

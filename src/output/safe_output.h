@@ -22,12 +22,12 @@ enum class OutputMode {
               // opening it with truncation demanded
   kReplace,   // the file starts empty; it is replaced as removing and
               // creating it anew would, so it need not be writable itself
-  kInPlace,   // the earlier content stays up to where OutputSpec::keep
+  kInPlace,   // the earlier content stays up to where OutputFile::keep
               // says (HS: before its end line); this run's bytes follow
 };
 
 // An output as its writer declares it.
-struct OutputSpec {
+struct OutputFile {
   std::string path;  // as configured; resolved when opened
   OutputMode mode = OutputMode::kReplace;
   // The whole message for an existing file that cannot be updated (or a
@@ -53,7 +53,7 @@ class SafeOutput {
   // cannot be undone: it is written straight. A replaced file keeps its
   // permissions, a new one gets 0666 less the umask. The stream stays
   // valid until Commit.
-  OutputStream& Open(RunJournal& run, const OutputSpec& spec);
+  OutputStream& Open(RunJournal& run, const OutputFile& declared);
   // Whether the file existed when it was opened (kInPlace).
   bool existed() const { return existed_; }
 
@@ -72,7 +72,7 @@ class SafeOutput {
   OutputStream& DryStream();
 
   RunJournal* run_ = nullptr;
-  OutputSpec spec_;
+  OutputFile declared_;
   std::string path_;  // resolved, links too
   std::shared_ptr<RunJournal::Output> journal_;
   std::FILE* existing_ = nullptr;

@@ -42,7 +42,7 @@ class Writer {
   Writer& operator=(const Writer&) = delete;
   virtual ~Writer() = default;
   // The files of this run, in the order the run opens them.
-  virtual std::vector<SinkSpec> Outputs() const = 0;
+  virtual std::vector<DeclaredOutput> Outputs() const = 0;
   // With the declared outputs open: out[i] is Outputs()[i].
   virtual void Open(Sinks& out) { (void)out; }
   virtual void Write(const Record& record, Sinks& out) = 0;
@@ -54,19 +54,20 @@ class Writer {
  protected:
   // The usual declaration: "Fehler beim öffnen Outputdatei <path>" when the
   // file cannot be updated, the same with the reason when it cannot be made.
-  SinkSpec Output(const std::string& path, OutputMode mode, Framing framing, Counting counting,
-                  bool oem) const {
+  DeclaredOutput Output(const std::string& path, OutputMode mode, Framing framing,
+                        Counting counting, bool oem) const {
     return {{path, mode, msg::kOutputOpen + path, msg::kOutputOpen, {}}, framing, counting, oem};
   }
 
   // A file that collects lines over many runs: with APPEND its lines
   // follow the existing content, without it the file starts over (as if
   // removed and created anew). `failMessage` when it cannot be updated.
-  SinkSpec Collecting(const std::string& path, const char* failMessage) const {
-    SinkSpec spec = Output(path, run_.settings.append != 0 ? OutputMode::kAppend : OutputMode::kReplace,
-                           Framing::kTextLine, Counting::kByWriter, run_.settings.oemCharset);
-    spec.file.updateError = failMessage;
-    return spec;
+  DeclaredOutput Collecting(const std::string& path, const char* failMessage) const {
+    DeclaredOutput declared =
+        Output(path, run_.settings.append != 0 ? OutputMode::kAppend : OutputMode::kReplace,
+               Framing::kTextLine, Counting::kByWriter, run_.settings.oemCharset);
+    declared.file.updateError = failMessage;
+    return declared;
   }
 
   const RunInfo& run_;

@@ -22,7 +22,7 @@ using test::TempDir;
 using test::WriteFile;
 namespace fs = std::filesystem;
 
-OutputSpec Spec(const std::string& path, OutputMode mode, const char* updateError = "update") {
+OutputFile Declare(const std::string& path, OutputMode mode, const char* updateError = "update") {
   return {path, mode, updateError, "create ", {}};
 }
 
@@ -58,7 +58,7 @@ TEST_P(SafeOutputModes, CommitGivesTheNewContentAndAnUncommittedRunNone) {
     {
       RunJournal journal;
       SafeOutput file;
-      OutputStream& out = file.Open(journal, Spec(path, c.mode));
+      OutputStream& out = file.Open(journal, Declare(path, c.mode));
       out.Write("new\n");
       out.Flush();
       if (commit) file.Commit();
@@ -67,7 +67,8 @@ TEST_P(SafeOutputModes, CommitGivesTheNewContentAndAnUncommittedRunNone) {
       EXPECT_EQ(ReadFile(path), commit ? c.after : c.before);
     else
       EXPECT_FALSE(fs::exists(path));
-    EXPECT_EQ(Others(dir, {"OUT.TXT"}), std::vector<std::string>()) << "a journal or work file was left";
+    EXPECT_EQ(Others(dir, {"OUT.TXT"}), std::vector<std::string>())
+        << "a journal or work file was left";
   }
   ::umask(saved);
   struct stat st {};
@@ -77,7 +78,8 @@ TEST_P(SafeOutputModes, CommitGivesTheNewContentAndAnUncommittedRunNone) {
 
 INSTANTIATE_TEST_SUITE_P(
     All, SafeOutputModes,
-    ::testing::Values(ModeCase{OutputMode::kAppend, "older and longer", "older and longernew\r\n", 0640},
+    ::testing::Values(ModeCase{OutputMode::kAppend, "older and longer", "older and longernew\r\n",
+                               0640},
                       ModeCase{OutputMode::kTruncate, "older and longer", "new\r\n", 0640},
                       ModeCase{OutputMode::kReplace, "older and longer", "new\r\n", 0640},
                       ModeCase{OutputMode::kAppend, nullptr, "new\r\n", 0644}));
@@ -92,7 +94,7 @@ TEST(SafeOutput, ALinkStaysALink) {
     fs::create_symlink(target, link);
     RunJournal journal;
     SafeOutput file;
-    file.Open(journal, Spec(link, mode, "update")).Write("+new");
+    file.Open(journal, Declare(link, mode, "update")).Write("+new");
     file.Commit();
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(ReadFile(target), mode == OutputMode::kAppend ? "old+new" : "+new");
@@ -110,7 +112,7 @@ TEST(SafeOutput, ALinkAtTheJournalsNameIsNeverFollowed) {
       {
         RunJournal journal;
         SafeOutput file;
-        file.Open(journal, Spec(path, OutputMode::kAppend, "Fehler beim öffnen")).Write("x");
+        file.Open(journal, Declare(path, OutputMode::kAppend, "Fehler beim öffnen")).Write("x");
         file.Commit();
         std::exit(0);
       },
@@ -137,16 +139,17 @@ TEST_P(SafeOutputCrossed, RunsWithCrossedOutputsBothFinish) {
     WriteFile(a, "old|");
     WriteFile(b, "old|");
   }
-  const auto run = [&](const std::string& first, const std::string& second, const char* me, const char* other) {
+  const auto run = [&](const std::string& first, const std::string& second, const char* me,
+                       const char* other) {
     pid_t child = ::fork();
     if (child != 0) return child;
     RunJournal journal;
     SafeOutput one;
     SafeOutput two;
-    one.Open(journal, Spec(first, OutputMode::kAppend, "update")).Write(std::string(me) + "|");
+    one.Open(journal, Declare(first, OutputMode::kAppend, "update")).Write(std::string(me) + "|");
     WriteFile((dir / me).string(), "");
     while (!fs::exists(dir / other)) ::usleep(1000);
-    two.Open(journal, Spec(second, OutputMode::kAppend, "update")).Write(std::string(me) + "|");
+    two.Open(journal, Declare(second, OutputMode::kAppend, "update")).Write(std::string(me) + "|");
     one.Commit();
     two.Commit();
     ::_exit(0);
@@ -179,7 +182,8 @@ TEST_P(SafeOutputCrossed, RunsWithCrossedOutputsBothFinish) {
 }
 
 INSTANTIATE_TEST_SUITE_P(All, SafeOutputCrossed,
-                         ::testing::Values(CrossedCase{"Existing", true}, CrossedCase{"New", false}),
+                         ::testing::Values(CrossedCase{"Existing", true},
+                                           CrossedCase{"New", false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

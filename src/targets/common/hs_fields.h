@@ -1,9 +1,9 @@
 // Field rules and file handling that the HS and HS3 writers share.
 #pragma once
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -64,13 +64,13 @@ class HsWriterBase : public Writer {
 
   // The file the target system collects; this run's bytes go where `keep`
   // says in its earlier content.
-  SinkSpec InPlaceOutput(const char* openError,
-                         std::function<std::int64_t(std::FILE*, std::int64_t)> keep) const {
-    SinkSpec spec = Output(run_.outputPath, OutputMode::kInPlace, Framing::kTextLine,
-                           Counting::kByWriter, run_.settings.oemCharset);
-    spec.file.updateError = openError;
-    spec.file.keep = std::move(keep);
-    return spec;
+  DeclaredOutput InPlaceOutput(const char* openError,
+                               std::function<std::int64_t(std::FILE*, std::int64_t)> keep) const {
+    DeclaredOutput declared = Output(run_.outputPath, OutputMode::kInPlace, Framing::kTextLine,
+                                     Counting::kByWriter, run_.settings.oemCharset);
+    declared.file.updateError = openError;
+    declared.file.keep = std::move(keep);
+    return declared;
   }
 
   // Only a new file's first line carries the new-file mark.
@@ -111,7 +111,9 @@ class HsWriterBase : public Writer {
           ReplaceValue(value, kValueRoom,
                        record.Value(field == fld::kAccount ? fld::kContraAccount : fld::kAccount));
         return true;
-      case fld::kMandant: ReplaceValue(value, kValueRoom, run_.settings.mandant.c_str()); return true;
+      case fld::kMandant:
+        ReplaceValue(value, kValueRoom, run_.settings.mandant.c_str());
+        return true;
       case fld::kTaxCode: FormatTaxCode(value, run_.dataType); return true;
       case fld::kTermsCode: ReplaceValue(terms_.data(), terms_.size(), value); return true;
       case fld::kTermsPercent:

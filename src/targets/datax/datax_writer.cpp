@@ -63,7 +63,7 @@ class DataxWriter final : public Writer {
     record_.assign(room, ' ');
   }
 
-  std::vector<SinkSpec> Outputs() const override;
+  std::vector<DeclaredOutput> Outputs() const override;
   void Write(const Record& record, Sinks& out) override;
   void Close(Sinks&) override {}
 
@@ -76,9 +76,7 @@ class DataxWriter final : public Writer {
 
   // Only outgoing and incoming invoices have a DATAX record; the other
   // kinds of data bind the writer and produce no file.
-  bool Serves() const {
-    return run_.dataType == DataType::kOutgoingInvoices || Incoming();
-  }
+  bool Serves() const { return run_.dataType == DataType::kOutgoingInvoices || Incoming(); }
   bool Incoming() const { return run_.dataType == DataType::kIncomingInvoices; }
 
   const int release_;
@@ -101,7 +99,7 @@ class DataxWriter final : public Writer {
 
 // The target system collects records over many runs: the file is always
 // appended to, whatever APPEND says.
-std::vector<SinkSpec> DataxWriter::Outputs() const {
+std::vector<DeclaredOutput> DataxWriter::Outputs() const {
   if (!Serves()) return {};
   return {Output(run_.outputPath, OutputMode::kAppend, Framing::kRaw, Counting::kLines,
                  run_.settings.oemCharset)};

@@ -34,7 +34,7 @@ class GenericWriter final : public Writer {
     SelectLayout(DataTypeNumber(run.dataType));
   }
 
-  std::vector<SinkSpec> Outputs() const override;
+  std::vector<DeclaredOutput> Outputs() const override;
   void Open(Sinks& out) override;
   void Write(const Record& record, Sinks& out) override;
   void Close(Sinks& out) override;
@@ -86,7 +86,7 @@ void GenericWriter::SelectLayout(int list) {
 }
 
 // Without APPEND the file starts over, as if removed and created anew.
-std::vector<SinkSpec> GenericWriter::Outputs() const {
+std::vector<DeclaredOutput> GenericWriter::Outputs() const {
   return {Output(run_.outputPath, s_.append != 0 ? OutputMode::kAppend : OutputMode::kReplace,
                  Framing::kRaw, Counting::kByWriter, s_.oemCharset)};
 }

@@ -69,7 +69,7 @@ class HsWriter final : public hs::HsWriterBase {
     }
   }
 
-  std::vector<SinkSpec> Outputs() const override;
+  std::vector<DeclaredOutput> Outputs() const override;
   void Open(Sinks& out) override {
     if (!table_.empty()) NoteExisting(out[0]);
   }
@@ -86,20 +86,19 @@ class HsWriter final : public hs::HsWriterBase {
   std::array<char, kValueRoom> splitOff_{};
 };
 
-std::vector<SinkSpec> HsWriter::Outputs() const {
+std::vector<DeclaredOutput> HsWriter::Outputs() const {
   if (table_.empty()) return {};
   // Everything from the old end line on is written over. A new file starts
   // with its end line; this run's lines take its place at once, so the new
   // content simply starts empty.
   const std::string path = run_.outputPath;
-  return {InPlaceOutput("Fehler beim öffnen Ausgabedatei HS-FIBU",
-                        [path](std::FILE* file, std::int64_t) {
-                          const std::int64_t endLine = FindEndLine(file);
-                          if (endLine < 0)
-                            ErrorExitText(
-                                WithWhere("Keine Endekennung in HS-FIBU Ausgabedatei", path));
-                          return endLine;
-                        })};
+  return {InPlaceOutput(
+      "Fehler beim öffnen Ausgabedatei HS-FIBU", [path](std::FILE* file, std::int64_t) {
+        const std::int64_t endLine = FindEndLine(file);
+        if (endLine < 0)
+          ErrorExitText(WithWhere("Keine Endekennung in HS-FIBU Ausgabedatei", path));
+        return endLine;
+      })};
 }
 
 void HsWriter::Write(const Record& record, Sinks& out) {

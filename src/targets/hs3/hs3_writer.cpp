@@ -35,7 +35,7 @@ class Hs3Writer final : public hs::HsWriterBase {
                            : MapTable(hs3::kBookingLayout);
   }
 
-  std::vector<SinkSpec> Outputs() const override;
+  std::vector<DeclaredOutput> Outputs() const override;
   void Open(Sinks& out) override;
   void Write(const Record& record, Sinks& out) override;
   void Close(Sinks& out) override;
@@ -84,7 +84,7 @@ void Hs3Writer::NoteOptionalLines(const Record& record) {
 }
 
 // Appended to; a new file starts with its header line.
-std::vector<SinkSpec> Hs3Writer::Outputs() const {
+std::vector<DeclaredOutput> Hs3Writer::Outputs() const {
   if (!bookings_ && !addresses_) return {};
   return {InPlaceOutput("Fehler öffnen Ausgabedatei HS-FIBU",
                         [](std::FILE*, std::int64_t size) { return size; })};

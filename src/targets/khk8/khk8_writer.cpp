@@ -67,7 +67,7 @@ class Khk8Writer final : public Writer {
     line_.resize(size);
   }
 
-  std::vector<SinkSpec> Outputs() const override;
+  std::vector<DeclaredOutput> Outputs() const override;
   void Write(const Record& record, Sinks& out) override;
   void Close(Sinks& out) override;
 
@@ -126,14 +126,14 @@ class Khk8Writer final : public Writer {
 
 // The file is replaced only once the run has written all of it: a run that
 // fails part-way leaves the earlier file as it was.
-std::vector<SinkSpec> Khk8Writer::Outputs() const {
+std::vector<DeclaredOutput> Khk8Writer::Outputs() const {
   // Payments (and data of no known kind) have no layout: no file at all.
   if (table_.empty()) return {};
-  SinkSpec spec = Output(run_.outputPath, OutputMode::kTruncate, Framing::kRaw, Counting::kLines,
-                         run_.settings.oemCharset);
-  spec.file.updateError = msg::kOutputCreate + run_.outputPath;
-  spec.file.createError = msg::kOutputCreate;
-  return {spec};
+  DeclaredOutput declared = Output(run_.outputPath, OutputMode::kTruncate, Framing::kRaw,
+                                   Counting::kLines, run_.settings.oemCharset);
+  declared.file.updateError = msg::kOutputCreate + run_.outputPath;
+  declared.file.createError = msg::kOutputCreate;
+  return {declared};
 }
 
 void Khk8Writer::Write(const Record& record, Sinks& out) {
@@ -285,7 +285,6 @@ void Khk8Writer::Khk8Flush(LineSink& out) {
   collectedCount_ = 0;
   pairIndex_.clear();
 }
-
 
 // The input value without its trailing blanks, or the row's default for a
 // constant row and for an input field that has no text.

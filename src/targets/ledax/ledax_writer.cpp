@@ -31,8 +31,8 @@ class LedaxWriter final : public Writer {
 
   // The second file (the part of NAMEn after a comma) takes the supplement
   // lines of bookings.
-  std::vector<SinkSpec> Outputs() const override {
-    std::vector<SinkSpec> outputs{Collecting(run_.outputPath, kOpenFailed)};
+  std::vector<DeclaredOutput> Outputs() const override {
+    std::vector<DeclaredOutput> outputs{Collecting(run_.outputPath, kOpenFailed)};
     if (!run_.outputPath2.empty()) outputs.push_back(Collecting(run_.outputPath2, kOpenFailed));
     return outputs;
   }

@@ -24,7 +24,7 @@ class PcreweWriter final : public Writer {
   PcreweWriter(const RunInfo& run, MapTable layout)
       : Writer(run), layout_(layout), groups_(run.consolidation != 0) {}
 
-  std::vector<SinkSpec> Outputs() const override {
+  std::vector<DeclaredOutput> Outputs() const override {
     return {Collecting(run_.outputPath, "Fehler öffnen Ausgabedatei REWE-FIBU")};
   }
 

@@ -28,7 +28,7 @@ class SlangWriter final : public Writer {
   void Load();
 
   // The macro writes the files itself.
-  std::vector<SinkSpec> Outputs() const override { return {}; }
+  std::vector<DeclaredOutput> Outputs() const override { return {}; }
   void Open(Sinks& out) override;
   void Write(const Record& record, Sinks& out) override;
   void Close(Sinks& out) override;
@@ -101,7 +101,8 @@ void SlangWriter::Write(const Record& record, Sinks&) {
   }
   for (const int n : given_) {
     if (!record.Present(n)) continue;
-    const MacArg field[] = {MacArg::Number(n), record.Text(n), MacArg::Number(long(record.Length(n))),
+    const MacArg field[] = {MacArg::Number(n), record.Text(n),
+                            MacArg::Number(long(record.Length(n))),
                             MacArg::Number(long(record.Format(n)))};
     macro_->ExecWith(processField_, field);
   }

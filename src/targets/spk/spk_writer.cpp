@@ -87,8 +87,8 @@ constexpr PaymentNumber kBankCode{305, msg::kBadBankCode, 8,
                                   "Bankleitzahl zu lang (höchstens 8 Stellen)"};
 constexpr PaymentNumber kAccount{310, msg::kBadAccount, 10,
                                  "Kontonummer zu lang (höchstens 10 Stellen)"};
-constexpr PaymentNumber kOwnBankCode{340, msg::kBadBankCode, 8,
-                                     "Bankleitzahl des Auftraggebers zu lang (höchstens 8 Stellen)"};
+constexpr PaymentNumber kOwnBankCode{
+    340, msg::kBadBankCode, 8, "Bankleitzahl des Auftraggebers zu lang (höchstens 8 Stellen)"};
 constexpr PaymentNumber kOwnAccount{350, msg::kBadAccount, 10,
                                     "Kontonummer des Auftraggebers zu lang (höchstens 10 Stellen)"};
 
@@ -123,7 +123,7 @@ class SpkWriter final : public Writer {
                               : MapTable(kSpkCRecord);
   }
 
-  std::vector<SinkSpec> Outputs() const override;
+  std::vector<DeclaredOutput> Outputs() const override;
   void Open(Sinks& out) override;
   void Write(const Record& record, Sinks& out) override;
   void Close(Sinks& out) override;
@@ -180,7 +180,7 @@ class SpkWriter final : public Writer {
 // The payment file (DTAUS) changes only with the run's commit: a run that
 // fails leaves an existing file exactly as it was. A SEPA document, SPK.NUM
 // and the cover note are opened at the end, when what they carry is known.
-std::vector<SinkSpec> SpkWriter::Outputs() const {
+std::vector<DeclaredOutput> SpkWriter::Outputs() const {
   if (cLayout_.empty() || SpkSepaChosen(run_.settings)) return {};
   // Records are written as "%s" writes them, up to the first zero byte,
   // with no line end.
@@ -274,8 +274,7 @@ void SpkWriter::AdjustField(std::uint32_t field, char* value, std::size_t room) 
       break;
     case fld::kSpkKunde: ReplaceValue(value, room, run_.settings.spkKunde); break;
     case fld::kSpkKonto:
-      if (!empty(value) && (sepa_ || PaymentNumberOk(kOwnAccount, value)))
-        keptKonto_.assign(value);
+      if (!empty(value) && (sepa_ || PaymentNumberOk(kOwnAccount, value))) keptKonto_.assign(value);
       // The SEPA document takes the kept account as it stands (an IBAN too).
       if (sepa_) {
         value[0] = '\0';
@@ -297,10 +296,11 @@ void SpkWriter::AdjustAmount(char* value, std::size_t room) {
   const Decimal amount = ReadDecimal(text);
   double cents = 0.0;
   if (amount.valid) cents = amount.value * 100.0;
-  const char* problem = !amount.valid                      ? msg::kBadNumber
-                        : !(cents >= 0.5)                  ? msg::kBadAmount
-                        : !FitsDigits(cents, kAmountDigits) ? "Betrag zu groß (höchstens 11 Stellen)"
-                                                           : nullptr;
+  const char* problem = !amount.valid     ? msg::kBadNumber
+                        : !(cents >= 0.5) ? msg::kBadAmount
+                        : !FitsDigits(cents, kAmountDigits)
+                            ? "Betrag zu groß (höchstens 11 Stellen)"
+                            : nullptr;
   if (problem != nullptr) {
     ValueProblem(problem, fld::kAmount, text);
     cents = 0.0;
@@ -420,8 +420,8 @@ void SpkWriter::PlaceholderValue(char letter, std::string& value, Sinks& out) {
 void SpkWriter::WriteSepa(Sinks& out) {
   sepa_->CheckNotEmpty();
   const long long diskNumber = disk_.Next(run_.configDir, out);
-  LineSink& document = out.Open(Output(run_.outputPath, OutputMode::kTruncate, Framing::kText,
-                                       Counting::kByWriter, false));
+  LineSink& document = out.Open(
+      Output(run_.outputPath, OutputMode::kTruncate, Framing::kText, Counting::kByWriter, false));
   sepa_->Write(document, diskNumber);
 }
 
