@@ -92,8 +92,6 @@ class RunJournal {
   // input and was stopped before it could delete it: the run has nothing
   // left to do but FinishBooked.
   bool InputBooked() const { return booked_; }
-  // A lock wait was stopped (the user cancelled).
-  bool Stopped() const { return stopped_; }
 
   // The commit: work files named durably, COMMIT written and synced, the
   // new files put in place, the input deleted (unless "/ND"), the journals
@@ -162,7 +160,7 @@ class RunJournal {
   bool committed_ = false;
   bool dry_ = false;
   bool booked_ = false;
-  bool stopped_ = false;
+  bool stopped_ = false;  // a lock wait was stopped (the user cancelled)
   std::string inputPath_;
   bool deleteInput_ = true;
   LockWait wait_;

@@ -42,7 +42,6 @@ class LineSink {
   LineSink& operator=(const LineSink&) = delete;
 
   void Open(RunJournal& run, const DeclaredOutput& declared);
-  bool open() const { return out_ != nullptr; }
   // Whether the file existed before the run (OutputMode::kInPlace).
   bool existed() const { return file_.existed(); }
 
@@ -89,7 +88,6 @@ class Sinks {
   long Count() const { return sinks_.empty() ? 0 : sinks_.front().count(); }
   // Every output finished (durable) before any is handed to the commit.
   void CommitAll();
-  RunJournal& journal() { return run_; }
 
  private:
   RunJournal& run_;
