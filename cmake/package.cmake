@@ -52,6 +52,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The shared libraries' packages (liblua5.4-0, libc6, libstdc++6, ...) are
-# found by dpkg-shlibdeps.
+# found by dpkg-shlibdeps. libktoblzcheck1v5, found so too, also brings the
+# Bundesbank's bank code file (/usr/share/ktoblzcheck) that zeko reads, which
+# scripts/package.sh checks.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 include(CPack)

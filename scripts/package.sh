@@ -3,7 +3,8 @@
 #   - cpack -G DEB gives build-deb/zeko_<version>_amd64.deb;
 #   - lintian reports no error;
 #   - it holds /usr/bin/zeko, the man page, copyright, changelog and the
-#     samples, and depends on liblua5.4-0;
+#     samples, and depends on liblua5.4-0 and libktoblzcheck1v5 (the bank
+#     code file);
 #   - unpacked into a scratch root, its zeko runs a sample and answers
 #     --version, and man renders its page.
 set -euo pipefail
@@ -39,7 +40,9 @@ for path in ./usr/bin/zeko ./usr/share/man/man1/zeko.1.gz ./usr/share/doc/zeko/c
   grep -qx "$path" <<<"$contents" || fail "$path is not in the package"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-[[ "$depends" == *liblua5.4-0* ]] || fail "Depends lacks liblua5.4-0: $depends"
+for dep in liblua5.4-0 libktoblzcheck1v5; do
+  [[ "$depends" == *"$dep"* ]] || fail "Depends lacks $dep: $depends"
+done
 
 # A scratch root: the package's files as dpkg would install them.
 root=$(mktemp -d)

@@ -19,7 +19,7 @@ need=()
 for tool in cmake make python3 g++; do
   command -v "$tool" >/dev/null || need+=("$tool")
 done
-for pkg in g++-mingw-w64-x86-64 libgtest-dev wine wine64 zip unzip; do
+for pkg in g++-mingw-w64-x86-64 libgtest-dev libktoblzcheck1-dev wine wine64 zip unzip; do
   dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
 done
 if ((${#need[@]})); then
@@ -36,6 +36,12 @@ command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
   "${launcher[@]}" >/dev/null
 cmake --build build-win -j"$(nproc)"
+# The Bundesbank's bank code file that Debian ships, where zeko.exe looks for
+# it: in bankdaten\ beside itself (the newest by name, as in the zip).
+bank_files=(/usr/share/ktoblzcheck/blz_*.txt)
+[ -f "${bank_files[-1]}" ] || { echo "no ${bank_files[-1]}: the package libktoblzcheck1v5 is missing" >&2; exit 1; }
+rm -rf build-win/bankdaten && mkdir build-win/bankdaten
+cp "${bank_files[-1]}" build-win/bankdaten/
 # The golden test that runs the cases, built for this machine.
 cmake -S . -B build-win/host -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" >/dev/null
 cmake --build build-win/host -j"$(nproc)" --target zeko_golden

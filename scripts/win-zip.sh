@@ -2,8 +2,10 @@
 # Packs zeko.exe for Windows users:
 #   scripts/win-zip.sh ZEKO_EXE OUT_DIR
 # gives OUT_DIR/zeko-<version>-win64.zip with zeko-<version>/zeko.exe, the
-# samples under examples/ and README.txt. The version is the one that
-# zeko.exe reports (Wine, as set up by scripts/test-windows.sh).
+# samples under examples/, README.txt and bankdaten/ with the Bundesbank's
+# bank code file that Debian's libktoblzcheck1v5 ships (the newest one), where
+# zeko.exe looks for it beside itself. The version is the one that zeko.exe
+# reports (Wine, as set up by scripts/test-windows.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 exe="$1"
@@ -15,8 +17,18 @@ stage="$out/zip-stage"
 rm -rf "$stage" && mkdir -p "$stage/$base"
 cp "$exe" "$stage/$base/zeko.exe"
 cp -r examples "$stage/$base/"
-# Notepad's line ends for the read-me.
-sed "s/@VERSION@/$version/; s/\$/\r/" packaging/windows-readme.txt > "$stage/$base/README.txt"
+bank_files=(/usr/share/ktoblzcheck/blz_*.txt)
+bank_file="${bank_files[-1]}"
+[ -f "$bank_file" ] || { echo "no $bank_file: the package libktoblzcheck1v5 is missing" >&2; exit 1; }
+mkdir "$stage/$base/bankdaten"
+cp "$bank_file" "$stage/$base/bankdaten/"
+# Notepad's line ends for the read-me, which names the bank code file and its
+# date (blz_YYYYMMDD.txt).
+bank_name=$(basename "$bank_file")
+bank_date=$(sed -n 's/^blz_\([0-9]\{4\}\)\([0-9]\{2\}\)\([0-9]\{2\}\)\.txt$/\3.\2.\1/p' <<<"$bank_name")
+[ -n "$bank_date" ] || { echo "$bank_file: no date in its name" >&2; exit 1; }
+sed "s/@VERSION@/$version/; s/@BANKFILE@/$bank_name/; s/@BANKDATE@/$bank_date/; s/\$/\r/" \
+  packaging/windows-readme.txt > "$stage/$base/README.txt"
 rm -f "$out/$base-win64.zip"
 # Entries in name order, not in the order the file system lists them: the
 # archive lists its files in the same order on every machine.
@@ -27,4 +39,5 @@ rm -rf "$stage"
 # writes line by line), which depends on where zip put zeko.exe.
 listing=$(unzip -l "$out/$base-win64.zip")
 grep -q " $base/zeko.exe$" <<<"$listing"
+grep -q " $base/bankdaten/$bank_name$" <<<"$listing"
 echo "[      OK ] $out/$base-win64.zip"

@@ -1,6 +1,8 @@
 // Reader of the configuration file.
 #pragma once
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "config/settings.h"
 
@@ -18,5 +20,9 @@ void ReadConfig(const std::string& path, Settings& settings);
 // integer becomes one byte. Stops after maxCount pieces. Returns the codes as
 // a text that ends at the first code 0, and the count in *count if given.
 std::string ParseCodeList(const char* text, int maxCount = 80, int* count = nullptr);
+
+// The keys of the main part in the order a line is compared with them: the
+// first one a line begins with handles it.
+std::vector<std::string_view> ConfigKeyNames();
 
 }  // namespace zeko

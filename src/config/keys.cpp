@@ -4,7 +4,9 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "config/config.h"
 #include "config/config_reader.h"
 #include "lib/messages.h"
 #include "lib/platform.h"
@@ -36,7 +38,8 @@ enum class Key {
   kPath, kName, kSpawn, kRelease, kAppend, kOemCharset, kPresort, kSlMacro, kMandant, kAnwender,
   kSpkKennzeichen, kSpkBlz, kSpkKunde, kSpkKonto, kSpkReferenz, kSpkDatentraeger,
   kSpkKassenname, kSpkFormat, kSpkBic, kSpkGlaeubigerId, kSpkMandatFeld, kSpkMandatDatum,
-  kSpkSequenz, kSpkVorlauf, kProtPrinter, kBufLen, kFieldsA, kFieldsB, kFieldsC, kFieldsD,
+  kSpkSequenz, kSpkVorlauf, kSpkPruefung, kSpkBankdaten, kSpkSammelbuchung, kSpkZeichensatz,
+  kProtPrinter, kBufLen, kFieldsA, kFieldsB, kFieldsC, kFieldsD,
   kFieldsE, kGenericFileHeader, kGeneric, kTyp, kWaehrung, kSteuerFassts,
 };
 // clang-format on
@@ -69,6 +72,10 @@ constexpr KeyName kKeys[] = {
     {"SPK_MANDATDATUM", Key::kSpkMandatDatum},
     {"SPK_SEQUENZ", Key::kSpkSequenz},
     {"SPK_VORLAUF", Key::kSpkVorlauf},
+    {"SPK_PRUEFUNG", Key::kSpkPruefung},
+    {"SPK_BANKDATEN", Key::kSpkBankdaten},
+    {"SPK_SAMMELBUCHUNG", Key::kSpkSammelbuchung},
+    {"SPK_ZEICHENSATZ", Key::kSpkZeichensatz},
     {"PROTPRINTER", Key::kProtPrinter},
     {"BUFLEN", Key::kBufLen},
     {"FIELDSA", Key::kFieldsA},
@@ -82,6 +89,16 @@ constexpr KeyName kKeys[] = {
     {"WAEHRUNG", Key::kWaehrung},
     {"STEUER_FASSTS", Key::kSteuerFassts},
 };
+
+}  // namespace
+
+std::vector<std::string_view> ConfigKeyNames() {
+  std::vector<std::string_view> names;
+  for (const KeyName& k : kKeys) names.emplace_back(k.name);
+  return names;
+}
+
+namespace {
 
 // The key a text begins with, or nullptr.
 const KeyName* FindKey(std::string_view text) {
@@ -168,6 +185,34 @@ void ConfigReader::Handle() {
     case Key::kSpkMandatDatum: SetFirst(s_.spkMandatDatum); break;
     case Key::kSpkSequenz: SetFirst(s_.spkSequenz); break;
     case Key::kSpkVorlauf: SetFirst(s_.spkVorlauf); break;
+    case Key::kSpkPruefung:
+      // Turning the bank-data check off must be said in so many words: an
+      // empty value does not do it.
+      if (Last(v) && (Trimmed(v).empty() || !ReadSwitch(v, s_.spkPruefung)))
+        BadValue(v, kSwitchValues);
+      break;
+    case Key::kSpkBankdaten:
+      if (Last(v)) s_.spkBankdaten = v;
+      break;
+    case Key::kSpkSammelbuchung: {
+      bool on = false;
+      if (Last(v) && (Trimmed(v).empty() || !ReadSwitch(v, on)))
+        BadValue(v, kSwitchValues);
+      else
+        s_.spkSammelbuchung = on;
+      break;
+    }
+    case Key::kSpkZeichensatz:
+      if (Last(v)) {
+        const std::string_view page = Trimmed(v);
+        if (page == "1252")
+          s_.spkZeichensatz = 1252;
+        else if (page == "850")
+          s_.spkZeichensatz = 850;
+        else
+          BadValue(v, " (1252 oder 850)");
+      }
+      break;
     case Key::kProtPrinter: SetFirst(s_.protPrinter); break;
     case Key::kBufLen: Number(kMinLineBuffer, kMaxLineBuffer, s_.lineBufferSize); break;
     case Key::kFieldsA:

@@ -50,6 +50,13 @@ struct Settings {
   // SPK_GLAEUBIGERID, SPK_MANDATFELD, SPK_MANDATDATUM, SPK_SEQUENZ, SPK_VORLAUF.
   std::string spkFormat, spkBic, spkGlaeubigerId, spkMandatFeld, spkMandatDatum, spkSequenz,
       spkVorlauf;
+  // Payments to accounts that the bank data does not know are refused
+  // unless SPK_PRUEFUNG=0 (meant for test data only); SPK_BANKDATEN names a
+  // newer Bundesbank file than the packaged one.
+  bool spkPruefung = true;
+  std::string spkBankdaten;
+  std::optional<bool> spkSammelbuchung;  // SPK_SAMMELBUCHUNG; unset: not written
+  int spkZeichensatz = 1252;             // SPK_ZEICHENSATZ: the input's code page
   std::string protPrinter;              // PROTPRINTER
   int lineBufferSize = 16384;           // BUFLEN
   std::array<FieldList, 6> fieldLists;  // FIELDSA..FIELDSE (index = DataType)

@@ -40,6 +40,9 @@ inline constexpr char kBadDate[] = "Kein gültiges Datum";
 inline constexpr char kBadBankCode[] = "Keine gültige Bankleitzahl";
 inline constexpr char kBadAccount[] = "Keine gültige Kontonummer";
 inline constexpr char kBadAmount[] = "Betrag muss größer als 0 sein";
+// The Bundesbank's bank codes, by which the payments' accounts are checked.
+inline constexpr char kNoBankData[] = "Keine Bankleitzahlendatei gefunden";
+inline constexpr char kBankDataFile[] = "Bankleitzahlendatei nicht lesbar";
 inline constexpr char kConversionError[] = "Fehler in Typenkonvertierung";
 
 // Configuration.

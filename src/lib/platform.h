@@ -29,6 +29,10 @@ std::string QVTTempPath();
 // Windows does all of this itself: there the path is returned unchanged.
 std::string ResolvePath(const std::string& path);
 
+// The folder of the running program, ending in a separator; empty when the
+// system does not tell it.
+std::string ExecutableDir();
+
 // Current date and time, and its strftime rendering in local time.
 std::int64_t GetSysTime();
 std::string StringTime(std::int64_t time, const char* format);

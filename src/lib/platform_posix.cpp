@@ -22,6 +22,14 @@ std::string QVTTempPath() {
   return path;
 }
 
+std::string ExecutableDir() {
+  char buf[4096];
+  const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return std::string();
+  std::string path(buf, static_cast<std::size_t>(n));
+  return path.substr(0, path.rfind('/') + 1);
+}
+
 namespace {
 
 bool Exists(const std::string& path) {

@@ -16,6 +16,16 @@ std::string QVTTempPath() {
   return path;
 }
 
+std::string ExecutableDir() {
+  wchar_t buf[32768];
+  const DWORD n = GetModuleFileNameW(nullptr, buf, sizeof buf / sizeof buf[0]);
+  if (n == 0 || n >= sizeof buf / sizeof buf[0]) return std::string();
+  const int size = WideCharToMultiByte(CP_UTF8, 0, buf, static_cast<int>(n), nullptr, 0, nullptr, nullptr);
+  std::string path(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, buf, static_cast<int>(n), path.data(), size, nullptr, nullptr);
+  return path.substr(0, path.find_last_of("\\/") + 1);
+}
+
 // Windows itself takes '/' and '\' alike and matches names without regard
 // to case, so a host path is already a path of this file system.
 std::string ResolvePath(const std::string& path) { return path; }

@@ -1,26 +1,20 @@
 #include "sepa/iban.h"
 
 #include "lib/number.h"
+#include "sepa/iban_countries.h"
 
 namespace zeko {
 namespace {
 
 bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
 bool IsLetter(char c) { return IsUpper(c) || (c >= 'a' && c <= 'z'); }
+bool IsUpperOrDigit(char c) { return IsUpper(c) || IsDigit(c); }
 
-// IBAN lengths of the countries of the SEPA area. An IBAN of a country not
-// listed here is checked by its check digits alone.
-struct CountryLength {
-  const char code[3];
-  int length;
-};
-constexpr CountryLength kIbanLengths[] = {
-    {"AD", 24}, {"AT", 20}, {"BE", 16}, {"BG", 22}, {"CH", 21}, {"CY", 28}, {"CZ", 24}, {"DE", 22},
-    {"DK", 18}, {"EE", 20}, {"ES", 24}, {"FI", 18}, {"FR", 27}, {"GB", 22}, {"GI", 23}, {"GR", 27},
-    {"HR", 21}, {"HU", 28}, {"IE", 22}, {"IS", 26}, {"IT", 27}, {"LI", 21}, {"LT", 20}, {"LU", 20},
-    {"LV", 21}, {"MC", 27}, {"MT", 31}, {"NL", 18}, {"NO", 15}, {"PL", 28}, {"PT", 25}, {"RO", 24},
-    {"SE", 24}, {"SI", 19}, {"SK", 24}, {"SM", 27}, {"VA", 22},
-};
+bool AllOf(std::string_view text, bool (*fits)(char)) {
+  for (char c : text)
+    if (!fits(c)) return false;
+  return true;
+}
 
 // The check of both identifiers: the part after the check, the country
 // and the check digits, read as one number, leave 1 mod 97.
@@ -39,6 +33,14 @@ std::string_view Trim(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
   return text;
+}
+
+std::string Normalised(std::string_view text) {
+  std::string result;
+  result.reserve(text.size());
+  for (char c : text)
+    if (c != ' ') result += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+  return result;
 }
 
 }  // namespace
@@ -68,63 +70,98 @@ std::string GermanIban(std::string_view bankCode, std::string_view account) {
   return iban + bban;
 }
 
-bool IsValidIban(std::string_view iban) {
-  if (iban.size() < 5 || iban.size() > 34) return false;
-  if (!IsUpper(iban[0]) || !IsUpper(iban[1]) || !IsDigit(iban[2]) || !IsDigit(iban[3]))
-    return false;
-  for (char c : iban.substr(4))
-    if (!IsDigit(c) && !IsUpper(c)) return false;
-  for (const CountryLength& country : kIbanLengths)
-    if (iban.substr(0, 2) == country.code && static_cast<int>(iban.size()) != country.length)
-      return false;
-  return ChecksMod97(iban.substr(4), iban.substr(0, 4));
+std::string NormalisedIban(std::string_view text) { return Normalised(text); }
+std::string NormalisedBic(std::string_view text) { return Normalised(text); }
+std::string NormalisedCreditorId(std::string_view text) { return Normalised(text); }
+
+IbanProblem CheckIban(std::string_view iban) {
+  if (!AllOf(iban, IsUpperOrDigit)) return IbanProblem::kCharacters;
+  const IbanCountry* country = iban.size() >= 2 ? FindIbanCountry(iban.substr(0, 2)) : nullptr;
+  if (country == nullptr) return IbanProblem::kCountry;
+  if (static_cast<int>(iban.size()) != country->length) return IbanProblem::kLength;
+  if (!MatchesLayout(country->bban, iban.substr(4))) return IbanProblem::kStructure;
+  // 00, 01, 99 leave the same remainders as 97, 98 and 02: the rule allows
+  // only the latter.
+  const std::string_view check = iban.substr(2, 2);
+  if (!IsDigit(check[0]) || !IsDigit(check[1]) || check < "02" || check > "98" ||
+      !ChecksMod97(iban.substr(4), iban.substr(0, 4)))
+    return IbanProblem::kCheckDigits;
+  return IbanProblem::kNone;
 }
 
-bool IsValidCreditorId(std::string_view id) {
+std::string IbanProblemText(IbanProblem problem, std::string_view iban) {
+  switch (problem) {
+    case IbanProblem::kNone: break;
+    case IbanProblem::kCharacters: return "unzulässige Zeichen";
+    case IbanProblem::kCountry: return "Land unbekannt";
+    case IbanProblem::kLength: {
+      const IbanCountry* country = FindIbanCountry(iban.substr(0, 2));
+      if (country == nullptr) break;
+      return std::string("Länge passt nicht zum Land (") + country->code + ": " +
+             std::to_string(country->length) + ")";
+    }
+    case IbanProblem::kStructure: return "Aufbau passt nicht zum Land";
+    case IbanProblem::kCheckDigits: return "Prüfziffern falsch";
+  }
+  return {};
+}
+
+bool IsValidIban(std::string_view iban) { return CheckIban(iban) == IbanProblem::kNone; }
+
+std::optional<GermanAccount> GermanAccountOf(std::string_view iban) {
+  if (iban.substr(0, 2) != "DE" || CheckIban(iban) != IbanProblem::kNone) return std::nullopt;
+  return GermanAccount{std::string(iban.substr(4, 8)), std::string(iban.substr(12, 10))};
+}
+
+bool IsValidCreditorId(std::string_view text) {
+  const std::string id = NormalisedCreditorId(text);
   if (id.size() < 8 || id.size() > 35) return false;
   if (!IsUpper(id[0]) || !IsUpper(id[1]) || !IsDigit(id[2]) || !IsDigit(id[3])) return false;
-  for (char c : id.substr(4))
-    if (!IsDigit(c) && !IsUpper(c)) return false;
-  if (id.substr(0, 2) == "DE" && id.size() != 18) return false;
-  return ChecksMod97(id.substr(7), id.substr(0, 4));
+  if (!AllOf(std::string_view(id).substr(4), IsUpperOrDigit)) return false;
+  if (id.compare(0, 2, "DE") == 0 && id.size() != 18) return false;
+  return ChecksMod97(std::string_view(id).substr(7), std::string_view(id).substr(0, 4));
 }
 
-bool IsValidBic(std::string_view bic) {
-  if (bic.size() != 8 && bic.size() != 11) return false;
-  for (std::size_t i = 0; i < bic.size(); ++i) {
-    const bool country = i == 4 || i == 5;
-    if (country ? !IsUpper(bic[i]) : !(IsUpper(bic[i]) || IsDigit(bic[i]))) return false;
-  }
-  return true;
+BicProblem CheckBic(std::string_view bic) {
+  if (bic.size() != 8 && bic.size() != 11) return BicProblem::kLength;
+  if (!AllOf(bic.substr(0, 4), IsUpper)) return BicProblem::kBank;
+  if (!IsCountryCode(bic.substr(4, 2))) return BicProblem::kCountry;
+  if (!AllOf(bic.substr(6, 2), IsUpperOrDigit)) return BicProblem::kLocation;
+  if (!AllOf(bic.substr(8), IsUpperOrDigit)) return BicProblem::kBranch;
+  return BicProblem::kNone;
 }
+
+std::string BicProblemText(BicProblem problem) {
+  switch (problem) {
+    case BicProblem::kNone: break;
+    case BicProblem::kLength: return "Länge nicht 8 oder 11 Zeichen";
+    case BicProblem::kBank: return "Bankkürzel nicht 4 Buchstaben";
+    case BicProblem::kCountry: return "Land unbekannt";
+    case BicProblem::kLocation: return "Ortskürzel nicht 2 Buchstaben oder Ziffern";
+    case BicProblem::kBranch: return "Filialkürzel nicht 3 Buchstaben oder Ziffern";
+  }
+  return {};
+}
+
+bool IsValidBic(std::string_view bic) { return CheckBic(bic) == BicProblem::kNone; }
 
 AccountIban IbanOf(std::string_view bankCode, std::string_view account) {
   AccountIban result;
   account = Trim(account);
   if (account.size() >= 2 && IsLetter(account[0]) && IsLetter(account[1])) {
-    for (char c : account) {
-      if (c == ' ') continue;
-      result.iban += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-    }
-    if (!IsValidIban(result.iban)) result.problem = AccountProblem::kIban;
+    result.iban = NormalisedIban(account);
+    result.ibanProblem = CheckIban(result.iban);
+    if (result.ibanProblem != IbanProblem::kNone) result.problem = AccountProblem::kIban;
     return result;
   }
   bankCode = Trim(bankCode);
-  if (bankCode.size() != 8) {
+  if (bankCode.size() != 8 || !AllOf(bankCode, IsDigit)) {
     result.problem = AccountProblem::kBankCode;
     return result;
   }
-  for (char c : bankCode) {
-    if (!IsDigit(c)) {
-      result.problem = AccountProblem::kBankCode;
-      return result;
-    }
-  }
-  for (char c : account) {
-    if (!IsDigit(c)) {
-      result.problem = AccountProblem::kAccount;
-      return result;
-    }
+  if (!AllOf(account, IsDigit)) {
+    result.problem = AccountProblem::kAccount;
+    return result;
   }
   while (!account.empty() && account.front() == '0') account.remove_prefix(1);
   if (account.empty() || account.size() > 10) {

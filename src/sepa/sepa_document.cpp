@@ -116,6 +116,7 @@ void SepaDocument::Write(const SepaHeader& h,
     body.Open("PmtInf");
     body.Leaf("PmtInfId", (h.messageId + "-" + std::to_string(++blockNumber)).substr(0, 35));
     body.Leaf("PmtMtd", debit ? "DD" : "TRF");
+    if (h.batchBooking) body.Leaf("BtchBookg", *h.batchBooking ? "true" : "false");
     body.Leaf("NbOfTxs", std::to_string(block.payments.size()));
     body.Leaf("CtrlSum", FormatCents(block.cents));
     body.Open("PmtTpInf");

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,9 @@ struct SepaHeader {
   std::string initiator;  // name of the party that hands the file in
   std::string date;       // requested execution or collection date (ISO)
   std::string bic;        // the own bank's BIC, or empty (IBAN only)
+  // BtchBookg: one booking per block (true) or per payment (false); unset,
+  // the bank's agreement with the customer decides and nothing is written.
+  std::optional<bool> batchBooking;
   // Direct debits only.
   std::string creditorId;
   std::string mandateDate;  // ISO

@@ -65,6 +65,8 @@ std::string IsoDate(year_month_day date) {
 
 year_month_day AddBusinessDays(year_month_day date, int n) {
   sys_days d{date};
+  if (n == 0)
+    while (!IsBusinessDay(d)) d += days{1};
   for (int i = 0; i < n;)
     if (IsBusinessDay(d += days{1})) ++i;
   return year_month_day{d};

@@ -17,7 +17,8 @@ std::string IsoDate(std::chrono::year_month_day date);
 
 // The n-th TARGET business day after `date`: no Saturday, Sunday,
 // 1 January, Good Friday, Easter Monday, 1 May, 25 and 26 December.
-// n = 0 gives `date` itself, whatever day it is.
+// n = 0 gives `date` itself when it is a business day, else the next one:
+// a SEPA payment never falls due on a closing day.
 std::chrono::year_month_day AddBusinessDays(std::chrono::year_month_day date, int n);
 
 }  // namespace zeko

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -254,6 +255,24 @@ TEST(ReadConfig, ProblemsNameLineAndKey) {
                 "Fehler beim öffnen CONFIG - Datei:\n" + dir.path().string() +
                     " (ist ein Verzeichnis)"}));
   EndCheck();
+}
+
+// Keys are matched by prefix, first in order wins: a key that begins with
+// another one is reachable only when it comes first, and a new key must not
+// be in such a pair at all (SPK_KONTOPRUEFUNG would be read as SPK_KONTO).
+// The one pair the host system's files already use is allowed.
+TEST(ReadConfig, NoKeyHidesAnother) {
+  const std::vector<std::string_view> keys = ConfigKeyNames();
+  const std::vector<std::pair<std::string_view, std::string_view>> inherited = {
+      {"GENERICFILEHEADER", "GENERIC"}};
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    for (std::size_t j = 0; j < keys.size(); ++j) {
+      if (i == j || keys[j].substr(0, keys[i].size()) != keys[i]) continue;
+      const bool allowed = std::find(inherited.begin(), inherited.end(),
+                                     std::make_pair(keys[j], keys[i])) != inherited.end();
+      EXPECT_TRUE(allowed && j < i) << keys[j] << " begins with " << keys[i];
+    }
+  }
 }
 
 }  // namespace

@@ -5,7 +5,9 @@
 //   before/    files placed in the work directory before the run
 //   expected/  files that must exist afterwards with exactly these bytes
 //              ({TODAY}, {TODAY6}, {ISODATE} and {DATE8} stand for today's
-//              date as dd.mm.yyyy, ddmmyy, yyyy-mm-dd and yyyymmdd; {TIME}
+//              date as dd.mm.yyyy, ddmmyy, yyyy-mm-dd and yyyymmdd;
+//              {DUEDATE} for the first TARGET business day from today on,
+//              as yyyy-mm-dd; {TIME}
 //              and {TIME6} for the clock time of the run as hh:mm:ss and
 //              hhmmss, taken from where the file first shows it)
 //   absent     names that must not exist afterwards, one per line

@@ -23,7 +23,8 @@ TEST_P(BusinessDayTest, SkipsTargetHolidays) {
 INSTANTIATE_TEST_SUITE_P(
     Days, BusinessDayTest,
     ::testing::Values(
-        DueCase{"06.12.2026", 0, "2026-12-06"},  // a Sunday stays itself
+        DueCase{"06.12.2026", 0, "2026-12-07"},  // a Sunday moves to Monday
+        DueCase{"25.12.2026", 0, "2026-12-28"}, DueCase{"07.12.2026", 0, "2026-12-07"},
         DueCase{"5.12.2026", 1, "2026-12-07"}, DueCase{"04.12.2026", 2, "2026-12-08"},
         // Good Friday and Easter Monday, Christmas, New Year, 1 May
         DueCase{"28.03.2024", 1, "2024-04-02"}, DueCase{"17.4.2025", 1, "2025-04-22"},

@@ -1,5 +1,7 @@
 #include "support/harness.h"
 
+#include "sepa/target_calendar.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -186,6 +188,12 @@ std::string Replace(std::string s, const std::string& from, const std::string& t
 
 std::string FillToday(std::string text) {
   text = Replace(Replace(text, "{TODAY}", TodayLong()), "{TODAY6}", TodayShort());
+  // A SEPA payment due "today" falls due on the next business day when
+  // today is a closing day of the euro payment system.
+  if (text.find("{DUEDATE}") != std::string::npos) {
+    const auto today = ParseGermanDate(TodayLong());
+    text = Replace(text, "{DUEDATE}", today ? IsoDate(AddBusinessDays(*today, 0)) : "?");
+  }
   return Replace(Replace(text, "{ISODATE}", TodayIso()), "{DATE8}", TodayCompact());
 }
 

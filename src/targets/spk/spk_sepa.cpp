@@ -15,6 +15,7 @@
 #include "sepa/iban.h"
 #include "sepa/sepa_text.h"
 #include "sepa/target_calendar.h"
+#include "targets/spk/spk_accounts.h"
 
 namespace zeko {
 namespace {
@@ -69,8 +70,8 @@ std::string IbanOrRefuse(std::string_view bankCode, std::string_view account, lo
                                " ist leer, 0 oder keine Zahl mit höchstens 10 Ziffern");
       break;
     case AccountProblem::kIban:
-      RefuseRecord(record, std::string("IBAN") + whose + " " + Quoted(account) +
-                               " ist ungültig (Prüfziffern oder Länge)");
+      RefuseRecord(record, std::string("IBAN") + whose + " " + Quoted(account) + " ist ungültig (" +
+                               IbanProblemText(result.ibanProblem, result.iban) + ")");
       break;
   }
   return {};
@@ -87,7 +88,11 @@ bool SpkSepaChosen(const Settings& settings) {
   return false;  // a check goes on with the DTAUS file
 }
 
-SpkSepa::SpkSepa(const Settings& settings, std::int64_t now) : settings_(settings), now_(now) {
+SpkSepa::SpkSepa(const Settings& settings, std::int64_t now, PaymentAccounts& accounts)
+    : settings_(settings),
+      now_(now),
+      accounts_(accounts),
+      codePage_(settings.spkZeichensatz == 850 ? CodePage::kDos850 : CodePage::kWindows1252) {
   const std::string_view kind = Trimmed(settings.spkKennzeichen);
   if (kind == "GK") {
     header_.message = SepaMessage::kCreditTransfer;
@@ -99,9 +104,11 @@ SpkSepa::SpkSepa(const Settings& settings, std::int64_t now) : settings_(setting
   }
   const bool debit = header_.message == SepaMessage::kDirectDebit;
 
-  header_.bic = Trimmed(settings.spkBic);
-  if (!header_.bic.empty() && !IsValidBic(header_.bic)) {
-    Refuse("BIC " + Quoted(header_.bic) + " ist ungültig");
+  // Written as it is printed on letters: in groups, in small letters.
+  header_.bic = NormalisedBic(settings.spkBic);
+  if (const BicProblem problem = CheckBic(header_.bic);
+      !header_.bic.empty() && problem != BicProblem::kNone) {
+    Refuse("BIC " + Quoted(header_.bic) + " ist ungültig (" + BicProblemText(problem) + ")");
     header_.bic.clear();
   }
 
@@ -122,9 +129,10 @@ SpkSepa::SpkSepa(const Settings& settings, std::int64_t now) : settings_(setting
   const std::chrono::year_month_day due = AddBusinessDays(today, lead);
   header_.date = IsoDate(due);
   header_.created = StringTime(now, "%Y-%m-%dT%H:%M:%S");
+  header_.batchBooking = settings.spkSammelbuchung;
 
   if (!debit) return;
-  header_.creditorId = Trimmed(settings.spkGlaeubigerId);
+  header_.creditorId = NormalisedCreditorId(settings.spkGlaeubigerId);
   if (header_.creditorId.empty())
     Refuse("Gläubiger-Identifikationsnummer (SPK_GLAEUBIGERID) fehlt");
   else if (!IsValidCreditorId(header_.creditorId))
@@ -174,24 +182,32 @@ void SpkSepa::Add(long long cents, std::string_view purpose, const Record& field
     p.iban = IbanOrRefuse(fields.Text(305), fields.Text(310), recordNumber, "");
     ownIban = IbanOrRefuse(ownBankCode, ownAccount, recordNumber, " des Auftraggebers");
     ok = ok && !p.iban.empty() && !ownIban.empty();
+    const std::string where = "Satz " + std::to_string(recordNumber);
+    if (!p.iban.empty()) accounts_.CheckIban(p.iban, where, "");
+    // The originator's account is the same in most records: checked once
+    // each time it changes.
+    if (!ownIban.empty() && ownIban != ownChecked_) {
+      accounts_.CheckIban(ownIban, where, " des Auftraggebers");
+      ownChecked_ = ownIban;
+    }
   }
 
-  p.name = SepaText(fields.Text(205), kNameLength);
+  p.name = SepaText(fields.Text(205), kNameLength, codePage_);
   if (p.name.empty()) {
     RefuseRecord(recordNumber, "Name (Feld 205) fehlt");
     ok = false;
   }
-  std::string ownName = SepaText(fields.Text(325), kNameLength);
-  if (ownName.empty()) ownName = SepaText(settings_.spkKunde, kNameLength);
+  std::string ownName = SepaText(fields.Text(325), kNameLength, codePage_);
+  if (ownName.empty()) ownName = SepaText(settings_.spkKunde, kNameLength, codePage_);
   if (ownName.empty()) {
     RefuseRecord(recordNumber, "Name des Auftraggebers (Feld 325 oder SPK_KUNDE) fehlt");
     ok = false;
   }
   if (header_.initiator.empty()) header_.initiator = ownName;
 
-  p.remittance = SepaText(purpose, kRemittanceLength);
+  p.remittance = SepaText(purpose, kRemittanceLength, codePage_);
 
-  p.endToEndId = SepaIdentifier(fields.Text(100));
+  p.endToEndId = SepaIdentifier(fields.Text(100), codePage_);
   if (p.endToEndId.empty()) p.endToEndId = "NOTPROVIDED";
 
   if (header_.message == SepaMessage::kDirectDebit) {
@@ -203,7 +219,7 @@ void SpkSepa::Add(long long cents, std::string_view purpose, const Record& field
       ok = false;
     } else if (!IsSepaIdentifier(mandate)) {
       RefuseRecord(recordNumber, "Mandatsreferenz " + Quoted(mandate) +
-                                     " hat mehr als 35 Zeichen oder unzulässige Zeichen");
+                                     " hat mehr als 35 Zeichen, unzulässige Zeichen oder \"/\" am Anfang, am Ende oder doppelt");
       ok = false;
     }
     p.mandateId = mandate;

@@ -12,10 +12,12 @@
 #include "config/settings.h"
 #include "record/record.h"
 #include "sepa/sepa_document.h"
+#include "sepa/sepa_text.h"
 
 namespace zeko {
 
 class LineSink;
+class PaymentAccounts;
 
 // True for SPK_FORMAT=SEPA; false for DTAUS and when the key is not set.
 // Any other value ends the run.
@@ -24,8 +26,8 @@ bool SpkSepaChosen(const Settings& settings);
 class SpkSepa {
  public:
   // Checks the SEPA settings; a wrong one ends the run. `now` is the run's
-  // time.
-  SpkSepa(const Settings& settings, std::int64_t now);
+  // time. Every German IBAN, given or formed, goes through `accounts`.
+  SpkSepa(const Settings& settings, std::int64_t now, PaymentAccounts& accounts);
 
   // One payment: the whole cents and the purpose text (not upper-cased) of
   // its C record, the fields of its input record, and the originator's bank
@@ -45,6 +47,9 @@ class SpkSepa {
  private:
   const Settings& settings_;
   std::int64_t now_;
+  PaymentAccounts& accounts_;
+  CodePage codePage_;  // of the host's texts (SPK_ZEICHENSATZ)
+  std::string ownChecked_;  // the originator's IBAN last checked
   int mandateField_ = 310;
   long offered_ = 0;  // payments given to Add, taken or refused
   SepaHeader header_;

@@ -20,6 +20,7 @@
 #include "lib/text.h"
 #include "output/safe_output.h"
 #include "record/field_numbers.h"
+#include "targets/spk/spk_accounts.h"
 #include "targets/spk/spk_control_sum.h"
 #include "targets/spk/spk_cover_note.h"
 #include "targets/spk/spk_disk_number.h"
@@ -141,6 +142,7 @@ class SpkWriter final : public Writer {
   void PrintCoverNote(Sinks& out);
   void PlaceholderValue(char letter, std::string& value, Sinks& out);
   void WriteSepa(Sinks& out);
+  void CheckAccounts(const Record& record);
 
   // Only outgoing invoices have DTAUS layouts; for other kinds of data the
   // writer is bound and produces no file and no cover note.
@@ -173,6 +175,8 @@ class SpkWriter final : public Writer {
   // SPK_FORMAT=SEPA: the payments go into a SEPA document instead, with
   // the amount and purpose text of the C record as built.
   std::unique_ptr<SpkSepa> sepa_;
+  std::unique_ptr<PaymentAccounts> accounts_;
+  std::string ownChecked_;  // bank code and account last checked, joined
   long long cents_ = 0;
   std::string purpose_;
 };
@@ -191,8 +195,9 @@ std::vector<DeclaredOutput> SpkWriter::Outputs() const {
 
 void SpkWriter::Open(Sinks& out) {
   if (cLayout_.empty()) return;
+  accounts_ = std::make_unique<PaymentAccounts>(run_.settings);
   if (SpkSepaChosen(run_.settings)) {
-    sepa_ = std::make_unique<SpkSepa>(run_.settings, GetSysTime());
+    sepa_ = std::make_unique<SpkSepa>(run_.settings, GetSysTime(), *accounts_);
     purpose_.reserve(4 * kSpkCRecordLength);
   }
   // The configured originator stands in every record that brings none.
@@ -200,6 +205,10 @@ void SpkWriter::Open(Sinks& out) {
   // A SEPA document may take an IBAN there, and checks it itself.
   if (!sepa_) CheckConfiguredNumber(kOwnAccount, "SPK_KONTO", keptKonto_);
   if (sepa_) return;
+  if (!configuredTold_ && !keptBlz_.empty() && !keptKonto_.empty()) {
+    accounts_->Check(keptBlz_, keptKonto_, "Schlüssel SPK_BLZ und SPK_KONTO", " des Auftraggebers");
+    ownChecked_ = keptBlz_ + '/' + keptKonto_;
+  }
   // The A record takes its fields from the record read for the binding.
   recordNumber_ = 1;
   quiet_ = true;
@@ -219,6 +228,7 @@ void SpkWriter::Write(const Record& record, Sinks& out) {
     sepa_->Add(cents_, purpose_, record, keptBlz_, keptKonto_, recordNumber_,
                numbersTold_ || configuredTold_);
   } else {
+    CheckAccounts(record);
     out[0].Put(record_.data(), strnlen(record_.data(), length));
   }
   ++payments_;
@@ -331,6 +341,20 @@ bool SpkWriter::PaymentNumberOk(const PaymentNumber& rule, const char* value) {
   if (!quiet_) ValueProblem(problem, rule.field, value);
   numbersTold_ = true;
   return false;
+}
+
+// The payee's account, and the originator's whenever a record changes it.
+// An account already told as no number is not checked again.
+void SpkWriter::CheckAccounts(const Record& record) {
+  if (numbersTold_ || configuredTold_ || !accounts_->on()) return;
+  const std::string where = "Satz " + std::to_string(recordNumber_);
+  accounts_->Check(record.Text(fld::kBankCode), record.Text(fld::kBankAccount), where, "");
+  if (ownChecked_.size() == keptBlz_.size() + 1 + keptKonto_.size() &&
+      ownChecked_.compare(0, keptBlz_.size(), keptBlz_) == 0 &&
+      ownChecked_.compare(keptBlz_.size() + 1, std::string::npos, keptKonto_) == 0)
+    return;
+  accounts_->Check(keptBlz_, keptKonto_, where, " des Auftraggebers");
+  ownChecked_.assign(keptBlz_).append(1, '/').append(keptKonto_);
 }
 
 // A configured bank code or account that cannot be one; it is dropped.

@@ -13,7 +13,9 @@ namespace {
 
 const char* const kConfig =
     "TYP=SPK\nPATH=\nNAME1=SPK.DTA\nSPK_KENNZEICHEN=GK\nSPK_BLZ=37040044\n"
-    "SPK_KUNDE=Muster GmbH\nSPK_KONTO=532013000\nSPK_REFERENZ=4711\nPROTPRINTER=note.txt\n";
+    "SPK_KUNDE=Muster GmbH\nSPK_KONTO=532013000\nSPK_REFERENZ=4711\nPROTPRINTER=note.txt\n"
+    // Invented accounts: the bank-data check has golden cases of its own.
+    "SPK_PRUEFUNG=0\n";
 const char* const kCreditTransfers = "SPK_FORMAT=SEPA\n";
 const char* const kDirectDebits =
     "SPK_FORMAT=SEPA\nSPK_KENNZEICHEN=LK\nSPK_GLAEUBIGERID=DE98ZZZ09999999999\n"
@@ -93,7 +95,11 @@ const BadValue kValues[] = {
      "SEPA: Satz 1: Kontonummer \"12345678901\" ist leer, 0 oder keine Zahl mit höchstens 10 "
      "Ziffern"},
     {"SepaIbanCheckDigits", Form::kCredit, "", "310 DE88370400440532013000\n",
-     "SEPA: Satz 1: IBAN \"DE88370400440532013000\" ist ungültig (Prüfziffern oder Länge)"},
+     "SEPA: Satz 1: IBAN \"DE88370400440532013000\" ist ungültig (Prüfziffern falsch)"},
+    {"SepaIbanLetterInGermanAccount", Form::kCredit, "", "310 DE973704004405320130A0\n",
+     "SEPA: Satz 1: IBAN \"DE973704004405320130A0\" ist ungültig (Aufbau passt nicht zum Land)"},
+    {"SepaIbanNoSuchCountry", Form::kCredit, "", "310 XX46370400440532013000\n",
+     "SEPA: Satz 1: IBAN \"XX46370400440532013000\" ist ungültig (Land unbekannt)"},
     {"SepaOwnAccountMissing", Form::kCredit, "SPK_KONTO=\n", "",
      "SEPA: Satz 1: Kontonummer des Auftraggebers \"\" ist leer, 0 oder keine Zahl mit höchstens "
      "10 Ziffern"},
@@ -121,7 +127,10 @@ const BadValue kValues[] = {
      "SPK_FORMAT=XML : Format unbekannt (DTAUS oder SEPA)"},
     {"KindUnknown", Form::kCredit, "SPK_KENNZEICHEN=XX\n", "",
      "SEPA: SPK_KENNZEICHEN \"XX\" muss GK (Überweisungen) oder LK (Lastschriften) sein"},
-    {"BicWrong", Form::kCredit, "SPK_BIC=COBADEFF1\n", "", "SEPA: BIC \"COBADEFF1\" ist ungültig"},
+    {"BicWrong", Form::kCredit, "SPK_BIC=COBADEFF1\n", "",
+     "SEPA: BIC \"COBADEFF1\" ist ungültig (Länge nicht 8 oder 11 Zeichen)"},
+    {"BicNoSuchCountry", Form::kCredit, "SPK_BIC=coba xx ff\n", "",
+     "SEPA: BIC \"COBAXXFF\" ist ungültig (Land unbekannt)"},
     {"LeadNotANumber", Form::kCredit, "SPK_VORLAUF=-1\n", "",
      "SEPA: SPK_VORLAUF \"-1\" ist keine Anzahl von Tagen"},
     {"CreditorIdMissing", Form::kDebit, "SPK_GLAEUBIGERID=\n", "",
@@ -141,7 +150,11 @@ const BadValue kValues[] = {
     {"MandateMissing", Form::kDebit, "SPK_MANDATFELD=130\n", "",
      "SEPA: Satz 1: Mandatsreferenz (Feld 130) fehlt"},
     {"MandateWithBlank", Form::kDebit, "SPK_MANDATFELD=130\n", "130 M 1\n",
-     "SEPA: Satz 1: Mandatsreferenz \"M 1\" hat mehr als 35 Zeichen oder unzulässige Zeichen"},
+     "SEPA: Satz 1: Mandatsreferenz \"M 1\" hat mehr als 35 Zeichen, unzulässige Zeichen oder "
+     "\"/\" am Anfang, am Ende oder doppelt"},
+    {"MandateEndingInSlash", Form::kDebit, "SPK_MANDATFELD=130\n", "130 M1/\n",
+     "SEPA: Satz 1: Mandatsreferenz \"M1/\" hat mehr als 35 Zeichen, unzulässige Zeichen oder "
+     "\"/\" am Anfang, am Ende oder doppelt"},
     // What an export writes and the file takes.
     {"BlanksAroundAndLeadingZeros", Form::kDtaus, "SPK_BLZ= 37040044 \n",
      "305  37050198 \n310 0000123456\n340 \n350 00532013000\n115  12.50 \n", nullptr},
