@@ -39,8 +39,16 @@ bool Digits(std::string_view text) {
          std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+// Eight digits as a number.
+std::uint32_t CodeOf(std::string_view digits) {
+  std::uint32_t code = 0;
+  for (char c : digits) code = code * 10 + static_cast<std::uint32_t>(c - '0');
+  return code;
+}
+
 std::uint16_t MethodCode(char a, char b) {
-  return static_cast<std::uint16_t>((static_cast<unsigned char>(a) << 8) | static_cast<unsigned char>(b));
+  return static_cast<std::uint16_t>((static_cast<unsigned char>(a) << 8) |
+                                    static_cast<unsigned char>(b));
 }
 
 std::string GermanDate(int year, unsigned month, unsigned day) {
@@ -71,8 +79,7 @@ std::string DateChanged(const std::string& path) {
   std::error_code error;
   const fs::file_time_type changed = fs::last_write_time(PathOf(path), error);
   if (error) return std::string();
-  const auto days = std::chrono::floor<std::chrono::days>(
-      std::chrono::file_clock::to_sys(changed));
+  const auto days = std::chrono::floor<std::chrono::days>(std::chrono::file_clock::to_sys(changed));
   const std::chrono::year_month_day date{days};
   return GermanDate(static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
                     static_cast<unsigned>(date.day()));
@@ -135,7 +142,7 @@ BankData BankData::Load(const std::string& path, std::string& problem) {
       data.methods_.clear();
       return data;
     }
-    data.methods_.emplace_back(static_cast<std::uint32_t>(std::stoul(line.substr(kBankCodeAt, 8))),
+    data.methods_.emplace_back(CodeOf(view.substr(kBankCodeAt, 8)),
                                MethodCode(method[0], method[1]));
   }
   if (in.bad() || data.methods_.empty()) {
@@ -158,7 +165,7 @@ BankData BankData::Load(const std::string& path, std::string& problem) {
 AccountVerdict BankData::Check(std::string_view bankCode, std::string_view account) const {
   AccountVerdict verdict;
   if (bankCode.size() != 8 || !Digits(bankCode)) return verdict;
-  const auto code = static_cast<std::uint32_t>(std::stoul(std::string(bankCode)));
+  const std::uint32_t code = CodeOf(bankCode);
   const auto it =
       std::lower_bound(methods_.begin(), methods_.end(), std::make_pair(code, std::uint16_t{0}));
   if (it == methods_.end() || it->first != code) return verdict;

@@ -1,10 +1,10 @@
 #include "targets/spk/spk_accounts.h"
 
+#include <optional>
+
 #include "lib/messages.h"
 #include "lib/platform.h"
 #include "sepa/iban.h"
-
-#include <optional>
 
 namespace zeko {
 namespace {
@@ -30,49 +30,52 @@ PaymentAccounts::PaymentAccounts(const Settings& settings) : on_(settings.spkPru
   std::string problem;
   data_ = BankData::Load(configured ? ResolvePath(path) : path, problem);
   if (!problem.empty()) {
-    Problem(WithWhere(msg::kBankDataFile,
-                      problem + (configured ? ", Schlüssel SPK_BANKDATEN" : "")));
+    Problem(
+        WithWhere(msg::kBankDataFile, problem + (configured ? ", Schlüssel SPK_BANKDATEN" : "")));
     on_ = false;
   }
 }
 
 void PaymentAccounts::Check(std::string_view bankCode, std::string_view account,
-                            const std::string& where, const char* whose) {
+                            AccountSource source, const char* whose) {
   if (!on_) return;
   bankCode = Trimmed(bankCode);
   account = Trimmed(account);
   // Numbers are right-aligned with zeros in the bank's fields.
-  std::string code(bankCode.size() < 8 ? 8 - bankCode.size() : 0, '0');
-  code += bankCode;
+  char code[9] = "00000000";
+  if (bankCode.size() <= 8) bankCode.copy(code + 8 - bankCode.size(), bankCode.size());
   while (!account.empty() && account.front() == '0') account.remove_prefix(1);
-  const std::string shown = where + ", Bankleitzahl" + whose + " " + ShownValue(bankCode) +
-                            ", Konto " + ShownValue(account);
+  // Built only for a message: the check itself runs once per payment.
+  const auto shown = [&] {
+    return (source.keys != nullptr ? std::string("Schlüssel ") + source.keys
+                                   : "Satz " + std::to_string(source.record)) +
+           ", Bankleitzahl" + whose + " " + ShownValue(bankCode) + ", Konto " + ShownValue(account);
+  };
   if (account.empty()) {
-    Problem(WithWhere(msg::kBadAccount, shown) + " (Kontonummer fehlt)");
+    Problem(WithWhere(msg::kBadAccount, shown()) + " (Kontonummer fehlt)");
     return;
   }
-  const AccountVerdict verdict = data_.Check(code, account);
+  const AccountVerdict verdict = data_.Check(std::string_view(code, 8), account);
   switch (verdict.result) {
     // A method without a computation here is taken as it is: refusing
     // every account of such a bank would stop payments no check can doubt.
     case AccountCheck::kOk:
     case AccountCheck::kMethodUnknown: break;
     case AccountCheck::kUnknownBank:
-      Problem(WithWhere(msg::kBadBankCode, shown) + " (nicht in der Bankleitzahlendatei vom " +
+      Problem(WithWhere(msg::kBadBankCode, shown()) + " (nicht in der Bankleitzahlendatei vom " +
               data_.date() + ")");
       break;
     case AccountCheck::kCheckDigit:
-      Problem(WithWhere(msg::kBadAccount, shown) + " (Prüfziffer falsch, Verfahren " +
+      Problem(WithWhere(msg::kBadAccount, shown()) + " (Prüfziffer falsch, Verfahren " +
               verdict.method + ")");
       break;
   }
 }
 
-void PaymentAccounts::CheckIban(std::string_view iban, const std::string& where,
-                                const char* whose) {
+void PaymentAccounts::CheckIban(std::string_view iban, AccountSource source, const char* whose) {
   if (!on_) return;
   if (const std::optional<GermanAccount> german = GermanAccountOf(iban))
-    Check(german->bankCode, german->account, where, whose);
+    Check(german->bankCode, german->account, source, whose);
 }
 
 }  // namespace zeko

@@ -13,6 +13,13 @@
 
 namespace zeko {
 
+// Where an account comes from, for the message: a record (from 1), or the
+// configuration keys that set it.
+struct AccountSource {
+  long record = 0;
+  const char* keys = nullptr;
+};
+
 class PaymentAccounts {
  public:
   // Loads the bank data (SPK_BANKDATEN, else the packaged file) unless
@@ -21,14 +28,13 @@ class PaymentAccounts {
 
   // bankCode and account as the host exports them: digits, blanks around
   // them, leading zeros optional (the caller has refused anything else).
-  // where: "Satz 3" or the configuration keys; whose: "" or
-  // " des Auftraggebers". A refused account ends the run.
-  void Check(std::string_view bankCode, std::string_view account, const std::string& where,
+  // whose: "" or " des Auftraggebers". A refused account ends the run.
+  void Check(std::string_view bankCode, std::string_view account, AccountSource source,
              const char* whose);
 
   // The same for an IBAN that has passed its own checks: a German one's
   // bank code and account.
-  void CheckIban(std::string_view iban, const std::string& where, const char* whose);
+  void CheckIban(std::string_view iban, AccountSource source, const char* whose);
 
   bool on() const { return on_; }
 

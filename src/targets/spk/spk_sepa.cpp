@@ -1,7 +1,5 @@
 #include "targets/spk/spk_sepa.h"
 
-#include "output/line_sink.h"
-
 #include <chrono>
 #include <cstdlib>
 #include <optional>
@@ -11,6 +9,7 @@
 #include "lib/messages.h"
 #include "lib/platform.h"
 #include "lib/text.h"
+#include "output/line_sink.h"
 #include "output/output_stream.h"
 #include "sepa/iban.h"
 #include "sepa/sepa_text.h"
@@ -182,7 +181,7 @@ void SpkSepa::Add(long long cents, std::string_view purpose, const Record& field
     p.iban = IbanOrRefuse(fields.Text(305), fields.Text(310), recordNumber, "");
     ownIban = IbanOrRefuse(ownBankCode, ownAccount, recordNumber, " des Auftraggebers");
     ok = ok && !p.iban.empty() && !ownIban.empty();
-    const std::string where = "Satz " + std::to_string(recordNumber);
+    const AccountSource where{recordNumber};
     if (!p.iban.empty()) accounts_.CheckIban(p.iban, where, "");
     // The originator's account is the same in most records: checked once
     // each time it changes.
@@ -219,7 +218,8 @@ void SpkSepa::Add(long long cents, std::string_view purpose, const Record& field
       ok = false;
     } else if (!IsSepaIdentifier(mandate)) {
       RefuseRecord(recordNumber, "Mandatsreferenz " + Quoted(mandate) +
-                                     " hat mehr als 35 Zeichen, unzulässige Zeichen oder \"/\" am Anfang, am Ende oder doppelt");
+                                     " hat mehr als 35 Zeichen, unzulässige Zeichen oder \"/\" am "
+                                     "Anfang, am Ende oder doppelt");
       ok = false;
     }
     p.mandateId = mandate;

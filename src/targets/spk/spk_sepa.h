@@ -48,7 +48,7 @@ class SpkSepa {
   const Settings& settings_;
   std::int64_t now_;
   PaymentAccounts& accounts_;
-  CodePage codePage_;  // of the host's texts (SPK_ZEICHENSATZ)
+  CodePage codePage_;       // of the host's texts (SPK_ZEICHENSATZ)
   std::string ownChecked_;  // the originator's IBAN last checked
   int mandateField_ = 310;
   long offered_ = 0;  // payments given to Add, taken or refused

@@ -176,7 +176,9 @@ class SpkWriter final : public Writer {
   // the amount and purpose text of the C record as built.
   std::unique_ptr<SpkSepa> sepa_;
   std::unique_ptr<PaymentAccounts> accounts_;
-  std::string ownChecked_;  // bank code and account last checked, joined
+  // The originator's bank code and account as last checked.
+  std::string checkedBlz_;
+  std::string checkedKonto_;
   long long cents_ = 0;
   std::string purpose_;
 };
@@ -206,8 +208,10 @@ void SpkWriter::Open(Sinks& out) {
   if (!sepa_) CheckConfiguredNumber(kOwnAccount, "SPK_KONTO", keptKonto_);
   if (sepa_) return;
   if (!configuredTold_ && !keptBlz_.empty() && !keptKonto_.empty()) {
-    accounts_->Check(keptBlz_, keptKonto_, "Schlüssel SPK_BLZ und SPK_KONTO", " des Auftraggebers");
-    ownChecked_ = keptBlz_ + '/' + keptKonto_;
+    accounts_->Check(keptBlz_, keptKonto_, AccountSource{0, "SPK_BLZ und SPK_KONTO"},
+                     " des Auftraggebers");
+    checkedBlz_ = keptBlz_;
+    checkedKonto_ = keptKonto_;
   }
   // The A record takes its fields from the record read for the binding.
   recordNumber_ = 1;
@@ -347,14 +351,12 @@ bool SpkWriter::PaymentNumberOk(const PaymentNumber& rule, const char* value) {
 // An account already told as no number is not checked again.
 void SpkWriter::CheckAccounts(const Record& record) {
   if (numbersTold_ || configuredTold_ || !accounts_->on()) return;
-  const std::string where = "Satz " + std::to_string(recordNumber_);
+  const AccountSource where{recordNumber_};
   accounts_->Check(record.Text(fld::kBankCode), record.Text(fld::kBankAccount), where, "");
-  if (ownChecked_.size() == keptBlz_.size() + 1 + keptKonto_.size() &&
-      ownChecked_.compare(0, keptBlz_.size(), keptBlz_) == 0 &&
-      ownChecked_.compare(keptBlz_.size() + 1, std::string::npos, keptKonto_) == 0)
-    return;
+  if (keptBlz_ == checkedBlz_ && keptKonto_ == checkedKonto_) return;
   accounts_->Check(keptBlz_, keptKonto_, where, " des Auftraggebers");
-  ownChecked_.assign(keptBlz_).append(1, '/').append(keptKonto_);
+  checkedBlz_.assign(keptBlz_);
+  checkedKonto_.assign(keptKonto_);
 }
 
 // A configured bank code or account that cannot be one; it is dropped.
