@@ -38,7 +38,7 @@ cmake --build "$out/core" --target zeko_core -j"$jobs"
 
 cc=("$cxx")
 command -v ccache >/dev/null && cc=(ccache "$cxx")
-lua=$(pkg-config --libs lua5.4)
+lua="$(pkg-config --libs lua5.4 nettle) -lktoblzcheck"
 link() {  # link <output> <source> [flags...]
   local target=$1 source=$2
   shift 2

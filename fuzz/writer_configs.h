@@ -97,13 +97,19 @@ inline const std::vector<WriterConfig> kWriterConfigs = {
     {"spk",
      "TYP=SPK\nPATH=\nSPK_KENNZEICHEN=GK\nSPK_BLZ=37040044\nSPK_KUNDE=Muster GmbH\n"
      "SPK_KONTO=532013000\nSPK_REFERENZ=4711\nSPK_DATENTRAEGER=D0815\n"
-     "SPK_KASSENNAME=Stadtsparkasse Koeln\nPROTPRINTER=note.txt\n" + std::string(kAllNames),
+     "SPK_KASSENNAME=Stadtsparkasse Koeln\nPROTPRINTER=note.txt\nSPK_BANKDATEN=BLZ.TXT\n" +
+         std::string(kAllNames),
      {"RELEASE=0\n", "RELEASE=1\n", "RELEASE=2\nAPPEND=1\n", "APPEND=1\nOEMCHARSET=1\n"},
      kAllOutputs, "OLD CONTENT", WriterConfig::kKeptWithAppend,
      {{"SPK.FRM",
        "Begleitzettel $A\r\nDatum $B\r\nDiskette $C\r\nAnzahl $D\r\nSumme $E\r\nKonten $F\r\n"
        "BLZ $G\r\n$H\r\n$I\r\n$J\r\n$K\r\n$L\r\n$Z bleibt\r\n"},
-      {"SPK.NUM", "41\r\n"}}},
+      {"SPK.NUM", "41\r\n"},
+      // Two banks of the Bundesbank's file: the account checks run on every
+      // input without reading the whole file each time.
+      {"BLZ.TXT",
+       "370400441Commerzbank                                               50447Koln                               Commerzbank Koln           24370COBADEFFXXX13006143U000000000\r\n"
+       "370501981Sparkasse KolnBonn                                        50667Koln                               Sparkasse KolnBonn         53390COLSDE33XXX00003843U000000000\r\n"}}},
     {"presort",
      "TYP=GENERIC\nPATH=\nGENERICFIELDSEP=59\nGENERICRECSEP=13,10\n"
      "FIELDSA=\n12,8,100,\n10,8,120,\n12,2,115,\nEND\n"

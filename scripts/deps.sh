@@ -3,7 +3,7 @@
 # (libxml2-utils: xmllint, with which the tests check the SEPA files).
 set -euo pipefail
 need=()
-for pkg in g++ cmake make pkg-config libgtest-dev liblua5.4-dev libxxhash-dev libktoblzcheck1-dev libxml2-utils python3 strace tmux; do
+for pkg in g++ cmake make pkg-config libgtest-dev liblua5.4-dev libxxhash-dev nettle-dev libktoblzcheck1-dev libxml2-utils python3 strace tmux; do
   dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
 done
 if ((${#need[@]})); then

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Cross-builds zeko.exe with MinGW-w64 into build-win/ (Lua built from
-# Debian's source by scripts/win-lua.sh) and tests it under Wine, headless
-# (no X display: Wine's null graphics driver, see below):
+# Cross-builds zeko.exe with MinGW-w64 into build-win/ (Lua and nettle built
+# from Debian's source by scripts/win-lua.sh and scripts/win-nettle.sh) and
+# tests it under Wine, headless (no X display: Wine's null graphics driver,
+# see below):
 #  - every golden case of tests/golden, run by the Linux golden test
 #    (tests/golden/golden_test.cpp, built into build-win/host) with Wine as
 #    its launcher and "/NOGUI", so that no window and no message box is
@@ -16,7 +17,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 need=()
-for tool in cmake make python3 g++; do
+# m4: nettle's build runs its assembly sources through it.
+for tool in cmake make m4 python3 g++; do
   command -v "$tool" >/dev/null || need+=("$tool")
 done
 for pkg in g++-mingw-w64-x86-64 libgtest-dev libktoblzcheck1-dev wine wine64 zip unzip; do
@@ -28,8 +30,10 @@ if ((${#need[@]})); then
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 fi
 
-# Lua for Windows from Debian's source, built once into build-win/deps.
+# Lua and nettle for Windows from Debian's source, built once into
+# build-win/deps.
 ./scripts/win-lua.sh build-win/deps
+./scripts/win-nettle.sh build-win/deps
 
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)

@@ -12,25 +12,8 @@ cc=x86_64-w64-mingw32-gcc
 ar=x86_64-w64-mingw32-ar
 prefix="$deps/lua"
 
-find_source() { { find "$deps/src" -mindepth 1 -maxdepth 1 -type d -name 'lua5.4-*' 2>/dev/null || true; } | sort | tail -1; }
-
-src="$(find_source)"
-if [ -z "$src" ]; then
-  # apt-get source needs a deb-src entry: the machine's own Debian entry
-  # with "Types: deb-src" in place of "Types: deb".
-  if ! apt-get source --print-uris lua5.4 >/dev/null 2>&1; then
-    [ "$(id -u)" = 0 ] || { echo "apt-get source lua5.4 needs a deb-src entry (run as root once)" >&2; exit 1; }
-    main=/etc/apt/sources.list.d/debian.sources
-    [ -f "$main" ] || { echo "no $main to copy a deb-src entry from" >&2; exit 1; }
-    sed 's/^Types: deb$/Types: deb-src/' "$main" > /etc/apt/sources.list.d/debian-src.sources
-    apt-get update -qq
-  fi
-  command -v dpkg-source >/dev/null || DEBIAN_FRONTEND=noninteractive apt-get install -y -qq dpkg-dev >/dev/null
-  mkdir -p "$deps/src"
-  (cd "$deps/src" && apt-get source -qq lua5.4 >/dev/null)
-  src="$(find_source)"
-  [ -n "$src" ] || { echo "apt-get source lua5.4 left no source in $deps/src" >&2; exit 1; }
-fi
+. "$(dirname "$0")/deb-source.sh"
+src="$(deb_source lua5.4 "$deps")"
 
 lib="$prefix/lib/liblua.a"
 # The core and the standard libraries: everything in src/ but the two

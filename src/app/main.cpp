@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/protocol_command.h"
 #include "app/run.h"
 #include "app/terminal_dialog.h"
 #include "app/usage.h"
@@ -23,6 +24,9 @@ int main(int argc, char** argv) {
   if (zeko::AnswerInfoRequest(argc, argv)) return 0;
   std::vector<std::string> words;
   for (int i = 0; i < argc; ++i) words.emplace_back(argv[i]);
+  // Before the check word: "--protokoll --pruefen" checks the protocol,
+  // not an export.
+  if (zeko::TakeProtocolWord(words)) return zeko::ProtocolCommand(words);
   auto ctx = std::make_unique<zeko::RunContext>();
   if (zeko::TakeCheckWord(words)) return zeko::CheckExport(*ctx, words);
   auto dialog = zeko::MakeProgressDialog();

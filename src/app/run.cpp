@@ -6,6 +6,7 @@
 
 #include "app/binding.h"
 #include "app/progress.h"
+#include "app/protocol_entry.h"
 #include "config/config.h"
 #include "lib/error.h"
 #include "lib/messages.h"
@@ -91,7 +92,9 @@ void SetupRun(RunContext& ctx, const std::vector<std::string>& commandWords) {
   if (ctx.inputPath.find(UpperAsciiCopy(temp)) == std::string::npos)
     ctx.inputPath = temp + ctx.inputPath;
   ctx.inputPath += ".$TM";
+}
 
+void OpenInput(RunContext& ctx) {
   const std::size_t limit = static_cast<std::size_t>(
       ctx.settings.lineBufferSize > 0 ? ctx.settings.lineBufferSize - 1 : 0);
   ctx.reader = std::make_unique<RecordReader>(ctx.inputPath, limit,
@@ -191,16 +194,20 @@ PresortProgress PresortHooks(CZekoDlg* dlg, RunJournal& journal) {
 
 // The record path: the writer's outputs opened, every record handed to the
 // writer, the outputs committed. False when the user cancelled.
-bool ConvertRecords(RunContext& ctx, RunJournal& journal, const bool& cancel) {
+bool ConvertRecords(RunContext& ctx, RunJournal& journal, RunProtocol& protocol,
+                    const bool& cancel) {
   RecordReader& reader = *ctx.reader;
   CZekoDlg* dlg = ctx.dialog;
   Writer& writer = *ctx.writer;
   Sinks out(journal);
+  if (protocol.on()) out.KeepDigests();
   for (const DeclaredOutput& declared : writer.Outputs()) out.Open(declared);
   if (!journal.InputBooked() && !cancel) {
     writer.Open(out);
+    const DataType dataType = DataTypeOf(ctx.dataType);
     while (!cancel && reader.Next()) {
       writer.Write(reader.record(), out);
+      protocol.totals().Add(reader.record(), dataType);
       if (dlg) dlg->Step(static_cast<int>(writer.Count(out)), reader.Position());
     }
     if (!cancel) writer.Close(out);
@@ -212,17 +219,28 @@ bool ConvertRecords(RunContext& ctx, RunJournal& journal, const bool& cancel) {
     // twice.
     ctx.reader.reset();
     journal.FinishBooked();
+    protocol.AppendAlone(ctx, RunOutcome::kBooked, 0, std::string());
     return true;
   }
+  // The entry commits with the bookings it describes.
+  protocol.WriteWithin(out, ctx, writer);
   out.CommitAll();
   return true;
 }
 
 // Steps 1 to 15: setup, the first record, presort, binding, the record loop,
 // Close and the clean-up. False when the user cancelled.
-bool GuardedRun(RunContext& ctx, const std::vector<std::string>& commandWords, bool& cancel) {
+bool GuardedRun(RunContext& ctx, const std::vector<std::string>& commandWords, bool& cancel,
+                std::optional<RunProtocol>& protocol) {
   cancel = false;
   SetupRun(ctx, commandWords);
+  protocol.emplace(ctx);
+  // A failed run's entry follows its rollback (the clean-ups run from the
+  // innermost out).
+  FatalCleanup failed([&ctx, &protocol] {
+    protocol->AppendAlone(ctx, RunOutcome::kFailed, 1, FatalMessage());
+  });
+  OpenInput(ctx);
   CZekoDlg* dlg = ctx.dialog;
   if (dlg) {
     dlg->Show(kDataTypeNames[ctx.DataTypeIndex()], ctx.outputPath, &cancel, true);
@@ -252,7 +270,7 @@ bool GuardedRun(RunContext& ctx, const std::vector<std::string>& commandWords, b
     BindOutput(ctx, first);
     // The dialog names what is converted and where it goes once both are known.
     if (dlg) dlg->SetTexts(kDataTypeNames[ctx.DataTypeIndex()], ctx.outputPath);
-    if (!ConvertRecords(ctx, journal, cancel)) return false;
+    if (!ConvertRecords(ctx, journal, *protocol, cancel)) return false;
   }
 
   // Clean-up. The commit puts every output in place and deletes the input
@@ -261,6 +279,9 @@ bool GuardedRun(RunContext& ctx, const std::vector<std::string>& commandWords, b
   const std::optional<InputDigest> input = ctx.reader ? ctx.reader->Digest() : std::nullopt;
   ctx.reader.reset();
   if (!journal.InputBooked()) journal.CommitRun(input);
+  // An export without records has no outputs to commit its entry with.
+  if (protocol->totals().records() == 0 && !journal.InputBooked())
+    protocol->AppendAlone(ctx, RunOutcome::kOk, 0, std::string());
   for (auto& t : ctx.settings.taxTexts) t.reset();
   return true;
 }
@@ -270,14 +291,17 @@ bool GuardedRun(RunContext& ctx, const std::vector<std::string>& commandWords, b
 int RunConversion(RunContext& ctx, const std::vector<std::string>& commandWords) {
   bool cancel = false;
   bool done = false;
+  std::optional<RunProtocol> protocol;
   try {
     errno = 0;
-    done = GuardedRun(ctx, commandWords, cancel);
+    done = GuardedRun(ctx, commandWords, cancel, protocol);
   } catch (...) {
     std::string text = LastSystemErrorText();
     ErrorExitText(text.empty() ? msg::kUnknownError : text);
   }
   if (!done) {
+    // The outputs are as before the run by now.
+    if (protocol) protocol->AppendAlone(ctx, RunOutcome::kCancelled, 1, msg::kCancelled);
     CancelRun(ctx);
     return 1;
   }

@@ -18,6 +18,8 @@ int ParseCommandLine(RunContext& ctx, std::vector<std::string> words);
 
 // Command line, configuration and input file. Every failure is fatal.
 void SetupRun(RunContext& ctx, const std::vector<std::string>& commandWords);
+// After SetupRun: the input's reader.
+void OpenInput(RunContext& ctx);
 
 // Today, and DataType, ConsolidationMode and RunDate (today when the record
 // has none) from the first record; a data type that is missing or not 1 to

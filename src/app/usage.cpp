@@ -31,6 +31,8 @@ namespace {
 constexpr char kUsage[] =
     "Aufruf: zeko /CONFIG:<Konfigurationsdatei> /TEMP:<Name> [/ND]\n"
     "        zeko --pruefen /CONFIG:<Konfigurationsdatei> /TEMP:<Name>\n"
+    "        zeko --protokoll [/CONFIG:<Konfigurationsdatei>] [--seit TT.MM.JJJJ]\n"
+    "        zeko --protokoll --pruefen [/CONFIG:<Konfigurationsdatei>]\n"
     "        zeko --help | -h | /? | --version\n"
     "\n"
     "Ein Aufruf ist ein Übernahmelauf: die Sätze der Eingabedatei werden nach\n"
@@ -46,6 +48,12 @@ constexpr char kUsage[] =
     "                    Zusammenfassung ausgeben (Sätze und Summe der Beträge je\n"
     "                    Datenart, erstes und letztes Datum); schreibt, löscht und\n"
     "                    startet nichts\n"
+    "  --protokoll       die Läufe aus dem Protokoll (PROTOKOLL, sonst ZEKO.LOG im\n"
+    "                    Verzeichnis der Konfigurationsdatei, ohne /CONFIG: im\n"
+    "                    aktuellen) als Tabelle; --seit TT.MM.JJJJ zeigt die Läufe\n"
+    "                    ab diesem Tag; mit --pruefen: prüfen, ob das Protokoll\n"
+    "                    unverändert ist, sonst den ersten veränderten Eintrag\n"
+    "                    nennen (Rückgabewert 1)\n"
     "\n"
     "Optionen werden bis zum ersten Wort ohne \"/\" oder \"-\" gelesen, in jeder\n"
     "Schreibweise; eine unbekannte Option beendet den Lauf. Ein einzelnes Wort\n"
@@ -118,10 +126,12 @@ bool AnswerInfoRequest(int argc, const char* const* argv) {
     }
   }
   if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-    PrintToUser(std::string("zeko ") + ZEKO_VERSION + "\n");
+    PrintToUser(std::string("zeko ") + ZekoVersion() + "\n");
     return true;
   }
   return false;
 }
+
+const char* ZekoVersion() { return ZEKO_VERSION; }
 
 }  // namespace zeko

@@ -16,6 +16,9 @@ bool AnswerInfoRequest(int argc, const char* const* argv);
 // was started from, or a window.
 void PrintToUser(const std::string& text);
 
+// "1.0.0".
+const char* ZekoVersion();
+
 // The usage text (UTF-8, lines ending in "\n").
 const char* UsageText();
 

@@ -39,7 +39,7 @@ enum class Key {
   kSpkKennzeichen, kSpkBlz, kSpkKunde, kSpkKonto, kSpkReferenz, kSpkDatentraeger,
   kSpkKassenname, kSpkFormat, kSpkBic, kSpkGlaeubigerId, kSpkMandatFeld, kSpkMandatDatum,
   kSpkSequenz, kSpkVorlauf, kSpkPruefung, kSpkBankdaten, kSpkSammelbuchung, kSpkZeichensatz,
-  kProtPrinter, kBufLen, kFieldsA, kFieldsB, kFieldsC, kFieldsD,
+  kProtPrinter, kProtokoll, kBufLen, kFieldsA, kFieldsB, kFieldsC, kFieldsD,
   kFieldsE, kGenericFileHeader, kGeneric, kTyp, kWaehrung, kSteuerFassts,
 };
 // clang-format on
@@ -77,6 +77,7 @@ constexpr KeyName kKeys[] = {
     {"SPK_SAMMELBUCHUNG", Key::kSpkSammelbuchung},
     {"SPK_ZEICHENSATZ", Key::kSpkZeichensatz},
     {"PROTPRINTER", Key::kProtPrinter},
+    {"PROTOKOLL", Key::kProtokoll},
     {"BUFLEN", Key::kBufLen},
     {"FIELDSA", Key::kFieldsA},
     {"FIELDSB", Key::kFieldsB},
@@ -214,6 +215,9 @@ void ConfigReader::Handle() {
       }
       break;
     case Key::kProtPrinter: SetFirst(s_.protPrinter); break;
+    case Key::kProtokoll:
+      if (Last(v)) s_.protokoll = v;
+      break;
     case Key::kBufLen: Number(kMinLineBuffer, kMaxLineBuffer, s_.lineBufferSize); break;
     case Key::kFieldsA:
     case Key::kFieldsB:

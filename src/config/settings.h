@@ -58,6 +58,9 @@ struct Settings {
   std::optional<bool> spkSammelbuchung;  // SPK_SAMMELBUCHUNG; unset: not written
   int spkZeichensatz = 1252;             // SPK_ZEICHENSATZ: the input's code page
   std::string protPrinter;              // PROTPRINTER
+  // PROTOKOLL: the run protocol's file; unset, ZEKO.LOG beside the
+  // configuration; set to nothing, no protocol is kept.
+  std::optional<std::string> protokoll;
   int lineBufferSize = 16384;           // BUFLEN
   std::array<FieldList, 6> fieldLists;  // FIELDSA..FIELDSE (index = DataType)
 

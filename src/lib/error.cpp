@@ -26,13 +26,32 @@ FatalCleanup::~FatalCleanup() { g_cleanup = outer_; }
 
 // The whole message is shown: a path in it is never cut, so no character
 // can be split in the middle.
+namespace {
+const std::string* g_exiting = nullptr;  // the message of the fatal exit under way
+}  // namespace
+
+const std::string& FatalMessage() {
+  static const std::string none;
+  return g_exiting != nullptr ? *g_exiting : none;
+}
+
 void ErrorExitText(const std::string& message) {
+  if (g_exiting != nullptr) {
+    // A clean-up failed in turn: the first message is the one the user
+    // needs, the second says what else could not be done. The clean-ups
+    // still to come run as for any fatal error.
+    const std::string both = *g_exiting + "\n" + message;
+    g_exiting = nullptr;
+    ErrorExitText(both);
+  }
   // A failed run leaves every output as it was before the run: this
   // replaces the old rule that output already written stays.
+  g_exiting = &message;
   while (FatalCleanup* cleanup = g_cleanup) {
     g_cleanup = cleanup->outer_;
     if (cleanup->undo_) cleanup->undo_();
   }
+  g_exiting = nullptr;
   if (void (*hook)() = g_fatalHook) {
     g_fatalHook = nullptr;
     hook();

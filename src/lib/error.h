@@ -29,6 +29,10 @@ class FatalCleanup {
   friend void ErrorExitText(const std::string& message);
 };
 
+// The message of the fatal error being handled, for a clean-up that keeps
+// it (the run protocol); empty outside a fatal exit.
+const std::string& FatalMessage();
+
 // Non-fatal message box (the follow-up command's message): stderr, run goes on.
 // On Windows the fatal message and this one are also shown in a message box
 // with the stop icon, unless the command line holds "/NOGUI".

@@ -71,6 +71,11 @@ inline constexpr char kNoForm[] = "Kein Begleitzettelformular";
 inline constexpr char kCancelled[] = "Übernahme abgebrochen";
 inline constexpr char kUnknownError[] = "Unbekannter Fehler in ZEKO.EXE";
 
+// The run protocol (zeko --protokoll).
+inline constexpr char kNoProtocol[] = "Kein Protokoll";
+// Its chain of hashes is broken: an entry was changed, removed or moved.
+inline constexpr char kProtocolChanged[] = "Protokoll verändert";
+
 }  // namespace msg
 
 // --- Where -----------------------------------------------------------------

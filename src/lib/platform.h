@@ -33,6 +33,11 @@ std::string ResolvePath(const std::string& path);
 // system does not tell it.
 std::string ExecutableDir();
 
+// Who runs the program on which machine, for the run protocol; empty when
+// the system does not tell.
+std::string UserName();
+std::string HostName();
+
 // Current date and time, and its strftime rendering in local time.
 std::int64_t GetSysTime();
 std::string StringTime(std::int64_t time, const char* format);

@@ -1,5 +1,6 @@
 // POSIX side of the platform layer.
 #include <dirent.h>
+#include <pwd.h>
 #include <spawn.h>
 #include <strings.h>
 #include <unistd.h>
@@ -20,6 +21,19 @@ std::string QVTTempPath() {
   std::string path = (dir && *dir) ? dir : "/tmp";
   if (!IsPathSep(path.back())) path += kPathSep;
   return path;
+}
+
+std::string UserName() {
+  if (const passwd* pw = getpwuid(getuid()); pw != nullptr && pw->pw_name != nullptr)
+    return pw->pw_name;
+  const char* name = std::getenv("USER");
+  return name != nullptr ? name : "";
+}
+
+std::string HostName() {
+  char name[256] = {};
+  if (gethostname(name, sizeof name - 1) != 0) return std::string();
+  return name;
 }
 
 std::string ExecutableDir() {

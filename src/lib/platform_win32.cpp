@@ -16,13 +16,40 @@ std::string QVTTempPath() {
   return path;
 }
 
+namespace {
+
+// A name the system gives in UTF-16, as UTF-8.
+std::string Utf8(const wchar_t* text, DWORD length) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0,
+                                       nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+  if (size > 0)
+    WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), out.data(), size, nullptr,
+                        nullptr);
+  return out;
+}
+
+}  // namespace
+
+std::string UserName() {
+  wchar_t name[257];
+  DWORD length = sizeof name / sizeof name[0];
+  if (!GetUserNameW(name, &length) || length == 0) return std::string();
+  return Utf8(name, length - 1);  // the count includes the terminating zero
+}
+
+std::string HostName() {
+  wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
+  DWORD length = sizeof name / sizeof name[0];
+  if (!GetComputerNameW(name, &length)) return std::string();
+  return Utf8(name, length);
+}
+
 std::string ExecutableDir() {
   wchar_t buf[32768];
   const DWORD n = GetModuleFileNameW(nullptr, buf, sizeof buf / sizeof buf[0]);
   if (n == 0 || n >= sizeof buf / sizeof buf[0]) return std::string();
-  const int size = WideCharToMultiByte(CP_UTF8, 0, buf, static_cast<int>(n), nullptr, 0, nullptr, nullptr);
-  std::string path(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, buf, static_cast<int>(n), path.data(), size, nullptr, nullptr);
+  const std::string path = Utf8(buf, n);
   return path.substr(0, path.find_last_of("\\/") + 1);
 }
 

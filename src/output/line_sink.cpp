@@ -8,6 +8,7 @@ void LineSink::Open(RunJournal& run, const DeclaredOutput& declared) {
   framing_ = declared.framing;
   counting_ = declared.counting;
   oem_ = declared.oem;
+  path_ = declared.file.path;
   out_ = &file_.Open(run, declared.file);
   count_ = 0;
 }
@@ -43,12 +44,22 @@ void LineSink::Commit() {
 
 LineSink& Sinks::Open(const DeclaredOutput& declared) {
   LineSink& sink = sinks_.emplace_back();
-  sink.Open(run_, declared);
+  if (digests_) {
+    DeclaredOutput hashed = declared;
+    hashed.file.digest = true;
+    sink.Open(run_, hashed);
+  } else {
+    sink.Open(run_, declared);
+  }
   return sink;
 }
 
-void Sinks::CommitAll() {
+void Sinks::FinishAll() {
   for (LineSink& sink : sinks_) sink.Finish();
+}
+
+void Sinks::CommitAll() {
+  FinishAll();
   for (LineSink& sink : sinks_) sink.Commit();
 }
 

@@ -44,6 +44,9 @@ class LineSink {
   void Open(RunJournal& run, const DeclaredOutput& declared);
   // Whether the file existed before the run (OutputMode::kInPlace).
   bool existed() const { return file_.existed(); }
+  // The path as declared, and (after Finish) what the run added to it.
+  const std::string& path() const { return path_; }
+  const AddedBytes& added() const { return file_.added(); }
 
   // One line: OEM-converted in place when OEMCHARSET is on, framed, and
   // counted when the sink counts lines.
@@ -64,6 +67,7 @@ class LineSink {
 
  private:
   SafeOutput file_;
+  std::string path_;
   OutputStream* out_ = nullptr;
   Framing framing_ = Framing::kTextLine;
   Counting counting_ = Counting::kByWriter;
@@ -83,14 +87,21 @@ class Sinks {
   // has written (SPK's disk number and cover note).
   LineSink& Open(const DeclaredOutput& declared);
   LineSink& operator[](std::size_t i) { return sinks_[i]; }
+  const LineSink& operator[](std::size_t i) const { return sinks_[i]; }
   std::size_t size() const { return sinks_.size(); }
   // What the dialog shows: the first output's count.
   long Count() const { return sinks_.empty() ? 0 : sinks_.front().count(); }
+  // Outputs opened from now on hash the bytes the run adds (the run
+  // protocol's figures).
+  void KeepDigests() { digests_ = true; }
+  // Every output complete and durable, not yet in place.
+  void FinishAll();
   // Every output finished (durable) before any is handed to the commit.
   void CommitAll();
 
  private:
   RunJournal& run_;
+  bool digests_ = false;
   std::deque<LineSink> sinks_;
 };
 

@@ -34,6 +34,7 @@ bool OutputStream::Drain() {
   const std::size_t n = used_;
   used_ = 0;
   if (n == 0) return true;
+  Handing(buffer_.get(), n);
   if (std::fwrite(buffer_.get(), 1, n, file_) != n) return false;
   // A large output goes to the disk while the run goes on, rather than all
   // at once in the sync before the commit.
@@ -73,6 +74,7 @@ void OutputStream::Append(const char* data, std::size_t length) {
   if (length > kBufferSize - used_) {
     if (!Drain()) Failed(errno);
     if (length >= kBufferSize) {
+      Handing(data, length);
       if (std::fwrite(data, 1, length, file_) != length) Failed(errno);
       return;
     }
@@ -80,6 +82,17 @@ void OutputStream::Append(const char* data, std::size_t length) {
   std::memcpy(buffer_.get() + used_, data, length);
   used_ += length;
 }
+
+void OutputStream::Handing(const char* data, std::size_t length) {
+  handed_ += static_cast<std::int64_t>(length);
+  if (digest_) digest_->Update(data, length);
+}
+
+void OutputStream::KeepDigest() {
+  if (!digest_) digest_ = std::make_unique<Sha256>();
+}
+
+std::string OutputStream::Digest() { return digest_ ? digest_->Hex() : std::string(); }
 
 void OutputStream::WriteRaw(const char* data, std::size_t length) { Append(data, length); }
 

@@ -2,12 +2,15 @@
 // failed write.
 #pragma once
 #include <atomic>
+#include <cstdint>
 #include <cstddef>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <thread>
+
+#include "lib/sha256.h"
 
 namespace zeko {
 
@@ -47,6 +50,12 @@ class OutputStream {
   // at the end anyway; a failure of such a sync is reported by Flush or
   // Close as a write error.
   void SyncBehind() { syncBehind_ = true; }
+  // Hashes every byte from now on as it goes to the file (SHA-256), for
+  // the run protocol: the hash of the bytes a run added to an output.
+  void KeepDigest();
+  // Bytes handed to the file so far, and their hash (once, after Flush).
+  std::int64_t handed() const { return handed_; }
+  std::string Digest();
   // Hands everything written so far to the system.
   void Flush();
   void Close();
@@ -56,6 +65,8 @@ class OutputStream {
 
  private:
   void Append(const char* data, std::size_t length);
+  // The bytes about to go to the file: counted, and hashed when asked.
+  void Handing(const char* data, std::size_t length);
   // Writes out the buffer's bytes; false when the file did not take them all.
   bool Drain();
 
@@ -77,6 +88,8 @@ class OutputStream {
   std::atomic<bool> syncing_{false};
   std::atomic<bool> syncFailed_{false};
   std::atomic<int> syncError_{0};
+  std::int64_t handed_ = 0;
+  std::unique_ptr<Sha256> digest_;
 };
 
 }  // namespace zeko

@@ -19,6 +19,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The size of a file the run replaces; 0 when there is none.
+std::int64_t SizeOf(const std::string& path) {
+  std::error_code ec;
+  const std::uintmax_t size = fs::file_size(path, ec);
+  return ec ? 0 : static_cast<std::int64_t>(size);
+}
+
 #ifdef _WIN32
 constexpr const char* kNullDevice = "NUL";
 #else
@@ -113,7 +120,10 @@ OutputStream& SafeOutput::Open(RunJournal& run, const OutputFile& declared) {
   if (declared.mode == OutputMode::kAppend) keep = existingSize_;
   if (declared.mode == OutputMode::kInPlace && existed_)
     keep = declared.keep ? declared.keep(existing_, existingSize_) : existingSize_;
-  return Begin(keep);
+  added_.sizeBefore = existed_ ? existingSize_ : SizeOf(path_);
+  OutputStream& out = Begin(keep);
+  if (declared.digest) out.KeepDigest();
+  return out;
 }
 
 // An existing file that cannot be updated is not treated as missing:
@@ -144,6 +154,7 @@ OutputStream& SafeOutput::Begin(std::int64_t keep) {
       declared_.mode == OutputMode::kAppend || declared_.mode == OutputMode::kInPlace;
   if (existing_ != nullptr && inPlace) {
     if (keep > existingSize_) keep = existingSize_;
+    added_.sizeAfter = keep;
     if (!run_->RecordInPlace(*journal_, existingSize_, keep) || !Seek(existing_, keep))
       WriteFailed(path_, errno);
     std::FILE* file = existing_;
@@ -170,6 +181,9 @@ OutputStream& SafeOutput::Begin(std::int64_t keep) {
 
 void SafeOutput::Finish() {
   if (out_ == nullptr) return;
+  out_->Flush();
+  added_.sizeAfter += out_->handed();
+  added_.sha256 = out_->Digest();
   if (direct_) {
     out_->Close();
     out_.reset();

@@ -38,6 +38,17 @@ struct OutputFile {
   // kInPlace: where this run's bytes begin in the earlier content of
   // `size` bytes, read from `file`.
   std::function<std::int64_t(std::FILE* file, std::int64_t size)> keep;
+  // The run protocol's figures: the SHA-256 of the bytes the run adds.
+  bool digest = false;
+};
+
+// What a run did to one output, for its protocol: the file's size before
+// and after the run, and the SHA-256 of the bytes the run wrote into it
+// (empty unless OutputFile::digest).
+struct AddedBytes {
+  std::int64_t sizeBefore = 0;
+  std::int64_t sizeAfter = 0;
+  std::string sha256;
 };
 
 class SafeOutput {
@@ -59,6 +70,8 @@ class SafeOutput {
 
   // Completes the new content and makes it durable (synced).
   void Finish();
+  // After Finish.
+  const AddedBytes& added() const { return added_; }
   // Finishes the new content (unless done) and hands it to the run's
   // commit. Failures end the run with "Fehler in e_write"; the file then
   // holds its earlier content.
@@ -78,6 +91,7 @@ class SafeOutput {
   std::FILE* existing_ = nullptr;
   std::int64_t existingSize_ = 0;
   bool existed_ = false;
+  AddedBytes added_;
   bool direct_ = false;     // a device, a pipe or nowhere: written straight
   bool committed_ = false;  // handed to the run's commit
   std::unique_ptr<OutputStream> out_;

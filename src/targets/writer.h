@@ -1,6 +1,7 @@
 // The interface every target writer offers the run, and what the run tells
 // it once the first record and the binding are known.
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,13 @@ class Writer {
   virtual void Close(Sinks& out) = 0;
   // Records written so far, as the dialog shows them.
   virtual long Count(const Sinks& out) const { return out.Count(); }
+  // A payment file's own count and sum, as its cover note shows them (the
+  // run protocol keeps them); none for the other targets.
+  struct PaymentSums {
+    long count = 0;
+    long long cents = 0;
+  };
+  virtual std::optional<PaymentSums> Payments() const { return std::nullopt; }
 
  protected:
   // The usual declaration: "Fehler beim öffnen Outputdatei <path>" when the

@@ -127,8 +127,11 @@ wait_exit 1 1
 grep -q "^Übernahme abgebrochen$" <<<"$screen" || fail "no message of the cancel"
 [ "$(cat "$work/DATAX.DAT")" = $'EARLIER RUN\r' ] || fail "DATAX.DAT changed by the cancelled run"
 [ "$(md5sum < "$work/INPUT.\$TM")" = "$input_sum" ] || fail "input changed by the cancelled run"
-left="$(cd "$work" && ls -A | grep -Ev '^(fibconf|DATAX\.DAT|DATAX\.DAT\.\$JN|INPUT\.\$TM|run\.sh|tmux|pid)$' || true)"
+left="$(cd "$work" && ls -A | grep -Ev '^(fibconf|DATAX\.DAT|DATAX\.DAT\.\$JN|INPUT\.\$TM|ZEKO\.LOG|run\.sh|tmux|pid)$' || true)"
 [ -z "$left" ] || fail "left behind: $left"
+# The run protocol keeps the cancelled run: one entry, nothing booked.
+[ "$(grep -c '"result":"cancelled"' "$work/ZEKO.LOG" 2>/dev/null)" = 1 ] ||
+  fail "the protocol does not hold the cancelled run once"
 
 next_run
 kill -CONT "$pid"

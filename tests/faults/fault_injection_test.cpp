@@ -14,6 +14,7 @@
 #include <map>
 #include <sstream>
 
+#include "output/run_protocol.h"
 #include "support/harness.h"
 
 namespace zeko::test {
@@ -54,10 +55,39 @@ RunOptions WithShim(std::map<std::string, std::string> env = {}) {
 
 using Files = std::map<std::string, std::string>;
 
+constexpr char kProtocolFile[] = "ZEKO.LOG";
+
+// The run protocol as far as it must agree between runs: the committed
+// entries and what they booked (times, machine and input names differ from
+// run to run). Empty when no run committed; a broken chain shows as such.
+std::string CommittedEntries(const std::string& text) {
+  const ProtocolCheck check = VerifyProtocol(text);
+  if (!check.ok) return "broken at line " + std::to_string(check.firstBadLine) + ": " + check.reason;
+  std::string out;
+  for (const ParsedEntry& p : ParseProtocol(text)) {
+    if (p.entry.result != RunOutcome::kOk) continue;
+    out += "ok " + std::to_string(p.entry.records) + "\n";
+    for (const ProtocolOutput& o : p.entry.outputs)
+      out += "  " + o.path + " " + std::to_string(o.records) + " " + std::to_string(o.sizeBefore) +
+             " " + std::to_string(o.sizeAfter) + " " + o.addedSha256 + "\n";
+  }
+  return out;
+}
+
 Files Snapshot(const fs::path& dir) {
   Files files;
-  for (const auto& e : fs::directory_iterator(dir))
-    if (e.is_regular_file()) files[e.path().filename().string()] = ReadFile(e.path());
+  for (const auto& e : fs::directory_iterator(dir)) {
+    if (!e.is_regular_file()) continue;
+    const std::string name = e.path().filename().string();
+    if (name == kProtocolFile) {
+      // A failed run's entry is no booking: the protocol then counts as
+      // unchanged.
+      const std::string committed = CommittedEntries(ReadFile(e.path()));
+      if (!committed.empty()) files[name] = committed;
+      continue;
+    }
+    files[name] = ReadFile(e.path());
+  }
   return files;
 }
 
@@ -110,6 +140,9 @@ const std::vector<std::string> kCommonMessages = {
     "Fehler beim öffnen der Eingabedatei",
     "Fehler beim öffnen CONFIG - Datei:\nFIBCONF",
     "Fehler beim öffnen CONFIG - Datei:\n./FIBCONF",
+    // The run protocol, an output of every run.
+    "Fehler beim öffnen Outputdatei ZEKO.LOG",
+    "Fehler beim öffnen Outputdatei ./ZEKO.LOG",
 };
 
 const FaultCase kCases[] = {

@@ -159,7 +159,7 @@ std::vector<std::string> RunCase(const fs::path& c, const Host& host) {
     wantErr = nl == std::string::npos ? "" : r.substr(nl + 1);
   }
 
-  const auto before = Files(work);
+  auto before = Files(work);
   RunOptions options;
   options.program = host.program;
   // Wine's first start in a fresh prefix is slow.
@@ -190,9 +190,22 @@ std::vector<std::string> RunCase(const fs::path& c, const Host& host) {
     }
   }
   // A failed run leaves every file as it was, the input included, and
-  // leaves nothing behind; expected/ names the exceptions.
+  // leaves nothing behind; expected/ names the exceptions. It may add its
+  // one entry to the run protocol (whose lines tests/app check).
   if (wantCode != 0) {
     auto after = Files(work);
+    const std::string kProtocol = "ZEKO.LOG";
+    const std::string was = before.count(kProtocol) ? before[kProtocol] : "";
+    if (!fs::exists(c / "expected" / kProtocol) && after.count(kProtocol) &&
+        after[kProtocol] != was) {
+      const std::string& now = after[kProtocol];
+      const std::string added = now.compare(0, was.size(), was) == 0 ? now.substr(was.size()) : "";
+      if (added.empty() || added.back() != '\n' || added.find('\n') != added.size() - 1 ||
+          added.find("\"exit\":1") == std::string::npos)
+        failures.push_back(kProtocol + ": not one entry of a failed run added");
+      after.erase(kProtocol);
+      before.erase(kProtocol);
+    }
     for (const auto& [name, bytes] : before)
       if (!fs::exists(c / "expected" / name) && (!after.count(name) || after[name] != bytes))
         failures.push_back(name + " changed by the failed run");

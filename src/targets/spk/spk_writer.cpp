@@ -129,6 +129,10 @@ class SpkWriter final : public Writer {
   void Write(const Record& record, Sinks& out) override;
   void Close(Sinks& out) override;
   long Count(const Sinks&) const override { return payments_; }
+  std::optional<PaymentSums> Payments() const override {
+    if (cLayout_.empty()) return std::nullopt;
+    return PaymentSums{payments_, std::llround(amountSum_)};
+  }
 
  private:
   std::size_t BuildRecord(MapTable layout, const Record& record);

@@ -20,6 +20,8 @@ torn: each journal write torn at sampled lengths (both ends and every line
   (exit 1), leaving every output as before A or after it; a run that
   succeeds leaves the tree of undisturbed runs, never A twice.
 """
+import hashlib
+import json
 import os
 import re
 import shutil
@@ -117,7 +119,12 @@ class Setup:
         for folder, _, names in os.walk(self.root):
             for name in names:
                 path = os.path.join(folder, name)
-                files[os.path.relpath(path, self.root)] = open(path, 'rb').read()
+                data = open(path, 'rb').read()
+                if name == 'ZEKO.LOG':
+                    data = committed_entries(data)
+                    if data is None:  # only failed runs' entries: no booking
+                        continue
+                files[os.path.relpath(path, self.root)] = data
         return files
 
     def clean(self, tags):
@@ -185,6 +192,30 @@ TRACED = ('open,openat,creat,read,readv,pread64,write,writev,pwrite64,lseek,ftru
           'symlinkat,mkdir,mkdirat,copy_file_range,sendfile,fallocate,truncate')
 HEX = re.compile(r'"((?:\\x[0-9a-f]{2})*)"')
 FD = re.compile(r'(-?\d+|AT_FDCWD)<((?:\\x[0-9a-f]{2})*)>')
+
+
+PROTOCOL_LINE = re.compile(rb'(.*),"hash":"([0-9a-f]{64})"\}')
+
+
+def committed_entries(data):
+    """The run protocol as far as runs must agree: an intact chain, and what
+    each committed entry booked (times and machine differ from run to run).
+    None when no run committed."""
+    if data and not data.endswith(b'\n'):
+        return b'broken: last line unterminated'
+    prev, rows = '0' * 64, []
+    for nr, line in enumerate(data.split(b'\n')[:-1], 1):
+        m = PROTOCOL_LINE.fullmatch(line)
+        if not m or hashlib.sha256(m.group(1) + b'}').hexdigest() != m.group(2).decode():
+            return b'broken: line %d' % nr
+        entry = json.loads(line)
+        if entry['prev'] != prev or entry['nr'] != nr:
+            return b'broken: chain at line %d' % nr
+        prev = m.group(2).decode()
+        if entry['result'] == 'ok':
+            rows.append(json.dumps([entry['records'], [[o['path'], o['records'], o['sizeBefore'], o['sizeAfter'],
+                                                        o['addedSha256']] for o in entry['outputs']]]))
+    return '\n'.join(rows).encode() if rows else None
 
 
 def unhex(text):
