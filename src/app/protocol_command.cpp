@@ -1,5 +1,6 @@
 #include "app/protocol_command.h"
 
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -7,6 +8,8 @@
 #include <memory>
 #include <string_view>
 
+#include "app/context.h"
+#include "app/control_totals.h"
 #include "app/usage.h"
 #include "config/config.h"
 #include "lib/error.h"
@@ -113,7 +116,7 @@ std::size_t Width(std::string_view text) {
 
 std::string History(const std::vector<ParsedEntry>& entries, const std::string& since) {
   constexpr std::size_t kColumns = 7;
-  constexpr bool kRight[kColumns] = {false, false, true, false, true, true, false};
+  constexpr bool kRight[kColumns] = {false, false, false, false, true, true, false};
   std::vector<std::array<std::string, kColumns>> rows;
   rows.push_back({"Datum und Zeit", "Ziel", "Datenart", "Export", "Sätze", "Summe", "Ergebnis"});
   for (const ParsedEntry& p : entries) {
@@ -125,8 +128,12 @@ std::string History(const std::vector<ParsedEntry>& entries, const std::string& 
     } else {
       for (const ProtocolTotal& t : e.totals) cents += t.cents;
     }
-    rows.push_back({ShownStart(e.start), e.target, std::to_string(e.dataType), e.inputName,
-                    std::to_string(e.records), GermanCents(cents), GermanResult(e.result)});
+    // The data type by its name, as the dialog shows it.
+    const std::string dataType = e.dataType >= 1 && e.dataType <= 5
+                                     ? std::string(kDataTypeNames[e.dataType])
+                                     : std::to_string(e.dataType);
+    rows.push_back({ShownStart(e.start), e.target, dataType, e.inputName,
+                    std::to_string(e.records), Money(cents), GermanResult(e.result)});
   }
   std::size_t widths[kColumns] = {};
   for (const auto& row : rows)
@@ -161,22 +168,6 @@ std::string ProtocolPath(const std::string& configPath, const Settings& settings
   if (settings.protokoll) return *settings.protokoll;
   const std::size_t sep = configPath.find_last_of("\\/");
   return (sep == std::string::npos ? std::string() : configPath.substr(0, sep + 1)) + "ZEKO.LOG";
-}
-
-std::string GermanCents(long long cents) {
-  const bool negative = cents < 0;
-  unsigned long long v = negative ? 0ULL - static_cast<unsigned long long>(cents)
-                                  : static_cast<unsigned long long>(cents);
-  std::string digits = std::to_string(v / 100);
-  std::string out;
-  for (std::size_t i = 0; i < digits.size(); ++i) {
-    if (i > 0 && (digits.size() - i) % 3 == 0) out += '.';
-    out += digits[i];
-  }
-  out += ',';
-  out += static_cast<char>('0' + v % 100 / 10);
-  out += static_cast<char>('0' + v % 10);
-  return negative ? "-" + out : out;
 }
 
 int ProtocolCommand(const std::vector<std::string>& words) {

@@ -23,7 +23,4 @@ std::string ProtocolPath(const std::string& configPath, const Settings& settings
 // code; every problem is fatal.
 int ProtocolCommand(const std::vector<std::string>& words);
 
-// 123456 cents as "1.234,56".
-std::string GermanCents(long long cents);
-
 }  // namespace zeko

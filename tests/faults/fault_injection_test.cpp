@@ -359,6 +359,11 @@ TEST(InputNotDeleted, SaidAsSuchAndNothingBookedTwice) {
   EXPECT_EQ(again.exitCode, 0) << again.err;
   EXPECT_EQ(ReadFile(work / "DATAX.DAT"), booked) << "booked twice";
   EXPECT_FALSE(fs::exists(work / "INPUT.$TM"));
+  // The protocol says so: one booking, then the same export found booked.
+  const std::vector<ParsedEntry> entries = ParseProtocol(ReadFile(work / kProtocolFile));
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].entry.result, RunOutcome::kOk);
+  EXPECT_EQ(entries[1].entry.result, RunOutcome::kBooked);
 }
 
 // An output large enough to be synced behind its writer while the run goes
