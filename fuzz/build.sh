@@ -62,7 +62,8 @@ wait_some 1
 ((failed == 0)) || { echo "fuzz/build.sh: a fuzz target did not build" >&2; exit 1; }
 
 # Seeds from the golden cases, encoded by the golden runner's own rules.
-c++ -std=c++20 -O1 -I tests "-DZEKO_EXE=\"\"" fuzz/make_seeds.cpp tests/support/harness.cpp \
+c++ -std=c++20 -O1 -I tests -I src "-DZEKO_EXE=\"\"" fuzz/make_seeds.cpp tests/support/harness.cpp \
+  src/sepa/target_calendar.cpp \
   -o "$out/make_seeds"
 rm -rf "$out/seeds"
 "$out/make_seeds" tests/golden "$out/seeds"

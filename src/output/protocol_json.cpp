@@ -102,7 +102,8 @@ class JsonReader {
       if (pos_ >= s_.size() || s_[pos_] != '"' || !String(key) || !Take(':') ||
           !Value(member, depth + 1) || v.Member(key) != nullptr)
         return false;
-      v.members.emplace_back(std::move(key), std::move(member));
+      v.names.push_back(std::move(key));
+      v.items.push_back(std::move(member));
     } while (Take(','));
     return Take('}');
   }

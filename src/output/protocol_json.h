@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace zeko {
@@ -21,12 +20,15 @@ struct Json {
   enum class Kind { kNumber, kString, kObject, kArray } kind = Kind::kNumber;
   std::int64_t number = 0;
   std::string text;
-  std::vector<std::pair<std::string, Json>> members;
+  // An object's members: names[i] names items[i]. (A vector of pairs
+  // would hold the type before it is complete, which not every standard
+  // library takes.) An array's values are the items alone.
+  std::vector<std::string> names;
   std::vector<Json> items;
 
   const Json* Member(std::string_view name) const {
-    for (const auto& [key, value] : members)
-      if (key == name) return &value;
+    for (std::size_t i = 0; i < names.size(); ++i)
+      if (names[i] == name) return &items[i];
     return nullptr;
   }
 };

@@ -295,9 +295,10 @@ int wmain(int argc, wchar_t** argv) {
   input = ReadAll(dir, L"INPUT.$TM");
   output = ReadAll(dir, L"DATAX.DAT");
   {
-    static const wchar_t* const known[] = {L"fibconf", L"INPUT.$TM", L"DATAX.DAT"};
+    /* ZEKO.LOG: the run protocol keeps the cancelled run. */
+    static const wchar_t* const known[] = {L"fibconf", L"INPUT.$TM", L"DATAX.DAT", L"ZEKO.LOG"};
     wchar_t other[MAX_PATH] = L"";
-    others = OtherFiles(dir, known, 3, other);
+    others = OtherFiles(dir, known, 4, other);
     Check(code == 1, "exit code 1 (%lu)", code);
     Check(SameBytes(output, outputBefore), "DATAX.DAT as before the run (%ld bytes, before %ld)", output.size,
           outputBefore.size);
