@@ -10,6 +10,7 @@
 
 #include "app/context.h"
 #include "app/control_totals.h"
+#include "app/run.h"
 #include "app/usage.h"
 #include "config/config.h"
 #include "lib/error.h"
@@ -154,15 +155,7 @@ std::string History(const std::vector<ParsedEntry>& entries, const std::string& 
 
 }  // namespace
 
-bool TakeProtocolWord(std::vector<std::string>& words) {
-  for (auto it = words.begin(); it != words.end(); ++it) {
-    if (UpperAsciiCopy(*it) == kProtocolWord) {
-      words.erase(it);
-      return true;
-    }
-  }
-  return false;
-}
+bool TakeProtocolWord(std::vector<std::string>& words) { return TakeWord(words, kProtocolWord); }
 
 std::string ProtocolPath(const std::string& configPath, const Settings& settings) {
   if (settings.protokoll) return *settings.protokoll;

@@ -34,15 +34,17 @@ bool KnownOption(const std::string& w) {
 
 }  // namespace
 
-bool TakeCheckWord(std::vector<std::string>& words) {
+bool TakeWord(std::vector<std::string>& words, std::string_view word) {
   for (auto it = words.begin(); it != words.end(); ++it) {
-    if (UpperAsciiCopy(*it) == kCheckWord) {
+    if (UpperAsciiCopy(*it) == word) {
       words.erase(it);
       return true;
     }
   }
   return false;
 }
+
+bool TakeCheckWord(std::vector<std::string>& words) { return TakeWord(words, kCheckWord); }
 
 int ParseCommandLine(RunContext& ctx, std::vector<std::string> words) {
   ctx.deleteInput = true;
@@ -207,7 +209,7 @@ bool ConvertRecords(RunContext& ctx, RunJournal& journal, RunProtocol& protocol,
     const DataType dataType = DataTypeOf(ctx.dataType);
     while (!cancel && reader.Next()) {
       writer.Write(reader.record(), out);
-      protocol.totals().Add(reader.record(), dataType);
+      if (protocol.on()) protocol.totals().Add(reader.record(), dataType);
       if (dlg) dlg->Step(static_cast<int>(writer.Count(out)), reader.Position());
     }
     if (!cancel) writer.Close(out);

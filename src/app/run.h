@@ -1,6 +1,7 @@
 // The conversion run: command line, setup, record loop, clean-up.
 #pragma once
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/context.h"
@@ -10,6 +11,9 @@ namespace zeko {
 // The word that asks for a check of the export instead of a run.
 inline constexpr char kCheckWord[] = "--PRUEFEN";
 // Removes the check word (any case) from the words; true when it was there.
+// Removes the word (any case; `word` in capitals) from the command line;
+// true when it was there.
+bool TakeWord(std::vector<std::string>& words, std::string_view word);
 bool TakeCheckWord(std::vector<std::string>& words);
 
 // Takes the words after the program name; returns the number of option words
